@@ -1,0 +1,29 @@
+// A GL context with nothing on screen: a hidden window of SDL's offscreen
+// video driver with a compatibility-profile context made current on the
+// calling thread. Tests and benchmarks draw into it and read pixels back.
+#pragma once
+
+namespace host {
+
+class OffscreenContext {
+public:
+    // Depth 24 and stencil 8 bits, double-buffered; the context is current on return.
+    OffscreenContext(int width, int height);
+    ~OffscreenContext();
+    OffscreenContext(const OffscreenContext&) = delete;
+    OffscreenContext& operator=(const OffscreenContext&) = delete;
+
+    bool valid() const { return context_ != nullptr; }
+    void makeCurrent();
+    void swapBuffers();
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    void* window_{};
+    void* context_{};
+    int width_{};
+    int height_{};
+};
+
+} // namespace host
