@@ -1,0 +1,66 @@
+// Creation defaults, the render flags and the capacity warnings.
+#include "mesh/MyOBJ.h"
+#include "mesh/MyOBJDropped.h"
+
+#include <cstdio>
+
+MyOBJ::MyOBJ()
+    : mRendersSmooth(true), mRendersFaces(true), mRendersWireframes(true), mRendersNormals(true),
+      mRendersTextures(true), mRendersMaterials(true), displayListDirty(true), displayList(-1),
+      wireframeDisplayList(-1), mCurrentMaterial(-1) {}
+
+namespace {
+
+void setFlag(bool& flag, bool yn, bool& dirty) {
+    if (flag != yn) {
+        dirty = true;
+    }
+    flag = yn;
+}
+
+} // namespace
+
+void MyOBJ::setRendersSmooth(bool yn) {
+    setFlag(mRendersSmooth, yn, displayListDirty);
+}
+
+void MyOBJ::setRendersFaces(bool yn) {
+    setFlag(mRendersFaces, yn, displayListDirty);
+}
+
+void MyOBJ::setRendersWireframes(bool yn) {
+    setFlag(mRendersWireframes, yn, displayListDirty);
+}
+
+void MyOBJ::setRendersNormals(bool yn) {
+    setFlag(mRendersNormals, yn, displayListDirty);
+}
+
+void MyOBJ::setRendersTextures(bool yn) {
+    setFlag(mRendersTextures, yn, displayListDirty);
+}
+
+void MyOBJ::setRendersMaterials(bool yn) {
+    setFlag(mRendersMaterials, yn, displayListDirty);
+}
+
+void MyOBJ::reportDropped(uint32_t kinds) {
+    struct Kind {
+        uint32_t bit;
+        const char* name;
+        int32_t capacity;
+    };
+    static constexpr Kind kKinds[] = {
+        {meshdrop::kVerts, "vertices", kMaxVerts},
+        {meshdrop::kTextureVerts, "texture vertices", kMaxVerts},
+        {meshdrop::kNormals, "normals", kMaxVerts},
+        {meshdrop::kFaces, "faces", kMaxFaces},
+        {meshdrop::kMtlChanges, "material changes", kMaxMtlChanges},
+        {meshdrop::kMaterials, "materials", kMaxMaterials},
+    };
+    for (const Kind& kind : kKinds) {
+        if (kinds & kind.bit) {
+            std::printf("WARNING: more than %d %s, the rest dropped\n", kind.capacity, kind.name);
+        }
+    }
+}

@@ -1,0 +1,102 @@
+// The structure drawings: vertex cloud, normal lines and face outlines.
+#include "mesh/FaceChecks.h"
+#include "mesh/MyOBJ.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Normal lines are this many model units per unit of normal.
+constexpr double kNormalScale = 0.4;
+
+void lineAlong(Vector3D from, Vector3D direction) {
+    glVertex3f(from.x, from.y, from.z);
+    glVertex3f(static_cast<float>(from.x + kNormalScale * direction.x),
+               static_cast<float>(from.y + kNormalScale * direction.y),
+               static_cast<float>(from.z + kNormalScale * direction.z));
+}
+
+} // namespace
+
+void MyOBJ::renderModelAsPoints() {
+    const int32_t vertCount = std::clamp(mVertCount, int32_t{0}, kMaxVerts);
+    glPointSize(5.0f);
+    glBegin(GL_POINTS);
+    for (int32_t n = 0; n < vertCount; ++n) {
+        glVertex3f(mVerts[n].x, mVerts[n].y, mVerts[n].z);
+    }
+    glEnd();
+}
+
+void MyOBJ::renderModelAsFlatNormals() {
+    ensureFacesChecked();
+    const int32_t faceCount = drawableFaceCount();
+    glBegin(GL_LINES);
+    for (int32_t n = 0; n < faceCount; ++n) {
+        if (!(mFaceChecks[n] & facecheck::kDrawable)) {
+            continue;
+        }
+        const Face& face = mFaces[n];
+        const Vector3D a = mVerts[face.v[0] - 1];
+        const Vector3D b = mVerts[face.v[1] - 1];
+        const Vector3D c = mVerts[face.v[2] - 1];
+        const Vector3D normal =
+            Vector3DNormalize(Vector3DCross(Vector3DSubtract(a, b), Vector3DSubtract(b, c)));
+        Vector3D centre{};
+        for (int32_t faceVert = 0; faceVert < face.verts; ++faceVert) {
+            const Vector3D& p = mVerts[face.v[faceVert] - 1];
+            centre.x += p.x;
+            centre.y += p.y;
+            centre.z += p.z;
+        }
+        const float corners = static_cast<float>(face.verts);
+        centre = Vector3D{centre.x / corners, centre.y / corners, centre.z / corners};
+        if (std::isnan(normal.x) || std::isnan(normal.y) || std::isnan(normal.z)) {
+            std::printf("WARNING: Computed Face Normal is NaN (face %d)\n", n);
+        }
+        lineAlong(centre, normal);
+    }
+    glEnd();
+}
+
+void MyOBJ::renderModelAsSmoothNormals() {
+    ensureFacesChecked();
+    const int32_t faceCount = drawableFaceCount();
+    glBegin(GL_LINES);
+    for (int32_t n = 0; n < faceCount; ++n) {
+        const uint16_t checks = mFaceChecks[n];
+        if (!(checks & facecheck::kDrawable)) {
+            continue;
+        }
+        const Face& face = mFaces[n];
+        for (int32_t faceVert = 0; faceVert < face.verts; ++faceVert) {
+            if (checks & facecheck::normal(faceVert)) {
+                lineAlong(mVerts[face.v[faceVert] - 1], mNormals[face.vn[faceVert] - 1]);
+            }
+        }
+    }
+    glEnd();
+}
+
+void MyOBJ::renderModelAsFramePolys() {
+    ensureFacesChecked();
+    const int32_t faceCount = drawableFaceCount();
+    glBegin(GL_LINES);
+    for (int32_t n = 0; n < faceCount; ++n) {
+        if (!(mFaceChecks[n] & facecheck::kDrawable)) {
+            continue;
+        }
+        const Face& face = mFaces[n];
+        for (int32_t faceVert = 1; faceVert <= face.verts; ++faceVert) {
+            // The last round closes the outline back to the first corner.
+            const Vector3D& from = mVerts[face.v[faceVert - 1] - 1];
+            const Vector3D& to = mVerts[face.v[faceVert % face.verts] - 1];
+            glVertex3f(from.x, from.y, from.z);
+            glVertex3f(to.x, to.y, to.z);
+        }
+    }
+    glEnd();
+}

@@ -1,0 +1,107 @@
+// Regrouping faces by material, and the per-face checks the renderers trust.
+#include "mesh/FaceChecks.h"
+#include "mesh/MyOBJ.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+int32_t clampCount(int32_t count, int32_t capacity) {
+    return std::clamp(count, int32_t{0}, capacity);
+}
+
+} // namespace
+
+void MyOBJ::sortFaces() {
+    const int32_t changeCount = clampCount(mMtlChangeCount, kMaxMtlChanges);
+    if (changeCount == 0) {
+        return; // no "usemtl": file order stays
+    }
+    const int32_t faceCount = clampCount(mFaceCount, kMaxFaces);
+    const int32_t materialCount = clampCount(mMaterialPropertyCount, kMaxMaterials);
+    // Faces with no loaded material go to one group after all others.
+    const int32_t orphanGroup = materialCount;
+
+    MtlChange changes[kMaxMtlChanges];
+    std::copy(mMtlChanges, mMtlChanges + changeCount, changes);
+
+    std::vector<uint8_t> group(static_cast<size_t>(faceCount));
+    int32_t groupSize[kMaxMaterials + 1] = {};
+    int32_t currentMaterial = -1;
+    int32_t change = 0;
+    bool inOrder = true;
+    for (int32_t face = 0; face < faceCount; ++face) {
+        // The last of several changes at one face decides, as the last "usemtl" does.
+        while (change < changeCount && changes[change].startingFace == face) {
+            currentMaterial = changes[change].materialIndex;
+            ++change;
+        }
+        const int32_t g =
+            currentMaterial >= 0 && currentMaterial < materialCount ? currentMaterial : orphanGroup;
+        inOrder = inOrder && (face == 0 || g >= group[face - 1]);
+        group[face] = static_cast<uint8_t>(g);
+        ++groupSize[g];
+    }
+
+    int32_t groupStart[kMaxMaterials + 1] = {};
+    for (int32_t g = 1; g <= orphanGroup; ++g) {
+        groupStart[g] = groupStart[g - 1] + groupSize[g - 1];
+    }
+    if (!inOrder) {
+        const std::vector<Face> fileOrder(mFaces, mFaces + faceCount);
+        int32_t next[kMaxMaterials + 1];
+        std::copy(groupStart, groupStart + orphanGroup + 1, next);
+        for (int32_t face = 0; face < faceCount; ++face) {
+            mFaces[next[group[face]]++] = fileOrder[face];
+        }
+    }
+    for (int32_t m = 0; m < materialCount; ++m) {
+        mMtlChanges[m] = MtlChange{groupStart[m], m};
+    }
+    mMtlChangeCount = materialCount;
+    mFaceCount = faceCount;
+}
+
+void MyOBJ::checkFaces() {
+    const int32_t faceCount = clampCount(mFaceCount, kMaxFaces);
+    const int32_t vertCount = clampCount(mVertCount, kMaxVerts);
+    const int32_t textureCount = clampCount(mTextureVertCount, kMaxVerts);
+    const int32_t normalCount = clampCount(mNormalCount, kMaxVerts);
+    auto inside = [](int32_t index, int32_t count) { return index >= 1 && index <= count; };
+    for (int32_t n = 0; n < faceCount; ++n) {
+        const Face& face = mFaces[n];
+        uint16_t checks = 0;
+        if (face.verts == 3 || face.verts == 4) {
+            bool positions = true;
+            for (int c = 0; c < face.verts; ++c) {
+                positions = positions && inside(face.v[c], vertCount);
+                if (inside(face.vt[c], textureCount)) {
+                    checks |= facecheck::texture(c);
+                }
+                if (inside(face.vn[c], normalCount)) {
+                    checks |= facecheck::normal(c);
+                }
+            }
+            checks = positions ? static_cast<uint16_t>(checks | facecheck::kDrawable) : 0;
+        }
+        mFaceChecks[n] = checks;
+    }
+    mCheckedFaceCount = faceCount;
+    mCheckedVertCount = mVertCount;
+    mCheckedTextureVertCount = mTextureVertCount;
+    mCheckedNormalCount = mNormalCount;
+    mFacesChecked = true;
+}
+
+void MyOBJ::ensureFacesChecked() {
+    if (!mFacesChecked || mCheckedFaceCount != clampCount(mFaceCount, kMaxFaces) ||
+        mCheckedVertCount != mVertCount || mCheckedTextureVertCount != mTextureVertCount ||
+        mCheckedNormalCount != mNormalCount) {
+        checkFaces();
+    }
+}
+
+int32_t MyOBJ::drawableFaceCount() const {
+    return std::min(clampCount(mFaceCount, kMaxFaces), mCheckedFaceCount);
+}
