@@ -201,7 +201,7 @@ def build_knot():
     def uv(i, j):
         u = round(triangle_wave(TEXTURE_LOBES * i / SEGMENTS), 5)
         # Around the tube: the sky part of the birds image, clear of the hills.
-        v = round(0.04 + 0.74 * triangle_wave(2.0 * j / SIDES), 5)
+        v = round(0.04 + 0.60 * triangle_wave(2.0 * j / SIDES), 5)
         key = (u, v)
         if key not in tex_index:
             tex_index[key] = len(texcoords)
@@ -460,8 +460,10 @@ def leaf_shader(base, direction, length, width, colour, light_side):
         c = mix(c, (0.05, 0.15, 0.02), 0.35 * (1.0 - smoothstep(0.0, 0.03, d)))  # dark rim
         return (c[0], c[1], c[2], alpha)
 
-    r = length + 0.02
-    box = (base[0] - r, base[1] - r, base[0] + r, base[1] + r)
+    corners = [(base[0] + ux * a + px * b, base[1] + uy * a + py * b)
+               for a in (-0.02, length + 0.02) for b in (-0.5 * width - 0.02, 0.5 * width + 0.02)]
+    box = (min(c[0] for c in corners), min(c[1] for c in corners), max(c[0] for c in corners),
+           max(c[1] for c in corners))
     return box, shade
 
 
@@ -492,16 +494,17 @@ def leaf_colour(rng):
 def make_leaves():
     rng = random.Random(20240611)
     canvas = Canvas((0.30, 0.45, 0.15), 0.0)
-    # Twig starts on a jittered grid over one period of the pattern.
-    cols, rows = 8, 4
+    # Twig starts on a jittered grid over one period of the pattern, so the
+    # leaves spread evenly and no part of the silhouette stays bare for long.
+    cols, rows = 9, 6
     for gy in range(rows):
         for gx in range(cols):
             start = ((gx + rng.uniform(0.1, 0.9)) * LEAF_PERIOD / cols,
                      (gy + rng.uniform(0.1, 0.9)) * TILE_H / rows)
             angle = rng.uniform(0.0, 2.0 * math.pi)
             bend = rng.uniform(-0.5, 0.5)
-            twig_length = rng.uniform(0.8, 1.2)
-            steps = 12
+            twig_length = rng.uniform(0.6, 0.9)
+            steps = 8
             points = [start]
             heading = angle
             for _ in range(steps):
@@ -516,8 +519,7 @@ def make_leaves():
                 canvas.paint(box, shade, LEAF_PERIOD, TILE_H)
             # Leaves alternate along the twig and end with one at its tip.
             side = 1.0 if rng.random() < 0.5 else -1.0
-            k = 2
-            while k <= steps:
+            for k in range(2, steps + 1):
                 p = points[k]
                 q = points[min(k + 1, steps)] if k < steps else points[k]
                 h = math.atan2(q[1] - points[k - 1][1], q[0] - points[k - 1][0])
@@ -525,7 +527,7 @@ def make_leaves():
                     leaf_dir = h + rng.uniform(-0.15, 0.15)
                 else:
                     leaf_dir = h + side * rng.uniform(0.6, 0.95)
-                length = rng.uniform(0.24, 0.34)
+                length = rng.uniform(0.22, 0.32)
                 width = length * rng.uniform(0.42, 0.56)
                 d = (math.cos(leaf_dir), math.sin(leaf_dir))
                 stalk_end = (p[0] + d[0] * 0.05, p[1] + d[1] * 0.05)
@@ -535,7 +537,6 @@ def make_leaves():
                                          rng.random() < 0.5)
                 canvas.paint(box, shade, LEAF_PERIOD, TILE_H)
                 side = -side
-                k += 1
     return canvas.rgba()
 
 
