@@ -1,0 +1,131 @@
+#include "host/Media.h"
+#include "host/MediaInternal.h"
+
+extern "C" {
+#include <libavutil/imgutils.h>
+#include <libavutil/log.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <sys/stat.h>
+#include <vector>
+
+namespace host {
+namespace media {
+
+void silenceLibraryLog() {
+    static std::once_flag once;
+    std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+AVPixelFormat pixelFormatFor(int32_t depth) {
+    return depth == 16 ? AV_PIX_FMT_RGB555BE : AV_PIX_FMT_RGB32;
+}
+
+int openDecoder(const AVCodecParameters* parameters, CodecPtr& codec, bool headerOnly) {
+    const AVCodec* decoder = avcodec_find_decoder(parameters->codec_id);
+    if (!decoder)
+        return kMediaErrDecode;
+    codec.reset(avcodec_alloc_context3(decoder));
+    if (!codec)
+        return kMediaErrNoMemory;
+    if (avcodec_parameters_to_context(codec.get(), parameters) < 0)
+        return kMediaErrDecode;
+    codec->max_pixels = kMediaMaxPixels;
+    codec->thread_count = 1;
+    if (headerOnly)
+        codec->skip_frame = AVDISCARD_ALL;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "max_pixels", std::to_string(kMediaMaxPixels).c_str(), 0);
+    int r = avcodec_open2(codec.get(), decoder, &options);
+    av_dict_free(&options);
+    return r < 0 ? kMediaErrDecode : kMediaNoError;
+}
+
+int scaleInto(const AVFrame* frame, int32_t dstWidth, int32_t dstHeight, AVPixelFormat dstFormat,
+              uint8_t* pixels, size_t rowBytes, int32_t clipWidth, int32_t clipHeight) {
+    if (dstWidth < 1 || dstHeight < 1 || clipWidth < 1 || clipHeight < 1 || !pixels)
+        return kMediaErrBadDestination;
+    if (int64_t(dstWidth) * dstHeight > kMediaMaxPixels)
+        return kMediaErrTooLarge;
+    auto srcFormat = AVPixelFormat(frame->format);
+    if (frame->width < 1 || frame->height < 1 || !sws_isSupportedInput(srcFormat))
+        return kMediaErrDecode;
+    if (rowBytes > size_t(INT32_MAX))
+        return kMediaErrBadDestination;
+    ScalerPtr scaler(sws_getContext(frame->width, frame->height, srcFormat, dstWidth, dstHeight,
+                                    dstFormat, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    if (!scaler)
+        return kMediaErrDecode;
+    const int bytesPerPixel = dstFormat == AV_PIX_FMT_RGB555BE ? 2 : 4;
+    if (dstWidth <= clipWidth && dstHeight <= clipHeight) {
+        uint8_t* dst[4] = {pixels, nullptr, nullptr, nullptr};
+        int stride[4] = {int(rowBytes), 0, 0, 0};
+        int rows =
+            sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
+        return rows == dstHeight ? kMediaNoError : kMediaErrDecode;
+    }
+    // Larger than the port: scale aside and keep the top-left part.
+    size_t scratchRow = size_t(dstWidth) * bytesPerPixel;
+    std::vector<uint8_t> scratch;
+    try {
+        scratch.resize(scratchRow * size_t(dstHeight));
+    } catch (const std::bad_alloc&) {
+        return kMediaErrNoMemory;
+    }
+    uint8_t* dst[4] = {scratch.data(), nullptr, nullptr, nullptr};
+    int stride[4] = {int(scratchRow), 0, 0, 0};
+    if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, stride) !=
+        dstHeight)
+        return kMediaErrDecode;
+    int32_t rows = std::min(dstHeight, clipHeight);
+    size_t copyBytes = size_t(std::min(dstWidth, clipWidth)) * bytesPerPixel;
+    for (int32_t y = 0; y < rows; ++y)
+        std::copy_n(scratch.data() + size_t(y) * scratchRow, copyBytes,
+                    pixels + size_t(y) * rowBytes);
+    return kMediaNoError;
+}
+
+} // namespace media
+
+int MediaReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return kMediaErrIO;
+    if (uint64_t(st.st_size) > kMediaMaxFileBytes)
+        return kMediaErrTooLarge;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return kMediaErrIO;
+    try {
+        bytes.resize(size_t(st.st_size));
+    } catch (const std::bad_alloc&) {
+        std::fclose(file);
+        return kMediaErrNoMemory;
+    }
+    size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+    // A file that grew meanwhile is read up to the size seen above.
+    std::fclose(file);
+    if (got != bytes.size())
+        return kMediaErrIO;
+    return kMediaNoError;
+}
+
+int MediaPort::fromPointer(std::unique_ptr<MediaPort>& port, int32_t pixelFormat, int32_t width,
+                           int32_t height, uint8_t* pixels, size_t rowBytes) {
+    port.reset();
+    if (pixelFormat != 16 && pixelFormat != 32)
+        return kMediaErrBadDestination;
+    if (width < 1 || height < 1 || !pixels)
+        return kMediaErrBadDestination;
+    if (rowBytes < size_t(width) * size_t(pixelFormat / 8) || rowBytes > size_t(INT32_MAX))
+        return kMediaErrBadDestination;
+    port.reset(new MediaPort());
+    port->pixMap_ = MediaPixMap{pixels, width, height, rowBytes, pixelFormat};
+    return kMediaNoError;
+}
+
+} // namespace host

@@ -1,0 +1,25 @@
+// Writes images and movies for tests, benchmarks and the test-media generator.
+// Pixels come in the 32-bit port layout of host/Media.h: one native-order word
+// a pixel, alpha, red, green, blue from the most significant byte, rows top first.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace host {
+
+// type is kMediaTypePNG, kMediaTypeJPEG, kMediaTypeTIFF or kMediaTypeBMP. With
+// withAlpha false the file stores no alpha channel (JPEG never does).
+// 0 or a service error.
+int MediaWriteImage(const std::string& path, uint32_t type, int32_t width, int32_t height,
+                    const uint32_t* argb, bool withAlpha);
+
+// A QuickTime movie of MPEG-4 video: frameCount frames at fps, a key frame every
+// keyInterval frames; paint fills each frame's width x height words. With
+// frameCount 0 the movie has a video track and no frames.
+int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int32_t fps,
+                    int32_t frameCount, int32_t keyInterval,
+                    const std::function<void(int32_t frame, uint32_t* argb)>& paint);
+
+} // namespace host
