@@ -128,8 +128,12 @@ int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int3
     codec->global_quality = FF_QP2LAMBDA * 2;
     if (output->oformat->flags & AVFMT_GLOBALHEADER)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(codec.get(), encoder, nullptr) < 0 ||
-        avcodec_parameters_from_context(stream->codecpar, codec.get()) < 0)
+    // Key frames only where asked: a change of picture is no reason for one here.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "sc_threshold", "1000000000", 0);
+    int opened = avcodec_open2(codec.get(), encoder, &options);
+    av_dict_free(&options);
+    if (opened < 0 || avcodec_parameters_from_context(stream->codecpar, codec.get()) < 0)
         return kMediaErrIO;
     stream->time_base = codec->time_base;
     if (avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE) < 0)
@@ -148,6 +152,10 @@ int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int3
                 return true;
             if (r < 0)
                 return false;
+            // Each picture lasts one frame; without that the last one would have
+            // no length and fall outside the movie.
+            if (packet->duration <= 0)
+                packet->duration = 1;
             av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
             packet->stream_index = stream->index;
             if (av_interleaved_write_frame(output.get(), packet.get()) < 0)
