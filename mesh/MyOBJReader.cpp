@@ -243,15 +243,11 @@ void scanFaceSlowly(const char* line, const char* end, FaceNotation notation, in
 } // namespace
 
 void MyOBJ::readFaceLine(const char* line, const char* end) {
-    // The corner groups are the words after the keyword.
-    int32_t corners = -1;
-    Scanner words{line, end};
-    while (words.word()) {
-        ++corners;
-    }
-    if (corners < 0) {
-        corners = 0;
-    }
+    // The corner groups are the words after the keyword; the notation
+    // follows from the slashes anywhere in the line.
+    const objscan::WordsAndSlashes shape = objscan::countWordsAndSlashes(line, end);
+    const int32_t words = shape.words;
+    const int32_t corners = words > 0 ? words - 1 : 0;
     if (corners < 3 || corners > 4) {
         std::printf("WARNING: unsupported face (%d verts)\n", corners);
         return;
@@ -260,11 +256,9 @@ void MyOBJ::readFaceLine(const char* line, const char* end) {
         mDropped |= meshdrop::kFaces;
         return;
     }
-    const std::string_view text(line, static_cast<size_t>(end - line));
-    const FaceNotation notation =
-        text.find("//") != std::string_view::npos  ? FaceNotation::PositionNormal
-        : text.find('/') != std::string_view::npos ? FaceNotation::Full
-                                                   : FaceNotation::PositionOnly;
+    const FaceNotation notation = shape.doubleSlash ? FaceNotation::PositionNormal
+                                  : shape.slash     ? FaceNotation::Full
+                                                    : FaceNotation::PositionOnly;
     Face& face = mFaces[mFaceCount];
     face.verts = corners;
     for (int i = 0; i < 4; ++i) {

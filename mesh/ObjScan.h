@@ -13,6 +13,10 @@
 #include <string_view>
 #include <system_error>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace objscan {
 
 // The classic line buffer of the readers: 255 bytes, so a read takes at most
@@ -29,6 +33,93 @@ inline bool isDigit(char c) {
     return static_cast<unsigned char>(c - '0') < 10;
 }
 
+// The first '\n' or NUL in [p, end), or end.
+inline const char* findNewlineOrNul(const char* p, const char* end) {
+#ifdef __SSE2__
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    while (end - p >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int hits = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(block, newline), _mm_cmpeq_epi8(block, nul)));
+        if (hits) {
+            return p + __builtin_ctz(static_cast<unsigned>(hits));
+        }
+        p += 16;
+    }
+#endif
+    while (p < end && *p != '\n' && *p != '\0') {
+        ++p;
+    }
+    return p;
+}
+
+// What readFace needs to know before it scans: the number of words and
+// whether the line holds a '/' or a "//".
+struct WordsAndSlashes {
+    int words = 0;
+    bool slash = false;
+    bool doubleSlash = false;
+};
+
+// Without -mpopcnt the builtin is a library call.
+inline int bitCount16(unsigned x) {
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return static_cast<int>((x + (x >> 8)) & 0x1Fu);
+}
+
+inline WordsAndSlashes countWordsAndSlashes(const char* p, const char* end) {
+    WordsAndSlashes r;
+#ifdef __SSE2__
+    unsigned previousWord = 0;
+    unsigned previousSlash = 0;
+    unsigned doubles = 0;
+    unsigned slashes = 0;
+    char tail[16];
+    while (p < end) {
+        const char* block = p;
+        if (end - p < 16) {
+            // Blanks after the end change no count.
+            std::memset(tail, ' ', sizeof tail);
+            std::memcpy(tail, p, static_cast<size_t>(end - p));
+            block = tail;
+        }
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+        const __m128i blank =
+            _mm_or_si128(_mm_cmpeq_epi8(b, _mm_set1_epi8(' ')),
+                         _mm_and_si128(_mm_cmpgt_epi8(b, _mm_set1_epi8('\t' - 1)),
+                                       _mm_cmplt_epi8(b, _mm_set1_epi8('\r' + 1))));
+        const unsigned word = ~static_cast<unsigned>(_mm_movemask_epi8(blank)) & 0xFFFFu;
+        const unsigned slash =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(b, _mm_set1_epi8('/'))));
+        r.words += bitCount16(word & ~((word << 1) | previousWord) & 0xFFFFu);
+        doubles |= slash & ((slash << 1) | previousSlash);
+        slashes |= slash;
+        previousWord = word >> 15;
+        previousSlash = slash >> 15;
+        p += 16;
+    }
+    r.slash = slashes != 0;
+    r.doubleSlash = doubles != 0;
+#else
+    bool inWord = false;
+    char previous = '\0';
+    for (; p < end; ++p) {
+        const bool space = isSpace(*p);
+        r.words += !space && !inWord;
+        inWord = !space;
+        if (*p == '/') {
+            r.doubleSlash = r.doubleSlash || previous == '/';
+            r.slash = true;
+        }
+        previous = *p;
+    }
+#endif
+    return r;
+}
+
 // The pieces that fgets with a 255-byte buffer would return, in order, each
 // as [begin, end) cut at its first NUL (the reader sees C strings). Returns
 // how many bytes were used: everything when atEnd, else up to the last piece
@@ -38,18 +129,26 @@ template <class F> size_t forEachPiece(const char* data, size_t size, bool atEnd
     const char* const end = data + size;
     while (p < end) {
         const size_t avail = static_cast<size_t>(end - p);
-        const size_t window = avail < kMaxPiece ? avail : kMaxPiece;
-        const char* nl = static_cast<const char*>(std::memchr(p, '\n', window));
+        const char* const windowEnd = p + (avail < kMaxPiece ? avail : kMaxPiece);
+        const char* stop = findNewlineOrNul(p, windowEnd);
+        const char* lineEnd = stop;
+        if (stop < windowEnd && *stop == '\0') {
+            // The C string ends here; the piece still runs to its newline.
+            const void* nl = std::memchr(stop, '\n', static_cast<size_t>(windowEnd - stop));
+            stop = nl ? static_cast<const char*>(nl) : windowEnd;
+        }
         const char* pieceEnd;
-        if (nl) {
-            pieceEnd = nl + 1;
-        } else if (window == kMaxPiece || atEnd) {
-            pieceEnd = p + window;
+        if (stop < windowEnd) {
+            pieceEnd = stop + 1;
+            if (lineEnd == stop) {
+                lineEnd = pieceEnd; // the newline belongs to the line
+            }
+        } else if (windowEnd - p == static_cast<ptrdiff_t>(kMaxPiece) || atEnd) {
+            pieceEnd = windowEnd;
         } else {
             break;
         }
-        const char* nul = static_cast<const char*>(std::memchr(p, '\0', pieceEnd - p));
-        f(p, nul ? nul : pieceEnd);
+        f(p, lineEnd);
         p = pieceEnd;
     }
     return static_cast<size_t>(p - data);
@@ -148,20 +247,27 @@ struct Scanner {
             return false;
         }
         const char* q = p;
+        bool negative = false;
         if (*q == '+' || *q == '-') {
+            negative = *q == '-';
             ++q;
         }
         const char* mantissa = q;
-        size_t digitCount = 0;
+        uint64_t digits = 0;
+        int digitCount = 0;
+        int scale = 0; // the decimal exponent of the last digit
         while (q < end && isDigit(*q)) {
+            digits = digits * 10 + static_cast<uint64_t>(*q - '0');
             ++q;
             ++digitCount;
         }
         if (q < end && *q == '.') {
             ++q;
             while (q < end && isDigit(*q)) {
+                digits = digits * 10 + static_cast<uint64_t>(*q - '0');
                 ++q;
                 ++digitCount;
+                --scale;
             }
         }
         if (digitCount == 0) {
@@ -169,23 +275,45 @@ struct Scanner {
             unsure = true;
             return false;
         }
+        bool exponentTooLong = false;
         if (q < end && (*q == 'e' || *q == 'E')) {
             const char* e = q + 1;
+            bool negativeExponent = false;
             if (e < end && (*e == '+' || *e == '-')) {
+                negativeExponent = *e == '-';
                 ++e;
             }
             if (!(e < end && isDigit(*e))) {
                 unsure = true; // the C library's partial exponents
                 return false;
             }
+            int exponent = 0;
             while (e < end && isDigit(*e)) {
+                if (exponent < 10000) {
+                    exponent = exponent * 10 + (*e - '0');
+                } else {
+                    exponentTooLong = true;
+                }
                 ++e;
             }
+            scale += negativeExponent ? -exponent : exponent;
             q = e;
         }
         if (q < end && !isSpace(*q)) {
             unsure = true; // "0x...", "1.5.3", "100ergs" and the like
             return false;
+        }
+        // Exact when the digits and the power of ten are both floats: one
+        // correctly rounded operation, as strtof gives.
+        static constexpr float kPowers[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                            1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+        if (digitCount <= 19 && digits <= (uint64_t{1} << 24) && scale >= -10 && scale <= 10 &&
+            !exponentTooLong) {
+            const float m = static_cast<float>(digits);
+            const float value = scale < 0 ? m / kPowers[-scale] : m * kPowers[scale];
+            out = negative ? -value : value;
+            p = q;
+            return true;
         }
         // from_chars takes no '+'; it keeps a '-'.
         const char* first = *p == '+' ? mantissa : p;

@@ -1,0 +1,175 @@
+// Writes a 490,000-vertex, 490,000-face OBJ (texture coordinates, normals,
+// two materials, quads and triangles), then times MyOBJ::loadOBJFile on it
+// beside tinyobjloader, and the first render (the display-list rebuild).
+#include "host/OffscreenContext.h"
+#include "mesh/MyOBJ.h"
+
+#include <GL/gl.h>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <tiny_obj_loader.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int kVerts = 490000;
+constexpr int kFaces = 490000;
+constexpr int kRuns = 3;
+
+using Clock = std::chrono::steady_clock;
+
+// Process CPU time: steadier than wall time on a machine shared with other jobs.
+double cpuSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void writeModel(const std::string& objPath, const std::string& mtlPath) {
+    std::FILE* mtl = std::fopen(mtlPath.c_str(), "w");
+    std::fputs("newmtl stone\nKa 0.1 0.1 0.1\nKd 0.6 0.6 0.55\nKs 0.2 0.2 0.2\nNs 20\n"
+               "newmtl leaf\nKa 0 0.1 0\nKd 0.2 0.7 0.1\nKs 0.1 0.1 0.1\nNs 60\n",
+               mtl);
+    std::fclose(mtl);
+
+    std::FILE* obj = std::fopen(objPath.c_str(), "w");
+    std::mt19937 rng(2026);
+    std::uniform_real_distribution<float> coord(-10.0f, 10.0f);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_int_distribution<int> index(1, kVerts);
+    std::fprintf(obj, "# generated\nmtllib %s\no Bench\n",
+                 std::filesystem::path(mtlPath).filename().c_str());
+    for (int i = 0; i < kVerts; ++i) {
+        std::fprintf(obj, "v %.6f %.6f %.6f\n", coord(rng), coord(rng), coord(rng));
+    }
+    for (int i = 0; i < kVerts; ++i) {
+        std::fprintf(obj, "vt %.6f %.6f\n", unit(rng), unit(rng));
+    }
+    for (int i = 0; i < kVerts; ++i) {
+        std::fprintf(obj, "vn %.6f %.6f %.6f\n", unit(rng), unit(rng), unit(rng));
+    }
+    std::fputs("usemtl stone\n", obj);
+    for (int i = 0; i < kFaces / 2; ++i) {
+        std::fputs("f", obj);
+        for (int c = 0; c < 4; ++c) {
+            std::fprintf(obj, " %d/%d/%d", index(rng), index(rng), index(rng));
+        }
+        std::fputs("\n", obj);
+    }
+    std::fputs("usemtl leaf\n", obj);
+    for (int i = 0; i < kFaces - kFaces / 2; ++i) {
+        std::fputs("f", obj);
+        for (int c = 0; c < 3; ++c) {
+            std::fprintf(obj, " %d/%d/%d", index(rng), index(rng), index(rng));
+        }
+        std::fputs("\n", obj);
+    }
+    std::fclose(obj);
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // "--load-only": just our loads, for profiling.
+    const bool loadOnly = argc > 1 && std::string(argv[1]) == "--load-only";
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("dravin_mesh_bench_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string objPath = (dir / "bench.obj").string();
+    const std::string mtlPath = (dir / "bench.mtl").string();
+    writeModel(objPath, mtlPath);
+    // "mtllib" names resolve against the working directory.
+    std::filesystem::current_path(dir);
+    const auto bytes = std::filesystem::file_size(objPath);
+
+    auto obj = std::make_unique<MyOBJ>();
+    std::vector<double> ours;
+    std::vector<double> theirs;
+    std::vector<double> oursCpu;
+    std::vector<double> theirsCpu;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = Clock::now();
+        double cpu = cpuSeconds();
+        obj->loadOBJFile(objPath.c_str());
+        oursCpu.push_back(cpuSeconds() - cpu);
+        ours.push_back(secondsSince(start));
+        if (loadOnly) {
+            continue;
+        }
+
+        tinyobj::attrib_t attrib;
+        std::vector<tinyobj::shape_t> shapes;
+        std::vector<tinyobj::material_t> materials;
+        std::string warn;
+        std::string err;
+        const std::string baseDir = dir.string() + "/";
+        const auto tinyStart = Clock::now();
+        cpu = cpuSeconds();
+        const bool ok = tinyobj::LoadObj(&attrib, &shapes, &materials, &warn, &err, objPath.c_str(),
+                                         baseDir.c_str(), false);
+        theirsCpu.push_back(cpuSeconds() - cpu);
+        theirs.push_back(secondsSince(tinyStart));
+        if (!ok) {
+            std::fprintf(stderr, "tinyobjloader failed: %s\n", err.c_str());
+        }
+    }
+
+    double firstRender = -1;
+    double cleanRender = -1;
+    {
+        host::OffscreenContext gl(256, 256);
+        if (gl.valid() && !loadOnly) {
+            // Random faces span the model, so rasterising them all would time llvmpipe's
+            // fill rate; without rasterisation what is left is the rebuild and the vertices.
+            glEnable(GL_RASTERIZER_DISCARD);
+            obj->setRendersWireframes(false);
+            obj->setRendersNormals(false);
+            auto start = Clock::now();
+            obj->render();
+            glFinish();
+            firstRender = secondsSince(start);
+            start = Clock::now();
+            obj->render();
+            glFinish();
+            cleanRender = secondsSince(start);
+        }
+    }
+    std::filesystem::current_path("/");
+    std::filesystem::remove_all(dir);
+
+    const double oursMedian = median(ours);
+    std::printf("\nmodel: %.1f MB, %d vertices, %d texture vertices, %d normals, %d faces\n",
+                static_cast<double>(bytes) / 1e6, obj->mVertCount, obj->mTextureVertCount,
+                obj->mNormalCount, obj->mFaceCount);
+    std::printf("MyOBJ::loadOBJFile   median of %d: %.3f s wall, %.3f s cpu (best %.3f s, %.0f "
+                "MB/s)\n",
+                kRuns, oursMedian, median(oursCpu), *std::min_element(ours.begin(), ours.end()),
+                static_cast<double>(bytes) / 1e6 / oursMedian);
+    if (loadOnly) {
+        return 0;
+    }
+    const double theirsMedian = median(theirs);
+    std::printf("tinyobj::LoadObj     median of %d: %.3f s wall, %.3f s cpu (best %.3f s)\n", kRuns,
+                theirsMedian, median(theirsCpu), *std::min_element(theirs.begin(), theirs.end()));
+    std::printf("speed-up over tinyobjloader: %.2fx wall, %.2fx cpu (goal 4x)\n",
+                theirsMedian / oursMedian, median(theirsCpu) / median(oursCpu));
+    std::printf(
+        "first render (display-list rebuild, smooth textured faces, no rasterisation): %.3f s\n",
+        firstRender);
+    std::printf("clean render (two list calls, no rasterisation): %.3f s\n", cleanRender);
+    return 0;
+}
