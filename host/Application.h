@@ -1,0 +1,60 @@
+// The application loop: builds the window and its view from an interface
+// description, wakes them, and runs the main thread's event loop.
+#pragma once
+
+#include "host/Geometry.h"
+#include "host/Window.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace host {
+
+class OpenGLView;
+
+// What the host builds at start: one window of a given class with one view
+// of a given class filling its content area.
+struct InterfaceDescription {
+    Rect contentRect{0, 0, 800, 600};
+    uint32_t styleMask{NSTitledWindowMask | NSClosableWindowMask | NSResizableWindowMask};
+    BackingStore backing{BackingStore::buffered};
+    bool defer{true};
+    std::function<std::unique_ptr<Window>(const Rect&, uint32_t, BackingStore, bool)> makeWindow;
+    std::function<std::unique_ptr<OpenGLView>()> makeView;
+};
+
+class Application {
+public:
+    static Application& shared();
+
+    // Creates the window, then the view through its initWithFrame, then sends
+    // awakeFromNib to the window and to the view. False if the platform's
+    // video could not start.
+    bool load(const InterfaceDescription& description);
+    // Runs the event loop until stop(), the window closes, or SIGINT/SIGTERM.
+    void run();
+    // Runs the event loop for at most the given time (tests).
+    void runFor(double seconds);
+    void stop();
+
+    Window* mainWindow() const { return window_.get(); }
+    OpenGLView* mainView() const { return view_.get(); }
+
+private:
+    Application() = default;
+    void runUntil(double deadline);
+
+    std::unique_ptr<Window> window_;
+    std::unique_ptr<OpenGLView> view_;
+    std::atomic<bool> stopRequested_{};
+};
+
+// The program's entry into the host: loads the description and runs the loop.
+// Ends the process with status 0 when the loop ends, without tearing down
+// anything the view's threads may still be using. Returns 1 only when the
+// application could not start.
+int applicationMain(int argc, char** argv, const InterfaceDescription& description);
+
+} // namespace host

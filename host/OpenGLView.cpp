@@ -1,0 +1,54 @@
+#include "host/OpenGLView.h"
+
+#include "host/PixelFormat.h"
+#include "host/Window.h"
+
+#include <SDL.h>
+
+namespace host {
+
+void OpenGLContext::makeCurrentContext() {
+    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_), static_cast<SDL_GLContext>(context_));
+}
+
+void OpenGLContext::flushBuffer() { SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_)); }
+
+OpenGLView::~OpenGLView() {
+    if (window_ && window_->contentView() == this)
+        window_->setContentView(nullptr);
+}
+
+void OpenGLView::initWithFrame(const Rect& frame) {
+    frame_ = frame;
+    if (window_)
+        window_->realize(nullptr);
+}
+
+bool OpenGLView::initWithFrame(const Rect& frame, const PixelFormat& format) {
+    frame_ = frame;
+    if (!window_ || !window_->realize(&format) || !window_->glContext())
+        return false;
+    context_.window_ = window_->platformWindow();
+    context_.context_ = window_->glContext();
+    // No vertical sync: the view presents as fast as its scene draws.
+    context_.makeCurrentContext();
+    SDL_GL_SetSwapInterval(0);
+    return true;
+}
+
+void OpenGLView::display() {
+    needsDisplay_ = false;
+    if (context_.context_)
+        context_.makeCurrentContext();
+    drawRect(bounds());
+}
+
+void OpenGLView::setFrameSize(float width, float height) {
+    if (frame_.width == width && frame_.height == height)
+        return;
+    frame_.width = width;
+    frame_.height = height;
+    reshape();
+}
+
+} // namespace host

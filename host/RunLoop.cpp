@@ -1,0 +1,129 @@
+#include "host/RunLoop.h"
+
+#include "host/Threads.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace host {
+
+namespace {
+// Static initialisation runs on the thread that runs main.
+const std::thread::id gMainThread = std::this_thread::get_id();
+} // namespace
+
+double now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool isMainThread() { return std::this_thread::get_id() == gMainThread; }
+
+RunLoop& RunLoop::shared() {
+    static RunLoop loop;
+    return loop;
+}
+
+void RunLoop::perform(void (*fn)(void*), void* context, bool waitUntilDone) {
+    if (waitUntilDone && isMainThread()) {
+        fn(context);
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    if (isMainThread()) {
+        // The main thread cannot wait for room it must make itself.
+        while (issued_ - completed_ >= kCapacity) {
+            lock.unlock();
+            runPendingCalls();
+            lock.lock();
+        }
+    } else {
+        progress_.wait(lock, [&] { return issued_ - completed_ < kCapacity; });
+    }
+    uint64_t ticket = issued_++;
+    calls_[ticket % kCapacity] = Call{fn, context};
+    work_.notify_one();
+    if (waitUntilDone)
+        progress_.wait(lock, [&] { return completed_ > ticket; });
+}
+
+int RunLoop::runPendingCalls() {
+    int ran = 0;
+    std::unique_lock lock(mutex_);
+    while (completed_ < issued_) {
+        Call call = calls_[completed_ % kCapacity];
+        lock.unlock();
+        call.fn(call.context);
+        lock.lock();
+        ++completed_;
+        ++ran;
+        progress_.notify_all();
+    }
+    return ran;
+}
+
+Timer* RunLoop::addTimer(double interval, Timer::Action action, bool repeats) {
+    auto timer = std::unique_ptr<Timer>(new Timer(interval, std::move(action), repeats, now() + interval));
+    Timer* raw = timer.get();
+    timers_.push_back(std::move(timer));
+    return raw;
+}
+
+void RunLoop::fireDueTimers() {
+    double t = now();
+    // Index loop: an action may schedule another timer.
+    for (size_t i = 0; i < timers_.size(); ++i) {
+        Timer* timer = timers_[i].get();
+        if (!timer->valid_ || timer->fireAt_ > t)
+            continue;
+        if (timer->repeats_) {
+            // Fixed schedule; firings missed while the loop was busy are skipped.
+            do
+                timer->fireAt_ += timer->interval_;
+            while (timer->fireAt_ <= t);
+        } else {
+            timer->valid_ = false;
+        }
+        timer->action_(timer);
+    }
+    std::erase_if(timers_, [](const auto& timer) { return !timer->valid_; });
+}
+
+void RunLoop::waitForWork(double maxSeconds) {
+    double until = now() + maxSeconds;
+    for (const auto& timer : timers_)
+        if (timer->valid_ && timer->fireAt_ < until)
+            until = timer->fireAt_;
+    std::unique_lock lock(mutex_);
+    double wait = until - now();
+    if (wait > 0 && completed_ == issued_ && !woken_)
+        work_.wait_for(lock, std::chrono::duration<double>(wait),
+                       [&] { return completed_ != issued_ || woken_; });
+    woken_ = false;
+}
+
+void RunLoop::wake() {
+    std::lock_guard lock(mutex_);
+    woken_ = true;
+    work_.notify_one();
+}
+
+Timer* Timer::scheduledTimer(double interval, Action action, bool repeats) {
+    return RunLoop::shared().addTimer(interval, std::move(action), repeats);
+}
+
+void detachNewThread(std::function<void()> body) { std::thread(std::move(body)).detach(); }
+
+void sleepFor(double seconds) {
+    // A rate of zero gives an infinite interval; a day is as good and stays representable.
+    constexpr double kLongest = 86400.0;
+    if (seconds > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double>(std::min(seconds, kLongest)));
+}
+
+void performOnMainThread(void (*fn)(void*), void* context, bool waitUntilDone) {
+    RunLoop::shared().perform(fn, context, waitUntilDone);
+}
+
+} // namespace host
