@@ -1,5 +1,7 @@
 #include "math/ArcBall.h"
 
+#include "tests/math/MathExpect.h"
+
 #include <cmath>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -7,44 +9,24 @@
 
 namespace {
 
-void ExpectVector(Vector3D v, float x, float y, float z) {
-    EXPECT_EQ(v.x, x);
-    EXPECT_EQ(v.y, y);
-    EXPECT_EQ(v.z, z);
-}
-
-void ExpectQuaternion(Quaternion q, float x, float y, float z, float n) {
-    EXPECT_EQ(q.x, x);
-    EXPECT_EQ(q.y, y);
-    EXPECT_EQ(q.z, z);
-    EXPECT_EQ(q.n, n);
-}
-
-void ExpectAxisRotation(AxisRotation r, float angle, float x, float y, float z) {
-    EXPECT_EQ(r.angle, angle);
-    EXPECT_EQ(r.x, x);
-    EXPECT_EQ(r.y, y);
-    EXPECT_EQ(r.z, z);
-}
-
 void ExpectIdentity(const ArcBall& ball) {
-    ExpectQuaternion(ball.orientationStart, 0, 0, 0, 1);
-    ExpectQuaternion(ball.orientationNow, 0, 0, 0, 1);
+    ExpectQuaternion(ball.orientationStart, {0, 0, 0, 1});
+    ExpectQuaternion(ball.orientationNow, {0, 0, 0, 1});
 }
 
 TEST(ArcBall, NewControllerHasNoRotationUnitRadiusAndZeroPoints) {
     const ArcBall ball;
     ExpectIdentity(ball);
     EXPECT_EQ(ball.radius, 1.0f);
-    ExpectVector(ball.dragStart, 0, 0, 0);
-    ExpectVector(ball.dragNow, 0, 0, 0);
-    ExpectAxisRotation(ball.GetOrientation(), 0, 1, 0, 0);
+    ExpectVector(ball.dragStart, {0, 0, 0});
+    ExpectVector(ball.dragNow, {0, 0, 0});
+    ExpectAxisRotation(ball.GetOrientation(), {0, 1, 0, 0});
 }
 
 TEST(ArcBall, ConstructorWithRotationSetsBothOrientations) {
     const ArcBall ball(MakeAxisRotationAXYZ(90, 0, 0, 1));
-    ExpectQuaternion(ball.orientationStart, 0, 0, 0.70710677f, 0.70710683f);
-    ExpectQuaternion(ball.orientationNow, 0, 0, 0.70710677f, 0.70710683f);
+    ExpectQuaternion(ball.orientationStart, {0, 0, 0.70710677f, 0.70710683f});
+    ExpectQuaternion(ball.orientationNow, {0, 0, 0.70710677f, 0.70710683f});
     EXPECT_EQ(ball.radius, 1.0f);
 }
 
@@ -67,11 +49,10 @@ TEST_P(ArcBallDrag, FromCentreTurnsByTheUnnormalisedCrossProduct) {
     ArcBall ball;
     ball.StartDragWithX(0, 0);
     ball.DragWithX(c.x, c.y);
-    ExpectVector(ball.dragStart, 0, 0, 1);
-    ExpectVector(ball.dragNow, c.dragNow.x, c.dragNow.y, c.dragNow.z);
-    ExpectAxisRotation(ball.GetOrientation(), c.orientation.angle, c.orientation.x, c.orientation.y,
-                       c.orientation.z);
-    ExpectQuaternion(ball.orientationStart, 0, 0, 0, 1);
+    ExpectVector(ball.dragStart, {0, 0, 1});
+    ExpectVector(ball.dragNow, c.dragNow);
+    ExpectAxisRotation(ball.GetOrientation(), c.orientation);
+    ExpectQuaternion(ball.orientationStart, {0, 0, 0, 1});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -92,15 +73,15 @@ TEST(ArcBall, DragOnSphereGivesWorkedQuaternion) {
     ball.StartDragWithX(0, 0);
     ball.DragWithX(0.5f, 0);
     EXPECT_EQ(Vector3DGetAngle(ball.dragStart, ball.dragNow), 30.000027f);
-    ExpectVector(Vector3DCross(ball.dragStart, ball.dragNow), 0, 0.5f, 0);
-    ExpectQuaternion(ball.orientationNow, 0, 0.13278829f, 0, 0.99114442f);
+    ExpectVector(Vector3DCross(ball.dragStart, ball.dragNow), {0, 0.5f, 0});
+    ExpectQuaternion(ball.orientationNow, {0, 0.13278829f, 0, 0.99114442f});
 }
 
 TEST(ArcBall, DragOutsideSphereGivesWorkedQuaternion) {
     ArcBall ball;
     ball.StartDragWithX(0, 0);
     ball.DragWithX(2, 0);
-    ExpectQuaternion(ball.orientationNow, 0, 0.89442742f, 0, 0.44721314f);
+    ExpectQuaternion(ball.orientationNow, {0, 0.89442742f, 0, 0.44721314f});
 }
 
 TEST(ArcBall, StartDragLeavesBothOrientationsAlone) {
@@ -110,8 +91,8 @@ TEST(ArcBall, StartDragLeavesBothOrientationsAlone) {
     ball.EndDrag();
     const Quaternion before = ball.orientationNow;
     ball.StartDragWithX(0.3f, -0.2f);
-    ExpectQuaternion(ball.orientationStart, before.x, before.y, before.z, before.n);
-    ExpectQuaternion(ball.orientationNow, before.x, before.y, before.z, before.n);
+    ExpectQuaternion(ball.orientationStart, before);
+    ExpectQuaternion(ball.orientationNow, before);
 }
 
 TEST(ArcBall, EachDragStepStartsAfreshFromTheCommittedOrientation) {
@@ -122,8 +103,7 @@ TEST(ArcBall, EachDragStepStartsAfreshFromTheCommittedOrientation) {
     wandering.DragWithX(-0.7f, 0.4f);
     wandering.DragWithX(0.9f, 0.1f);
     wandering.DragWithX(0.5f, 0);
-    ExpectQuaternion(wandering.orientationNow, direct.orientationNow.x, direct.orientationNow.y,
-                     direct.orientationNow.z, direct.orientationNow.n);
+    ExpectQuaternion(wandering.orientationNow, direct.orientationNow);
 }
 
 TEST(ArcBall, EndDragCommitsAndParksBothPointsAtOneOneOne) {
@@ -131,9 +111,9 @@ TEST(ArcBall, EndDragCommitsAndParksBothPointsAtOneOneOne) {
     ball.StartDragWithX(0, 0);
     ball.DragWithX(0.5f, 0);
     ball.EndDrag();
-    ExpectQuaternion(ball.orientationStart, 0, 0.13278829f, 0, 0.99114442f);
-    ExpectVector(ball.dragStart, 1, 1, 1);
-    ExpectVector(ball.dragNow, 1, 1, 1);
+    ExpectQuaternion(ball.orientationStart, {0, 0.13278829f, 0, 0.99114442f});
+    ExpectVector(ball.dragStart, {1, 1, 1});
+    ExpectVector(ball.dragNow, {1, 1, 1});
 }
 
 TEST(ArcBall, SecondDragComposesOntoTheFirst) {
@@ -145,8 +125,8 @@ TEST(ArcBall, SecondDragComposesOntoTheFirst) {
             ball.EndDrag();
         }
     }
-    ExpectQuaternion(ball.orientationNow, 0, 1, 0, -1.2516975e-06f);
-    ExpectAxisRotation(ball.GetOrientation(), 180.00015f, 0, 1, 0);
+    ExpectQuaternion(ball.orientationNow, {0, 1, 0, -1.2516975e-06f});
+    ExpectAxisRotation(ball.GetOrientation(), {180.00015f, 0, 1, 0});
 }
 
 TEST(ArcBall, SetOrientationReplacesBothOrientationsMidDrag) {
@@ -166,7 +146,7 @@ TEST(ArcBall, DragWithoutStartPointKeepsTheCommittedOrientation) {
     ball.EndDrag();
     ball.StartDragWithX(0, 0);
     ball.DragWithX(1, 0);
-    ExpectAxisRotation(ball.GetOrientation(), 90.000069f, 0, 1, 0);
+    ExpectAxisRotation(ball.GetOrientation(), {90.000069f, 0, 1, 0});
 }
 
 TEST(ArcBall, NonFinitePointerKeepsTheCommittedOrientation) {
@@ -174,7 +154,7 @@ TEST(ArcBall, NonFinitePointerKeepsTheCommittedOrientation) {
         ArcBall ball(MakeAxisRotationAXYZ(90, 0, 0, 1));
         ball.StartDragWithX(0, 0);
         ball.DragWithX(bad, 0);
-        ExpectQuaternion(ball.orientationNow, 0, 0, 0.70710677f, 0.70710683f);
+        ExpectQuaternion(ball.orientationNow, {0, 0, 0.70710677f, 0.70710683f});
     }
 }
 

@@ -76,19 +76,4 @@ TEST_F(QuaternionProperty, ProductHasUnitLengthWhateverTheOperandLengths) {
     }
 }
 
-TEST_F(QuaternionProperty, ToAxisRotationRecoversTheRotation) {
-    for (int i = 0; i < 2000; ++i) {
-        const AxisRotation a = RandomRotation();
-        if (std::fabs(a.angle) < 2.0f) {
-            continue; // acos cannot resolve a scalar part this close to 1
-        }
-        const AxisRotation back = QuaternionToAxisRotation(AxisRotationToQuaternion(a));
-        const Vec v{unit(rng), unit(rng), unit(rng)};
-        const Vec expected = RotateByAxisRotation(v, a), got = RotateByAxisRotation(v, back);
-        ASSERT_NEAR(got.x, expected.x, 2e-5) << "case " << i;
-        ASSERT_NEAR(got.y, expected.y, 2e-5) << "case " << i;
-        ASSERT_NEAR(got.z, expected.z, 2e-5) << "case " << i;
-    }
-}
-
 } // namespace

@@ -1,6 +1,6 @@
 #include "math/Quaternion.h"
 
-#include "tests/math/FloatBits.h"
+#include "tests/math/MathExpect.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -9,23 +9,9 @@
 
 namespace {
 
-void ExpectQuaternion(Quaternion q, float x, float y, float z, float n) {
-    EXPECT_EQ(q.x, x);
-    EXPECT_EQ(q.y, y);
-    EXPECT_EQ(q.z, z);
-    EXPECT_EQ(q.n, n);
-}
-
-void ExpectAxisRotation(AxisRotation r, float angle, float x, float y, float z) {
-    EXPECT_EQ(r.angle, angle);
-    EXPECT_EQ(r.x, x);
-    EXPECT_EQ(r.y, y);
-    EXPECT_EQ(r.z, z);
-}
-
 TEST(Quaternion, MakeQuaternionTakesTheScalarFirstAndStoresItLast) {
-    ExpectQuaternion(MakeQuaternion(1, 0, 0, 0), 0, 0, 0, 1);
-    ExpectQuaternion(MakeQuaternion(4, 1, 2, 3), 1, 2, 3, 4);
+    ExpectQuaternion(MakeQuaternion(1, 0, 0, 0), {0, 0, 0, 1});
+    ExpectQuaternion(MakeQuaternion(4, 1, 2, 3), {1, 2, 3, 4});
 }
 
 struct ToQuaternionCase {
@@ -42,7 +28,7 @@ class AxisRotationToQuaternionTable : public ::testing::TestWithParam<ToQuaterni
 
 TEST_P(AxisRotationToQuaternionTable, MatchesTheWorkedValuesToTheBit) {
     const ToQuaternionCase& c = GetParam();
-    ExpectQuaternion(AxisRotationToQuaternion(c.a), c.q.x, c.q.y, c.q.z, c.q.n);
+    ExpectQuaternion(AxisRotationToQuaternion(c.a), c.q);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -59,25 +45,26 @@ TEST(Quaternion, AxisOfLengthLScalesTheVectorPartByL) {
     for (float L : {0.0f, 0.25f, 0.5f, 2.0f, 8.0f}) {
         const Quaternion q =
             AxisRotationToQuaternion(MakeAxisRotationAXYZ(40, 0.6f * L, 0, 0.8f * L));
-        ExpectQuaternion(q, unit.x * L, 0, unit.z * L, unit.n);
+        ExpectQuaternion(q, {unit.x * L, 0, unit.z * L, unit.n});
     }
 }
 
 TEST(Quaternion, ToAxisRotationOfIdentityEitherSignIsNoRotationAboutX) {
-    ExpectAxisRotation(QuaternionToAxisRotation(MakeQuaternion(1, 0, 0, 0)), 0, 1, 0, 0);
-    ExpectAxisRotation(QuaternionToAxisRotation(MakeQuaternion(-1, 0, 0, 0)), 0, 1, 0, 0);
+    ExpectAxisRotation(QuaternionToAxisRotation(MakeQuaternion(1, 0, 0, 0)), {0, 1, 0, 0});
+    ExpectAxisRotation(QuaternionToAxisRotation(MakeQuaternion(-1, 0, 0, 0)), {0, 1, 0, 0});
 }
 
 TEST(Quaternion, ToAxisRotationRoundTripsQuarterTurnAboutZ) {
     const Quaternion q = AxisRotationToQuaternion(MakeAxisRotationAXYZ(90, 0, 0, 1));
-    ExpectAxisRotation(QuaternionToAxisRotation(q), 89.99999237060547f, 0, 0, 1);
+    ExpectAxisRotation(QuaternionToAxisRotation(q), {89.99999237060547f, 0, 0, 1});
 }
 
 TEST(Quaternion, ToAxisRotationTreatsScalarWithin1e7OfOneAsNoRotation) {
     // One float step below 1 is inside the tolerance, two steps are not.
     const float oneStep = std::nextafter(1.0f, 0.0f);
     const float twoSteps = std::nextafter(oneStep, 0.0f);
-    ExpectAxisRotation(QuaternionToAxisRotation(MakeQuaternion(oneStep, 0, 0, 1e-4f)), 0, 1, 0, 0);
+    ExpectAxisRotation(QuaternionToAxisRotation(MakeQuaternion(oneStep, 0, 0, 1e-4f)),
+                       {0, 1, 0, 0});
     const AxisRotation r = QuaternionToAxisRotation(MakeQuaternion(twoSteps, 0, 0, 1e-4f));
     EXPECT_GT(r.angle, 0.0f);
     EXPECT_EQ(r.z, 1.0f);
@@ -96,8 +83,8 @@ TEST(Quaternion, MultiplyAppliesTheFirstOperandFirst) {
 TEST(Quaternion, MultiplyByIdentityOnEitherSideNormalisesTheOther) {
     const Quaternion identity = MakeQuaternion(1, 0, 0, 0);
     const Quaternion q = MakeQuaternion(4, 0, 3, 0);
-    ExpectQuaternion(QuaternionMultiply(identity, q), 0, 0.6f, 0, 0.8f);
-    ExpectQuaternion(QuaternionMultiply(q, identity), 0, 0.6f, 0, 0.8f);
+    ExpectQuaternion(QuaternionMultiply(identity, q), {0, 0.6f, 0, 0.8f});
+    ExpectQuaternion(QuaternionMultiply(q, identity), {0, 0.6f, 0, 0.8f});
 }
 
 TEST(Quaternion, MultiplyNormalisesWithTheScalarSquareSummedFirst) {
@@ -105,7 +92,7 @@ TEST(Quaternion, MultiplyNormalisesWithTheScalarSquareSummedFirst) {
     const Quaternion q =
         QuaternionMultiply(MakeQuaternion(1, 0, 0, 0), MakeQuaternion(4096, 1, 1, 1));
     const float r = 1.0f / 4096.0f;
-    ExpectQuaternion(q, r, r, r, 1.0f);
+    ExpectQuaternion(q, {r, r, r, 1.0f});
 }
 
 TEST(Quaternion, MultiplyWithZeroProductIsNaN) {

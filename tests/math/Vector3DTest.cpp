@@ -1,5 +1,7 @@
 #include "math/Vector3D.h"
 
+#include "tests/math/MathExpect.h"
+
 #include <cmath>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -7,14 +9,8 @@
 
 namespace {
 
-void ExpectVector(Vector3D v, float x, float y, float z) {
-    EXPECT_EQ(v.x, x);
-    EXPECT_EQ(v.y, y);
-    EXPECT_EQ(v.z, z);
-}
-
 TEST(Vector3D, NormalizeScalesToUnitLength) {
-    ExpectVector(Vector3DNormalize(MakeVector3D(3, 4, 0)), 0.6f, 0.8f, 0.0f);
+    ExpectVector(Vector3DNormalize(MakeVector3D(3, 4, 0)), {0.6f, 0.8f, 0.0f});
 }
 
 TEST(Vector3D, NormalizeOfZeroVectorIsNaNInEveryComponent) {
@@ -37,17 +33,17 @@ TEST(Vector3D, MagnitudeSumsSquaresLeftToRight) {
 }
 
 TEST(Vector3D, CrossIsRightHanded) {
-    ExpectVector(Vector3DCross(MakeVector3D(1, 0, 0), MakeVector3D(0, 1, 0)), 0, 0, 1);
-    ExpectVector(Vector3DCross(MakeVector3D(0, 1, 0), MakeVector3D(0, 0, 1)), 1, 0, 0);
-    ExpectVector(Vector3DCross(MakeVector3D(0, 1, 0), MakeVector3D(1, 0, 0)), 0, 0, -1);
+    ExpectVector(Vector3DCross(MakeVector3D(1, 0, 0), MakeVector3D(0, 1, 0)), {0, 0, 1});
+    ExpectVector(Vector3DCross(MakeVector3D(0, 1, 0), MakeVector3D(0, 0, 1)), {1, 0, 0});
+    ExpectVector(Vector3DCross(MakeVector3D(0, 1, 0), MakeVector3D(1, 0, 0)), {0, 0, -1});
 }
 
 TEST(Vector3D, ComponentwiseOperationsKeepOperandOrder) {
     const Vector3D a = MakeVector3D(1, 2, 3), b = MakeVector3D(10, 20, 40);
-    ExpectVector(Vector3DAdd(a, b), 11, 22, 43);
-    ExpectVector(Vector3DSubtract(a, b), -9, -18, -37);
-    ExpectVector(Vector3DScale(a, -2), -2, -4, -6);
-    ExpectVector(Vector3DReverse(a), -1, -2, -3);
+    ExpectVector(Vector3DAdd(a, b), {11, 22, 43});
+    ExpectVector(Vector3DSubtract(a, b), {-9, -18, -37});
+    ExpectVector(Vector3DScale(a, -2), {-2, -4, -6});
+    ExpectVector(Vector3DReverse(a), {-1, -2, -3});
     EXPECT_EQ(Vector3DDot(a, b), 170.0f);
 }
 

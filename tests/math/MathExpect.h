@@ -1,11 +1,33 @@
-// Comparisons for results that are fixed to the last bit or to one unit in
-// the last place.
+// Comparisons for results fixed to the last bit (EXPECT_EQ on each float) or
+// to one unit in the last place.
 #pragma once
+
+#include "math/Quaternion.h"
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
+
+inline void ExpectVector(Vector3D v, Vector3D expected) {
+    EXPECT_EQ(v.x, expected.x);
+    EXPECT_EQ(v.y, expected.y);
+    EXPECT_EQ(v.z, expected.z);
+}
+
+inline void ExpectQuaternion(Quaternion q, Quaternion expected) {
+    EXPECT_EQ(q.x, expected.x);
+    EXPECT_EQ(q.y, expected.y);
+    EXPECT_EQ(q.z, expected.z);
+    EXPECT_EQ(q.n, expected.n);
+}
+
+inline void ExpectAxisRotation(AxisRotation r, AxisRotation expected) {
+    EXPECT_EQ(r.angle, expected.angle);
+    EXPECT_EQ(r.x, expected.x);
+    EXPECT_EQ(r.y, expected.y);
+    EXPECT_EQ(r.z, expected.z);
+}
 
 inline int64_t UlpsApart(float a, float b) {
     // Map the floats onto a line of integers ordered like the values.
