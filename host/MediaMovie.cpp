@@ -60,7 +60,7 @@ std::unique_ptr<MediaMovie> MediaMovie::open(const std::string& path) {
         st->time_base.den > 0)
         duration = av_rescale_q(st->duration, st->time_base, unit);
     else if (format->duration != AV_NOPTS_VALUE && format->duration > 0)
-        duration = av_rescale_q(format->duration, AV_TIME_BASE_Q, unit);
+        duration = av_rescale_q(format->duration, AVRational{1, AV_TIME_BASE}, unit);
     auto movie = std::unique_ptr<MediaMovie>(new MediaMovie(std::move(state)));
     movie->duration_ = duration;
     return movie;
