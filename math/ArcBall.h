@@ -20,6 +20,8 @@ class ArcBall {
     // Pointer coordinates: origin at the sphere's centre, x right, y up; the
     // view spans -1 to +1 on both axes.
     void StartDragWithX(float x, float y);
+    // A step with no defined angle (before any StartDragWithX, or from a
+    // non-finite pointer) leaves the committed orientation in place.
     void DragWithX(float x, float y);
     void EndDrag();
 
