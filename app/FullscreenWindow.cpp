@@ -1,6 +1,7 @@
 #include "app/FullscreenWindow.h"
 
-FullscreenWindow::FullscreenWindow(const host::Rect& contentRect, uint32_t, host::BackingStore, bool)
+FullscreenWindow::FullscreenWindow(const host::Rect& contentRect, uint32_t, host::BackingStore,
+                                   bool)
     : host::Window(contentRect, host::NSBorderlessWindowMask, host::BackingStore::buffered, false) {
     setLevel(host::windowLevelForKey(host::kStatusWindowLevelKey));
     setAlphaValue(1.0f);
@@ -14,4 +15,6 @@ void FullscreenWindow::awakeFromNib() {
     setFrame(screen().frame(), true);
 }
 
-bool FullscreenWindow::canBecomeKeyWindow() { return true; }
+bool FullscreenWindow::canBecomeKeyWindow() {
+    return true;
+}

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 class FullscreenWindow : public host::Window {
-public:
+  public:
     // Whatever style, backing and defer the description asks for, the window
     // is borderless, buffered and not deferred.
     FullscreenWindow(const host::Rect& contentRect, uint32_t styleMask, host::BackingStore backing,

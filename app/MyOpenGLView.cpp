@@ -18,10 +18,14 @@ void MyOpenGLView::initWithFrame(const host::Rect& frame) {
         host::NSOpenGLPFANoRecovery,
         host::NSOpenGLPFAWindow,
         host::NSOpenGLPFADoubleBuffer,
-        host::NSOpenGLPFAColorSize, 24,
-        host::NSOpenGLPFAAlphaSize, 8,
-        host::NSOpenGLPFADepthSize, 16,
-        host::NSOpenGLPFAStencilSize, 1,
+        host::NSOpenGLPFAColorSize,
+        24,
+        host::NSOpenGLPFAAlphaSize,
+        8,
+        host::NSOpenGLPFADepthSize,
+        16,
+        host::NSOpenGLPFAStencilSize,
+        1,
         0,
     };
     // The host view makes its context current, so the projection below has
@@ -94,7 +98,9 @@ void MyOpenGLView::stepDraw(void*) {
     }
 }
 
-void MyOpenGLView::mainThreadStepDraw() { setNeedsDisplay(true); }
+void MyOpenGLView::mainThreadStepDraw() {
+    setNeedsDisplay(true);
+}
 
 void MyOpenGLView::drawRect(const host::Rect& rect) {
     drawFrames.fetch_add(1, std::memory_order_relaxed);

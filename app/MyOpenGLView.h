@@ -15,7 +15,7 @@
 #include <cstdint>
 
 class MyOpenGLView : public host::OpenGLView {
-public:
+  public:
     // Last pointer position, x from -1 (left) to +1 (right), y from -1 (bottom)
     // to +1 (top); beyond that outside the view. Main thread only.
     host::Point mouseLoc{};
@@ -57,6 +57,6 @@ public:
     bool resignFirstResponder() override;
     virtual void changeToApplicationPath();
 
-private:
+  private:
     void storeMouseLocation(const host::Event& event);
 };

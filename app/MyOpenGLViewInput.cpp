@@ -46,13 +46,21 @@ void MyOpenGLView::storeMouseLocation(const host::Event& event) {
     mouseLoc.y = y + y - 1;
 }
 
-void MyOpenGLView::mouseMoved(const host::Event& event) { storeMouseLocation(event); }
+void MyOpenGLView::mouseMoved(const host::Event& event) {
+    storeMouseLocation(event);
+}
 
-void MyOpenGLView::mouseDragged(const host::Event& event) { storeMouseLocation(event); }
+void MyOpenGLView::mouseDragged(const host::Event& event) {
+    storeMouseLocation(event);
+}
 
-void MyOpenGLView::mouseDown(const host::Event&) { std::printf("mouseDown\n"); }
+void MyOpenGLView::mouseDown(const host::Event&) {
+    std::printf("mouseDown\n");
+}
 
-bool MyOpenGLView::acceptsFirstResponder() { return true; }
+bool MyOpenGLView::acceptsFirstResponder() {
+    return true;
+}
 
 bool MyOpenGLView::becomeFirstResponder() {
     if (host::Window* w = window())

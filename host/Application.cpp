@@ -48,10 +48,14 @@ Event mouseEvent(const Window& window, int x, int y, int button) {
 // Platform button to the host's numbering: 0 primary, 1 secondary, 2 middle, 3+ further.
 int buttonNumber(Uint8 button) {
     switch (button) {
-    case SDL_BUTTON_LEFT: return 0;
-    case SDL_BUTTON_RIGHT: return 1;
-    case SDL_BUTTON_MIDDLE: return 2;
-    default: return button - 1;
+    case SDL_BUTTON_LEFT:
+        return 0;
+    case SDL_BUTTON_RIGHT:
+        return 1;
+    case SDL_BUTTON_MIDDLE:
+        return 2;
+    default:
+        return button - 1;
     }
 }
 
@@ -76,7 +80,9 @@ void dispatchMotion(Window& window, OpenGLView& view, const SDL_MouseMotionEvent
 
 void dispatchWindowEvent(Window& window, OpenGLView* view, const SDL_WindowEvent& w, bool& quit) {
     switch (w.event) {
-    case SDL_WINDOWEVENT_SIZE_CHANGED: window.platformResized(w.data1, w.data2); break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+        window.platformResized(w.data1, w.data2);
+        break;
     case SDL_WINDOWEVENT_EXPOSED:
         if (view)
             view->setNeedsDisplay(true);
@@ -89,8 +95,11 @@ void dispatchWindowEvent(Window& window, OpenGLView* view, const SDL_WindowEvent
         if (view)
             view->resignFirstResponder();
         break;
-    case SDL_WINDOWEVENT_CLOSE: quit = true; break;
-    default: break;
+    case SDL_WINDOWEVENT_CLOSE:
+        quit = true;
+        break;
+    default:
+        break;
     }
 }
 
@@ -105,12 +114,21 @@ bool pumpEvents() {
         }
         Uint32 id = 0;
         switch (ev.type) {
-        case SDL_WINDOWEVENT: id = ev.window.windowID; break;
+        case SDL_WINDOWEVENT:
+            id = ev.window.windowID;
+            break;
         case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP: id = ev.button.windowID; break;
-        case SDL_MOUSEMOTION: id = ev.motion.windowID; break;
-        case SDL_KEYDOWN: id = ev.key.windowID; break;
-        default: continue;
+        case SDL_MOUSEBUTTONUP:
+            id = ev.button.windowID;
+            break;
+        case SDL_MOUSEMOTION:
+            id = ev.motion.windowID;
+            break;
+        case SDL_KEYDOWN:
+            id = ev.key.windowID;
+            break;
+        default:
+            continue;
         }
         Window* window = windowOf(id);
         if (!window)
@@ -123,8 +141,10 @@ bool pumpEvents() {
         if (!view)
             continue;
         if (ev.type == SDL_MOUSEBUTTONDOWN || ev.type == SDL_MOUSEBUTTONUP) {
-            dispatchButton(*view, mouseEvent(*window, ev.button.x, ev.button.y, buttonNumber(ev.button.button)),
-                           ev.type == SDL_MOUSEBUTTONDOWN);
+            dispatchButton(
+                *view,
+                mouseEvent(*window, ev.button.x, ev.button.y, buttonNumber(ev.button.button)),
+                ev.type == SDL_MOUSEBUTTONDOWN);
         } else if (ev.type == SDL_MOUSEMOTION) {
             dispatchMotion(*window, *view, ev.motion);
         } else if (ev.type == SDL_KEYDOWN) {
@@ -141,15 +161,17 @@ bool pumpEvents() {
 } // namespace
 
 Application& Application::shared() {
-    static Application app;
-    return app;
+    // Never destroyed: the view's threads run until the process ends.
+    static Application* app = new Application;
+    return *app;
 }
 
 bool Application::load(const InterfaceDescription& d) {
     if (!initVideo(false))
         return false;
-    window_ = d.makeWindow ? d.makeWindow(d.contentRect, d.styleMask, d.backing, d.defer)
-                           : std::make_unique<Window>(d.contentRect, d.styleMask, d.backing, d.defer);
+    window_ = d.makeWindow
+                  ? d.makeWindow(d.contentRect, d.styleMask, d.backing, d.defer)
+                  : std::make_unique<Window>(d.contentRect, d.styleMask, d.backing, d.defer);
     view_ = d.makeView ? d.makeView() : std::make_unique<OpenGLView>();
     window_->setContentView(view_.get());
     view_->initWithFrame(Rect{0, 0, d.contentRect.width, d.contentRect.height});
@@ -184,7 +206,9 @@ void Application::run() {
     runUntil(1e300);
 }
 
-void Application::runFor(double seconds) { runUntil(now() + seconds); }
+void Application::runFor(double seconds) {
+    runUntil(now() + seconds);
+}
 
 void Application::stop() {
     stopRequested_ = true;

@@ -26,7 +26,7 @@ struct InterfaceDescription {
 };
 
 class Application {
-public:
+  public:
     static Application& shared();
 
     // Creates the window, then the view through its initWithFrame, then sends
@@ -42,7 +42,7 @@ public:
     Window* mainWindow() const { return window_.get(); }
     OpenGLView* mainView() const { return view_.get(); }
 
-private:
+  private:
     Application() = default;
     void runUntil(double deadline);
 

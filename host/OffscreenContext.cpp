@@ -19,8 +19,8 @@ OffscreenContext::OffscreenContext(int width, int height) : width_(width), heigh
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    SDL_Window* window = SDL_CreateWindow("offscreen", 0, 0, width, height,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    SDL_Window* window =
+        SDL_CreateWindow("offscreen", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
         Log("offscreen GL window failed: %s", SDL_GetError());
         return;
@@ -47,6 +47,8 @@ void OffscreenContext::makeCurrent() {
     SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_), static_cast<SDL_GLContext>(context_));
 }
 
-void OffscreenContext::swapBuffers() { SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_)); }
+void OffscreenContext::swapBuffers() {
+    SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_));
+}
 
 } // namespace host

@@ -6,7 +6,7 @@
 namespace host {
 
 class OffscreenContext {
-public:
+  public:
     // Depth 24 and stencil 8 bits, double-buffered; the context is current on return.
     OffscreenContext(int width, int height);
     ~OffscreenContext();
@@ -19,7 +19,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-private:
+  private:
     void* window_{};
     void* context_{};
     int width_{};

@@ -11,7 +11,9 @@ void OpenGLContext::makeCurrentContext() {
     SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_), static_cast<SDL_GLContext>(context_));
 }
 
-void OpenGLContext::flushBuffer() { SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_)); }
+void OpenGLContext::flushBuffer() {
+    SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_));
+}
 
 OpenGLView::~OpenGLView() {
     if (window_ && window_->contentView() == this)

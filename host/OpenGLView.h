@@ -11,20 +11,20 @@ class Window;
 
 // The view's GL context.
 class OpenGLContext {
-public:
+  public:
     // Directs the calling thread's GL calls to this context.
     void makeCurrentContext();
     // Presents the back buffer.
     void flushBuffer();
 
-private:
+  private:
     friend class OpenGLView;
     void* window_{};
     void* context_{};
 };
 
 class OpenGLView {
-public:
+  public:
     OpenGLView() = default;
     virtual ~OpenGLView();
     OpenGLView(const OpenGLView&) = delete;
@@ -71,7 +71,7 @@ public:
     void attachToWindow(Window* window) { window_ = window; }
     void setFrameSize(float width, float height);
 
-private:
+  private:
     Window* window_{};
     Rect frame_{};
     OpenGLContext context_{};

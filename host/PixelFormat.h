@@ -18,7 +18,7 @@ enum PixelFormatAttribute : uint32_t {
 };
 
 class PixelFormat {
-public:
+  public:
     PixelFormat() = default;
     // Reads the list up to its terminating 0; unknown attributes are ignored.
     explicit PixelFormat(const uint32_t* attributes);

@@ -18,11 +18,14 @@ double now() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-bool isMainThread() { return std::this_thread::get_id() == gMainThread; }
+bool isMainThread() {
+    return std::this_thread::get_id() == gMainThread;
+}
 
 RunLoop& RunLoop::shared() {
-    static RunLoop loop;
-    return loop;
+    // Never destroyed: threads that outlive main may still be waiting on it.
+    static RunLoop* loop = new RunLoop;
+    return *loop;
 }
 
 void RunLoop::perform(void (*fn)(void*), void* context, bool waitUntilDone) {
@@ -64,7 +67,8 @@ int RunLoop::runPendingCalls() {
 }
 
 Timer* RunLoop::addTimer(double interval, Timer::Action action, bool repeats) {
-    auto timer = std::unique_ptr<Timer>(new Timer(interval, std::move(action), repeats, now() + interval));
+    auto timer =
+        std::unique_ptr<Timer>(new Timer(interval, std::move(action), repeats, now() + interval));
     Timer* raw = timer.get();
     timers_.push_back(std::move(timer));
     return raw;
@@ -113,7 +117,9 @@ Timer* Timer::scheduledTimer(double interval, Action action, bool repeats) {
     return RunLoop::shared().addTimer(interval, std::move(action), repeats);
 }
 
-void detachNewThread(std::function<void()> body) { std::thread(std::move(body)).detach(); }
+void detachNewThread(std::function<void()> body) {
+    std::thread(std::move(body)).detach();
+}
 
 void sleepFor(double seconds) {
     // A rate of zero gives an infinite interval; a day is as good and stays representable.

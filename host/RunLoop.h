@@ -18,7 +18,7 @@ double now();
 bool isMainThread();
 
 class RunLoop {
-public:
+  public:
     static RunLoop& shared();
 
     void perform(void (*fn)(void*), void* context, bool waitUntilDone);
@@ -33,7 +33,7 @@ public:
     // Wakes waitForWork from any thread (also from the loop's own stop request).
     void wake();
 
-private:
+  private:
     struct Call {
         void (*fn)(void*){};
         void* context{};

@@ -6,7 +6,7 @@
 namespace host {
 
 class Timer {
-public:
+  public:
     using Action = std::function<void(Timer*)>;
 
     // Schedules on the main thread's loop; the first firing comes one interval
@@ -18,7 +18,7 @@ public:
     bool isValid() const { return valid_; }
     double timeInterval() const { return interval_; }
 
-private:
+  private:
     friend class RunLoop;
     Timer(double interval, Action action, bool repeats, double firstFire)
         : interval_(interval), action_(std::move(action)), repeats_(repeats), fireAt_(firstFire) {}

@@ -14,9 +14,13 @@ namespace host {
 
 namespace {
 
-SDL_Window* sdl(void* window) { return static_cast<SDL_Window*>(window); }
+SDL_Window* sdl(void* window) {
+    return static_cast<SDL_Window*>(window);
+}
 
-int whole(float v) { return v < 1 ? 1 : static_cast<int>(std::ceil(v)); }
+int whole(float v) {
+    return v < 1 ? 1 : static_cast<int>(std::ceil(v));
+}
 
 void setAttributes(const PixelFormat& f, bool accelerated, bool stencil) {
     SDL_GL_ResetAttributes();
@@ -40,7 +44,9 @@ int windowLevelForKey(int key) {
     return key == kStatusWindowLevelKey ? 25 : kNormalWindowLevel;
 }
 
-int shieldingWindowLevel() { return INT_MAX - 16; }
+int shieldingWindowLevel() {
+    return INT_MAX - 16;
+}
 
 Window::Window(const Rect& contentRect, uint32_t styleMask, BackingStore backing, bool)
     : styleMask_(styleMask), backing_(backing), frame_(contentRect) {}
@@ -54,7 +60,9 @@ Window::~Window() {
         SDL_DestroyWindow(sdl(window_));
 }
 
-bool Window::canBecomeKeyWindow() { return !isBorderless(); }
+bool Window::canBecomeKeyWindow() {
+    return !isBorderless();
+}
 
 void Window::setLevel(int level) {
     level_ = level;
@@ -140,7 +148,8 @@ bool Window::realize(const PixelFormat* format) {
         SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
         if (context) {
             if (wantAccel && !a.accelerated)
-                Log("warning: no accelerated renderer offers this pixel format; using another renderer");
+                Log("warning: no accelerated renderer offers this pixel format; using another "
+                    "renderer");
             int stencil = 0;
             SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
             if (stencil < format->stencilSize)

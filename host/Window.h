@@ -38,7 +38,7 @@ struct Screen {
 };
 
 class Window {
-public:
+  public:
     // Frames are in screen coordinates (the platform's: origin at the top left).
     Window(const Rect& contentRect, uint32_t styleMask, BackingStore backing, bool defer);
     virtual ~Window();
@@ -85,7 +85,7 @@ public:
     // The platform reports a new size: the view follows.
     void platformResized(int width, int height);
 
-private:
+  private:
     void applyLevel();
 
     uint32_t styleMask_{};

@@ -1,0 +1,132 @@
+// The real program, started as a user starts it, under SDL's offscreen driver
+// and under Xvfb.
+#include "tests/support/Process.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+
+using testing_support::Line;
+using testing_support::ProcessOptions;
+using testing_support::runProcess;
+
+namespace {
+
+std::string program() {
+    return testing_support::buildDirectory() + "/dravin";
+}
+
+struct RateLine {
+    int calc, draw, requests;
+    double seconds;
+};
+
+std::vector<RateLine> rateLines(const std::vector<Line>& err) {
+    std::vector<RateLine> rates;
+    for (const auto& l : err) {
+        RateLine r{};
+        if (std::sscanf(l.text.c_str(), "calcFPS: %d, drawFPS: %d, drawRequests: %d", &r.calc,
+                        &r.draw, &r.requests) == 3) {
+            r.seconds = l.seconds;
+            rates.push_back(r);
+        }
+    }
+    return rates;
+}
+
+const Line* find(const std::vector<Line>& lines, const std::string& text) {
+    auto it =
+        std::find_if(lines.begin(), lines.end(), [&](const Line& l) { return l.text == text; });
+    return it == lines.end() ? nullptr : &*it;
+}
+
+} // namespace
+
+TEST(Program, StartsInOrderPrintsARateLineEachSecondAndEndsCleanlyOnSigint) {
+    ProcessOptions options;
+    options.argv = {program()};
+    options.env = {"SDL_VIDEODRIVER=offscreen"};
+    options.signalAfter = 3.4;
+    auto run = runProcess(options);
+
+    EXPECT_EQ(run.exitStatus, 0) << run.errText();
+    EXPECT_EQ(run.termSignal, 0);
+
+    // The framework's own lines, in order; the scene's world set-up may print
+    // between "awakeFromNib" and "startThreads".
+    const char* order[] = {"initWithFrame", "/initWithFrame", "awakeFromNib",
+                           "startThreads",  "/startThreads",  "/awakeFromNib"};
+    ASSERT_GE(run.out.size(), 6u) << run.outText();
+    EXPECT_EQ(run.out[0].text, order[0]);
+    EXPECT_EQ(run.out[1].text, order[1]);
+    EXPECT_EQ(run.out[2].text, order[2]);
+    size_t start = 3;
+    while (start < run.out.size() && run.out[start].text != "startThreads")
+        ++start;
+    ASSERT_LE(start + 3, run.out.size()) << run.outText();
+    for (int i = 3; i < 6; ++i)
+        EXPECT_EQ(run.out[start + i - 3].text, order[i]);
+
+    auto rates = rateLines(run.err);
+    ASSERT_GE(rates.size(), 3u) << run.errText();
+    const Line* started = find(run.out, "/startThreads");
+    ASSERT_NE(started, nullptr);
+    // Output through pipes arrives late by a scheduling slice at most.
+    EXPECT_NEAR(rates[0].seconds - started->seconds, 1.0, 0.25);
+    for (size_t i = 0; i < rates.size(); ++i) {
+        SCOPED_TRACE("rate line " + std::to_string(i));
+        if (i > 0) {
+            EXPECT_NEAR(rates[i].seconds - rates[i - 1].seconds, 1.0, 0.25);
+        }
+        EXPECT_GT(rates[i].calc, 90);
+        EXPECT_LE(rates[i].calc, 100);
+        EXPECT_LE(rates[i].requests, 1005);
+        EXPECT_GT(rates[i].draw, 0);
+        EXPECT_LE(rates[i].draw, rates[i].requests + 2);
+    }
+    // Everything on standard error is a rate line, a reshape, or a resource
+    // line of the scene; nothing is an error.
+    for (const auto& l : run.err)
+        EXPECT_EQ(l.text.find("error"), std::string::npos) << l.text;
+}
+
+TEST(Program, EndsWithStatusZeroOnSigterm) {
+    ProcessOptions options;
+    options.argv = {program()};
+    options.env = {"SDL_VIDEODRIVER=offscreen"};
+    options.signalAfter = 1.0;
+    options.signal = 15;
+    auto run = runProcess(options);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.termSignal, 0);
+}
+
+TEST(Program, UnderXvfbTheWindowIsBorderlessAboveOthersAndCoversTheScreen) {
+    // A shell inside xvfb-run starts the program, looks at its window with the
+    // X tools, then interrupts it and reports its exit status. Without a window
+    // manager the Motif hints atom does not exist and the platform skips the
+    // decoration hint, so the shell makes the atom first, as a manager would.
+    std::string script = "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; exe='";
+    script += program();
+    script += "'; \"$exe\" >/dev/null 2>&1 & pid=$!; "
+              "for i in $(seq 50); do w=$(xdotool search --name '^dravin$' 2>/dev/null | head -1); "
+              "[ -n \"$w\" ] && break; sleep 0.1; done; sleep 1; "
+              "xdotool getwindowgeometry \"$w\"; "
+              "xprop -id \"$w\" _MOTIF_WM_HINTS _NET_WM_STATE; "
+              "kill -INT $pid; wait $pid; echo \"exit=$?\"";
+    ProcessOptions options;
+    options.argv = {"/usr/bin/xvfb-run", "-a", "-s",  "-screen 0 1280x800x24 -noreset",
+                    "/bin/sh",           "-c", script};
+    options.env = {"SDL_VIDEODRIVER=x11"};
+    options.killAfter = 60;
+    auto run = runProcess(options);
+    std::string out = run.outText();
+    EXPECT_NE(out.find("Position: 0,0"), std::string::npos) << out;
+    EXPECT_NE(out.find("Geometry: 1280x800"), std::string::npos) << out;
+    // Motif hints: flags 0x2 (decorations given), decorations 0x0.
+    EXPECT_NE(out.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x0, 0x0"), std::string::npos)
+        << out;
+    EXPECT_NE(out.find("_NET_WM_STATE_ABOVE"), std::string::npos) << out;
+    EXPECT_NE(out.find("exit=0"), std::string::npos) << out;
+}

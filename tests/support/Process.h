@@ -1,0 +1,40 @@
+// Runs a program as a child process and records what it prints, line by
+// line, with the time each line arrived.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct Line {
+    std::string text;
+    double seconds; // since the start of the child
+};
+
+struct ProcessRun {
+    std::vector<Line> out;
+    std::vector<Line> err;
+    int exitStatus = -1; // exit code when it exited
+    int termSignal = 0;  // the signal that ended it, if one did
+    bool timedOut = false;
+
+    std::string outText() const;
+    std::string errText() const;
+};
+
+struct ProcessOptions {
+    std::vector<std::string> argv;
+    std::vector<std::string> env; // "NAME=value" added to (or replacing in) the environment
+    std::string workingDirectory; // empty: the current one
+    double signalAfter = -1;      // seconds; <0: never
+    int signal = 2;               // SIGINT
+    double killAfter = 60;        // SIGKILL if still running then
+};
+
+ProcessRun runProcess(const ProcessOptions& options);
+
+// The folder of the test executable's build tree (where the program is built).
+std::string buildDirectory();
+
+} // namespace testing_support
