@@ -1,6 +1,6 @@
 #include "app/FullscreenWindow.h"
-#include "app/MyOpenGLView.h"
 #include "host/Application.h"
+#include "scene/dravinView.h"
 
 #include <cstdio>
 #include <memory>
@@ -15,6 +15,6 @@ int main(int argc, char** argv) {
                                 bool defer) {
         return std::make_unique<FullscreenWindow>(rect, style, backing, defer);
     };
-    description.makeView = [] { return std::make_unique<MyOpenGLView>(); };
+    description.makeView = [] { return std::make_unique<dravinView>(); };
     return host::applicationMain(argc, argv, description);
 }
