@@ -1,10 +1,12 @@
 // The view's projection, pointer mapping and fixed GL state, on a real context.
 #include "app/MyOpenGLView.h"
+#include "host/EventInjection.h"
 #include "tests/app/ViewHarness.h"
 
 #include <GL/gl.h>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 
@@ -196,4 +198,77 @@ TEST(MyOpenGLViewState, CreationAndWakingPrintTheirLinesInOrder) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "initWithFrame\n/initWithFrame\nawakeFromNib\nworld\nstartThreads\n/startThreads\n"
               "/awakeFromNib\n");
+}
+
+namespace {
+
+// Records which handler each platform event reached.
+class RecordingView : public QuietView {
+  public:
+    std::string calls;
+    void mouseDown(const host::Event&) override { calls += "down "; }
+    void mouseUp(const host::Event&) override { calls += "up "; }
+    void mouseDragged(const host::Event& e) override {
+        calls += "drag ";
+        MyOpenGLView::mouseDragged(e);
+    }
+    void otherMouseDown(const host::Event&) override { calls += "otherDown "; }
+    void otherMouseDragged(const host::Event&) override { calls += "otherDrag "; }
+    void otherMouseUp(const host::Event&) override { calls += "otherUp "; }
+    void keyDown(const host::Event& e) override { calls += "key:" + e.characters + " "; }
+};
+
+} // namespace
+
+TEST(MyOpenGLViewEvents, PlatformEventsReachTheHandlersOfTheirButton) {
+    RecordingView* view = loadView<RecordingView>(1024, 768);
+    ASSERT_NE(view, nullptr);
+    const host::Window& w = *view->window();
+    host::postMouseButton(w, 0, true, 512, 384);
+    host::postMouseMotion(w, 1u << 0, 256, 576);
+    host::postMouseButton(w, 0, false, 256, 576);
+    host::postMouseButton(w, 1, true, 10, 10); // secondary: no handler
+    host::postMouseMotion(w, 1u << 1, 20, 20);
+    host::postMouseButton(w, 1, false, 20, 20);
+    host::postMouseButton(w, 2, true, 10, 10);
+    host::postMouseMotion(w, 1u << 2, 30, 30);
+    host::postMouseButton(w, 2, false, 30, 30);
+    host::postMouseButton(w, 4, true, 10, 10);
+    host::postMouseButton(w, 4, false, 10, 10);
+    host::postKey(w, 'a');
+    host::Application::shared().runFor(0.1);
+    EXPECT_EQ(view->calls, "down drag up otherDown otherDrag otherUp otherDown otherUp key:a ");
+    // The drag's position arrives in window coordinates, y up.
+    EXPECT_EQ(view->mouseLoc.x, -0.5f);
+    EXPECT_EQ(view->mouseLoc.y, 0.5f);
+}
+
+TEST(MyOpenGLViewEvents, PointerMovesCountOnlyWhileMouseMovedDeliveryIsOn) {
+    QuietView* view = loadView<QuietView>(1024, 768);
+    ASSERT_NE(view, nullptr);
+    const host::Window& w = *view->window();
+    host::postMouseMotion(w, 0, 768, 192);
+    host::Application::shared().runFor(0.05);
+    EXPECT_EQ(view->mouseLoc.x, 0.5f);
+    EXPECT_EQ(view->mouseLoc.y, -0.5f);
+    view->resignFirstResponder();
+    host::postMouseMotion(w, 0, 0, 0);
+    host::Application::shared().runFor(0.05);
+    EXPECT_EQ(view->mouseLoc.x, 0.5f); // unchanged
+    view->becomeFirstResponder();
+    host::postMouseMotion(w, 0, 0, 0);
+    host::Application::shared().runFor(0.05);
+    EXPECT_EQ(view->mouseLoc.x, -1.0f);
+}
+
+TEST(MyOpenGLViewEvents, AnExposureRedrawsOnceWithoutARequest) {
+    QuietView* view = loadView<QuietView>(320, 240);
+    ASSERT_NE(view, nullptr);
+    host::Application::shared().runFor(0.05);
+    view->drawFrames = 0;
+    host::postExpose(*view->window());
+    host::postExpose(*view->window());
+    host::Application::shared().runFor(0.05);
+    EXPECT_EQ(view->drawFrames.load(), 1);
+    EXPECT_EQ(view->drawRequests.load(), 0);
 }
