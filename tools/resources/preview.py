@@ -137,12 +137,12 @@ def main(argv):
         light = [30.0 - a[0], 0.0 - a[1], -10.0 - a[2]]
         ll = math.sqrt(sum(q * q for q in light))
         light = [q / ll for q in light]
-        spec = 0.0
+        specular = 0.0
         if sum(nn[k] * light[k] for k in range(3)) > 0.0:
             h = [light[0], light[1], light[2] + 1.0]
             hl = math.sqrt(sum(q * q for q in h))
-            spec = max(0.0, sum(nn[k] * h[k] / hl for k in range(3))) ** 10 * 0.8
-        lit.append(0.5 * (0.2 + min(1.0, spec)))
+            specular = max(0.0, sum(nn[k] * h[k] / hl for k in range(3))) ** 10 * 0.8
+        lit.append(0.5 * (0.2 + min(1.0, specular)))
 
     pixels = bytearray(width * height * 4)
     silhouette = bytearray(width * height * 4)
