@@ -7,7 +7,9 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace host {
 namespace {
@@ -265,6 +267,22 @@ int MediaIdentifyImage(const uint8_t* data, size_t size, MediaImageDescription& 
 }
 
 int MediaIdentifyImageFile(const std::string& path, MediaImageDescription& description) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        uint64_t(st.st_size) > kMediaMaxFileBytes)
+        return kMediaErrUnknownFormat;
+    // A PNG is described by its first bytes alone; other kinds need the whole file.
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        uint8_t head[4096];
+        size_t got = std::fread(head, 1, sizeof head, file);
+        std::fclose(file);
+        MediaImageDescription d;
+        if (got > 0 && MediaIdentifyImage(head, got, d) == kMediaNoError &&
+            d.type == kMediaTypePNG) {
+            description = d;
+            return kMediaNoError;
+        }
+    }
     std::vector<uint8_t> bytes;
     if (MediaReadFile(path, bytes) != kMediaNoError)
         return kMediaErrUnknownFormat;
