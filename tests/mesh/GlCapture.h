@@ -1,6 +1,6 @@
 // Captures what GL draws through feedback mode, for the mesh render tests.
 // The projection is the identity and the viewport 2 x 2 pixels, so a window
-// coordinate is the model coordinate plus one (z: (z + 1) / 2).
+// coordinate maps back to the model coordinate by x - 1 (z: 2z - 1).
 #pragma once
 
 #include <GL/gl.h>
@@ -9,14 +9,9 @@
 
 namespace meshtest {
 
-struct FeedbackVertex {
-    float x, y, z;    // model coordinates, mapped back
-    float r, g, b, a; // the colour GL computed (lit or current)
-};
-
 struct Primitive {
-    GLenum kind; // GL_POLYGON_TOKEN, GL_LINE_TOKEN (also for line resets), GL_POINT_TOKEN
-    std::vector<FeedbackVertex> v;
+    GLenum kind;                       // GL_POLYGON_TOKEN, GL_LINE_TOKEN or GL_POINT_TOKEN
+    std::vector<std::vector<float>> v; // x, y, z, r, g, b, a per vertex
 };
 
 inline void identityView() {
@@ -28,46 +23,20 @@ inline void identityView() {
 }
 
 inline std::vector<Primitive> captureFeedback(const std::function<void()>& draw) {
-    std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR, buffer.data());
+    std::vector<GLfloat> b(1 << 20);
+    glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR, b.data());
     glRenderMode(GL_FEEDBACK);
     draw();
     const GLint used = glRenderMode(GL_RENDER);
     std::vector<Primitive> out;
-    GLint i = 0;
-    auto vertex = [&] {
-        FeedbackVertex v{buffer[i] - 1.0f, buffer[i + 1] - 1.0f, buffer[i + 2] * 2.0f - 1.0f,
-                         buffer[i + 3],    buffer[i + 4],        buffer[i + 5],
-                         buffer[i + 6]};
-        i += 7;
-        return v;
-    };
-    while (i < used) {
-        const GLenum token = static_cast<GLenum>(buffer[i++]);
-        Primitive p{token, {}};
-        switch (token) {
-        case GL_POINT_TOKEN:
-            p.v.push_back(vertex());
-            break;
-        case GL_LINE_TOKEN:
-        case GL_LINE_RESET_TOKEN:
-            p.kind = GL_LINE_TOKEN;
-            p.v.push_back(vertex());
-            p.v.push_back(vertex());
-            break;
-        case GL_POLYGON_TOKEN: {
-            const int n = static_cast<int>(buffer[i++]);
-            for (int k = 0; k < n; ++k) {
-                p.v.push_back(vertex());
-            }
-            break;
-        }
-        case GL_PASS_THROUGH_TOKEN:
-            ++i;
-            continue;
-        default: // bitmap and pixel tokens carry one vertex
-            p.v.push_back(vertex());
-            break;
+    for (GLint i = 0; i < used;) {
+        const GLenum token = static_cast<GLenum>(b[i++]);
+        const bool line = token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN;
+        const int n = token == GL_POLYGON_TOKEN ? static_cast<int>(b[i++]) : line ? 2 : 1;
+        Primitive p{line ? static_cast<GLenum>(GL_LINE_TOKEN) : token, {}};
+        for (int k = 0; k < n; ++k, i += 7) {
+            p.v.push_back(
+                {b[i] - 1, b[i + 1] - 1, b[i + 2] * 2 - 1, b[i + 3], b[i + 4], b[i + 5], b[i + 6]});
         }
         out.push_back(p);
     }
