@@ -32,7 +32,9 @@ std::unique_ptr<MediaMovie> MediaMovie::open(const std::string& path) {
     AVFormatContext* format = nullptr;
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    int r = avformat_open_input(&format, path.c_str(), nullptr, &options);
+    // Named as a local file outright, so no part of the name reads as a protocol.
+    const std::string url = "file:" + path;
+    int r = avformat_open_input(&format, url.c_str(), nullptr, &options);
     av_dict_free(&options);
     if (r < 0)
         return nullptr;
