@@ -2,7 +2,7 @@
 // held in fixed-capacity arrays inside the object and drawn through two
 // cached display lists.
 //
-// The record is about 50 MB: create it on the heap, zero-filled, with
+// The record is about 45 MB: create it on the heap, zero-filled, with
 // std::make_unique<MyOBJ>(), never on the stack.
 //
 // Every drawing function touches GL and runs on the thread whose context is

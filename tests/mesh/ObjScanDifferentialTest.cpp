@@ -155,7 +155,8 @@ std::string faceLine(std::mt19937& rng) {
         if (notation == 1) {
             line += std::string(rng() % 20 ? "//" : "/") + index();
         } else if (notation == 2) {
-            line += std::string(rng() % 20 ? "/" : "") + index() + (rng() % 20 ? "/" : " ") + index();
+            line +=
+                std::string(rng() % 20 ? "/" : "") + index() + (rng() % 20 ? "/" : " ") + index();
         }
     }
     return rng() % 2 ? line + "\n" : line;

@@ -70,12 +70,13 @@ struct Combination {
 // Two triangles with a normal at every corner. (Mesa's feedback mode drops
 // all but the first of several batches merged into one list draw, so the
 // list tests keep to one kind of face; the routine tests cover both passes.)
+// clang-format off
 const Combination kCombinations[] = {
-    {false, false, false, false, 0, 0}, {true, false, false, false, 2, 0},
-    {true, false, true, false, 2, 6},   {true, false, true, true, 2, 6},
-    {false, false, true, false, 0, 6},  {false, true, false, false, 0, 2},
+    {false, false, false, false, 0, 0}, {true, false, false, false, 2, 0}, {true, false, true, false, 2, 6},
+    {true, false, true, true, 2, 6},    {false, false, true, false, 0, 6}, {false, true, false, false, 0, 2},
     {false, true, false, true, 0, 6},   {true, true, true, true, 2, 12},
 };
+// clang-format on
 
 class RenderCombination : public Render, public testing::WithParamInterface<Combination> {};
 

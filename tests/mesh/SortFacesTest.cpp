@@ -9,39 +9,26 @@ namespace {
 struct SortCase {
     const char* name;
     int materials;
-    int faces; // named 1, 2, 3... by their first position index
+    int faces;
     std::vector<MtlChange> changes;
     std::vector<int> order;
     std::vector<MtlChange> sortedChanges;
 };
 
-// A, B, C... are the faces in file order.
+// Faces are named 1, 2, 3... in file order.
+// clang-format off
 const SortCase kSortCases[] = {
     {"GroupsByMaterialIndex", 2, 4, {{0, 1}, {2, 0}}, {3, 4, 1, 2}, {{0, 0}, {2, 1}}},
     {"KeepsFileOrderWithinAGroup", 2, 3, {{0, 0}, {1, 1}, {2, 0}}, {1, 3, 2}, {{0, 0}, {2, 1}}},
-    {"MaterialWithoutFacesStartsWhereTheNextDoes",
-     3,
-     4,
-     {{0, 0}, {2, 2}},
-     {1, 2, 3, 4},
-     {{0, 0}, {2, 1}, {2, 2}}},
+    {"MaterialWithoutFacesStartsWhereTheNextDoes", 3, 4, {{0, 0}, {2, 2}}, {1, 2, 3, 4}, {{0, 0}, {2, 1}, {2, 2}}},
     {"LastOfSeveralChangesAtOneFaceDecides", 2, 2, {{0, 1}, {0, 0}}, {1, 2}, {{0, 0}, {2, 1}}},
-    {"FacesWithoutMaterialFollowAllGroupsInFileOrder",
-     2,
-     5,
-     {{1, 1}, {2, -1}, {3, 0}},
-     {4, 5, 2, 1, 3},
-     {{0, 0}, {2, 1}}},
-    {"IndexBeyondTheLoadedMaterialsCountsAsNone",
-     2,
-     3,
-     {{0, 5}, {1, 1}},
-     {2, 3, 1},
-     {{0, 0}, {0, 1}}},
+    {"FacesWithoutMaterialFollowAllGroups", 2, 5, {{1, 1}, {2, -1}, {3, 0}}, {4, 5, 2, 1, 3}, {{0, 0}, {2, 1}}},
+    {"IndexBeyondTheLoadedMaterialsCountsAsNone", 2, 3, {{0, 5}, {1, 1}}, {2, 3, 1}, {{0, 0}, {0, 1}}},
     {"NoLoadedMaterialKeepsEveryFace", -1, 3, {{0, -1}, {1, 0}}, {1, 2, 3}, {}},
     {"NoChangesKeepsFileOrder", 2, 3, {}, {1, 2, 3}, {}},
     {"ChangeAfterTheLastFaceAddsNoFace", 1, 2, {{0, 0}, {2, 0}}, {1, 2}, {{0, 0}}},
 };
+// clang-format on
 
 class SortFaces : public testing::TestWithParam<SortCase> {};
 
