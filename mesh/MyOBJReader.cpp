@@ -242,7 +242,77 @@ void scanFaceSlowly(const char* line, const char* end, FaceNotation notation, in
 
 } // namespace
 
+namespace {
+
+// An index that starts right here: a blank before it would make another word.
+bool adjacentInteger(Scanner& scan, int32_t& out) {
+    return scan.p < scan.end && !objscan::isSpace(*scan.p) && scan.integer(out);
+}
+
+// The common line whose every word after the keyword is a well-formed group
+// of one notation. Then the word count and the slashes are known without a
+// pass of their own, and the pattern's scan gives exactly these indices.
+// False when the line is anything else; nothing is stored then.
+bool scanFaceQuickly(const char* line, const char* end, int32_t& corners, int32_t* v, int32_t* vt,
+                     int32_t* vn) {
+    Scanner scan{line, end};
+    scan.skipSpace();
+    const char* keyword = scan.p;
+    scan.word();
+    if (std::memchr(keyword, '/', static_cast<size_t>(scan.p - keyword))) {
+        return false; // a slash in the keyword still chooses the notation
+    }
+    FaceNotation notation = FaceNotation::PositionOnly;
+    int32_t groups = 0;
+    for (;;) {
+        scan.skipSpace();
+        if (scan.p == end) {
+            break;
+        }
+        if (groups == 4 || !scan.integer(v[groups])) {
+            return false;
+        }
+        FaceNotation shape = FaceNotation::PositionOnly;
+        if (scan.literal('/')) {
+            if (scan.literal('/')) {
+                shape = FaceNotation::PositionNormal;
+                if (!adjacentInteger(scan, vn[groups])) {
+                    return false;
+                }
+            } else {
+                shape = FaceNotation::Full;
+                if (!adjacentInteger(scan, vt[groups]) || !scan.literal('/') ||
+                    !adjacentInteger(scan, vn[groups])) {
+                    return false;
+                }
+            }
+        }
+        if ((groups > 0 && shape != notation) || (scan.p < end && !objscan::isSpace(*scan.p))) {
+            return false;
+        }
+        notation = shape;
+        ++groups;
+    }
+    corners = groups;
+    return groups >= 3 && !scan.unsure;
+}
+
+} // namespace
+
 void MyOBJ::readFaceLine(const char* line, const char* end) {
+    if (mFaceCount < kMaxFaces) {
+        Face& face = mFaces[mFaceCount];
+        int32_t corners = 0;
+        int32_t indices[12] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+        if (scanFaceQuickly(line, end, corners, indices, indices + 4, indices + 8)) {
+            face.verts = corners;
+            std::memcpy(face.v, indices, sizeof face.v);
+            std::memcpy(face.vt, indices + 4, sizeof face.vt);
+            std::memcpy(face.vn, indices + 8, sizeof face.vn);
+            ++mFaceCount;
+            return;
+        }
+    }
     // The corner groups are the words after the keyword; the notation
     // follows from the slashes anywhere in the line.
     const objscan::WordsAndSlashes shape = objscan::countWordsAndSlashes(line, end);
