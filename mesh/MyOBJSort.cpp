@@ -3,12 +3,20 @@
 #include "mesh/MyOBJ.h"
 
 #include <algorithm>
-#include <vector>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
 int32_t clampCount(int32_t count, int32_t capacity) {
     return std::clamp(count, int32_t{0}, capacity);
+}
+
+void warnNoMemory(int32_t faceCount) {
+    std::printf("WARNING: no memory to sort %d faces by material\n", faceCount);
 }
 
 } // namespace
@@ -26,7 +34,13 @@ void MyOBJ::sortFaces() {
     MtlChange changes[kMaxMtlChanges];
     std::copy(mMtlChanges, mMtlChanges + changeCount, changes);
 
-    std::vector<uint8_t> group(static_cast<size_t>(faceCount));
+    // Scratch sized to the faces, not to a fixed guess. Without memory the
+    // faces keep file order, and the change list as read still draws right.
+    const std::unique_ptr<uint8_t[]> group(new (std::nothrow) uint8_t[faceCount]);
+    if (!group) {
+        warnNoMemory(faceCount);
+        return;
+    }
     int32_t groupSize[kMaxMaterials + 1] = {};
     int32_t currentMaterial = -1;
     int32_t change = 0;
@@ -49,11 +63,19 @@ void MyOBJ::sortFaces() {
         groupStart[g] = groupStart[g - 1] + groupSize[g - 1];
     }
     if (!inOrder) {
-        const std::vector<Face> fileOrder(mFaces, mFaces + faceCount);
+        // Uninitialised: every entry is copied over at once.
+        const size_t bytes = sizeof(Face) * static_cast<size_t>(faceCount);
+        const std::unique_ptr<Face, decltype(&std::free)> fileOrder(
+            static_cast<Face*>(std::malloc(bytes)), &std::free);
+        if (!fileOrder) {
+            warnNoMemory(faceCount);
+            return;
+        }
+        std::memcpy(fileOrder.get(), mFaces, bytes);
         int32_t next[kMaxMaterials + 1];
         std::copy(groupStart, groupStart + orphanGroup + 1, next);
         for (int32_t face = 0; face < faceCount; ++face) {
-            mFaces[next[group[face]]++] = fileOrder[face];
+            mFaces[next[group[face]]++] = fileOrder.get()[face];
         }
     }
     for (int32_t m = 0; m < materialCount; ++m) {
