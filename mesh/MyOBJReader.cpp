@@ -245,7 +245,7 @@ void scanFaceSlowly(const char* line, const char* end, FaceNotation notation, in
 namespace {
 
 // An index that starts right here: a blank before it would make another word.
-bool adjacentInteger(Scanner& scan, int32_t& out) {
+[[gnu::always_inline]] inline bool adjacentInteger(Scanner& scan, int32_t& out) {
     return scan.p < scan.end && !objscan::isSpace(*scan.p) && scan.integer(out);
 }
 
