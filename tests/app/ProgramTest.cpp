@@ -80,11 +80,18 @@ TEST(Program, StartsInOrderPrintsARateLineEachSecondAndEndsCleanlyOnSigint) {
             EXPECT_NEAR(rates[i].seconds - rates[i - 1].seconds, 1.0, 0.25);
         }
         EXPECT_GT(rates[i].calc, 90);
-        EXPECT_LE(rates[i].calc, 100);
+        // A second whose timer fired late, behind a long first frame, can hold a step more.
+        EXPECT_LE(rates[i].calc, 102);
         EXPECT_LE(rates[i].requests, 1005);
         EXPECT_GT(rates[i].draw, 0);
         EXPECT_LE(rates[i].draw, rates[i].requests + 2);
     }
+    // The timer keeps a fixed schedule, so over several seconds no more than
+    // the nominal rate is counted.
+    int calcSum = 0;
+    for (const auto& r : rates)
+        calcSum += r.calc;
+    EXPECT_LE(calcSum, 100 * int(rates.size()));
     // Everything on standard error is a rate line, a reshape, or a resource
     // line of the scene; nothing is an error.
     for (const auto& l : run.err)
