@@ -6,13 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#ifndef GL_BGRA
-#define GL_BGRA 0x80E1
-#endif
-#ifndef GL_UNSIGNED_INT_8_8_8_8_REV
-#define GL_UNSIGNED_INT_8_8_8_8_REV 0x8367
-#endif
-
 Texture::Texture() : Texture("default.tif", 64, 64) {}
 
 Texture::Texture(const std::string& whatImage, int16_t whatWidth, int16_t whatHeight) {

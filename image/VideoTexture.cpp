@@ -8,13 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#ifndef GL_BGRA
-#define GL_BGRA 0x80E1
-#endif
-#ifndef GL_UNSIGNED_INT_8_8_8_8_REV
-#define GL_UNSIGNED_INT_8_8_8_8_REV 0x8367
-#endif
-
 namespace {
 
 // Far above any strip of textures a GL 1.x context takes.
