@@ -4,79 +4,37 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
-#include <ostream>
-#include <string>
 
 namespace {
 
-TEST(Vector3D, NormalizeScalesToUnitLength) {
-    ExpectVector(Vector3DNormalize(MakeVector3D(3, 4, 0)), {0.6f, 0.8f, 0.0f});
-}
-
-TEST(Vector3D, NormalizeOfZeroVectorIsNaNInEveryComponent) {
-    const Vector3D v = Vector3DNormalize(MakeVector3D(0, 0, 0));
-    EXPECT_TRUE(std::isnan(v.x));
-    EXPECT_TRUE(std::isnan(v.y));
-    EXPECT_TRUE(std::isnan(v.z));
-}
-
-TEST(Vector3D, MagnitudeSumsSquaresLeftToRight) {
-    // With one large component the grouping (x*x + y*y) + z*z decides the
-    // last bit; either other grouping gives a different float.
-    const struct {
-        Vector3D v;
-        float length;
-    } cases[] = {{{2, -3, 6}, 7.0f}, {{4099, 23, 29}, 4099.1665f}, {{8192, 2, 3}, 8192.0f}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(Vector3DMagnitude(c.v), c.length) << c.v.x << " " << c.v.y << " " << c.v.z;
-    }
-}
-
-TEST(Vector3D, CrossIsRightHanded) {
-    ExpectVector(Vector3DCross(MakeVector3D(1, 0, 0), MakeVector3D(0, 1, 0)), {0, 0, 1});
-    ExpectVector(Vector3DCross(MakeVector3D(0, 1, 0), MakeVector3D(0, 0, 1)), {1, 0, 0});
-    ExpectVector(Vector3DCross(MakeVector3D(0, 1, 0), MakeVector3D(1, 0, 0)), {0, 0, -1});
-}
-
-TEST(Vector3D, ComponentwiseOperationsKeepOperandOrder) {
-    const Vector3D a = MakeVector3D(1, 2, 3), b = MakeVector3D(10, 20, 40);
-    ExpectVector(Vector3DAdd(a, b), {11, 22, 43});
-    ExpectVector(Vector3DSubtract(a, b), {-9, -18, -37});
-    ExpectVector(Vector3DScale(a, -2), {-2, -4, -6});
-    ExpectVector(Vector3DReverse(a), {-1, -2, -3});
-    EXPECT_EQ(Vector3DDot(a, b), 170.0f);
-}
-
-struct AngleCase {
-    const char* name;
-    Vector3D v1, v2;
-    float degrees;
-};
-
-void PrintTo(const AngleCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class Vector3DAngle : public ::testing::TestWithParam<AngleCase> {};
-
-TEST_P(Vector3DAngle, IsInDegreesWithDecimalPiToTheBit) {
-    const AngleCase& c = GetParam();
-    EXPECT_EQ(Vector3DGetAngle(c.v1, c.v2), c.degrees);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    WorkedValues, Vector3DAngle,
-    ::testing::Values(AngleCase{"RightAngle", {1, 0, 0}, {0, 1, 0}, 90.00007629394531f},
-                      AngleCase{"HalfRightAngle", {1, 0, 0}, {1, 1, 0}, 45.000038146972656f},
-                      AngleCase{"Opposite", {1, 0, 0}, {-1, 0, 0}, 180.00015258789062f},
-                      AngleCase{"Same", {2, -3, 5}, {2, -3, 5}, 0.0f},
-                      // Lengths cancel out: only the directions matter.
-                      AngleCase{"DifferentLengths", {7, 0, 0}, {0, 0.25f, 0}, 90.00007629394531f}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Vector3D, GetAngleWithZeroLengthArgumentIsNaN) {
-    EXPECT_TRUE(std::isnan(Vector3DGetAngle(MakeVector3D(0, 0, 0), MakeVector3D(1, 0, 0))));
-    EXPECT_TRUE(std::isnan(Vector3DGetAngle(MakeVector3D(1, 0, 0), MakeVector3D(0, 0, 0))));
+TEST(Vector3D, WorkedValuesMatchToTheBitAndZeroLengthIsNaN) {
+    ExpectRows<Vector3D>({
+        {"normalize", Vector3DNormalize({3, 4, 0}), {0.6f, 0.8f, 0}},
+        {"cross x y", Vector3DCross({1, 0, 0}, {0, 1, 0}), {0, 0, 1}},
+        {"cross", Vector3DCross({1, 2, 3}, {4, 5, 6}), {-3, 6, -3}},
+        {"subtract", Vector3DSubtract({1, 2, 3}, {10, 20, 40}), {-9, -18, -37}},
+    });
+    ExpectRows<float>({
+        // With one large component only the grouping (x*x + y*y) + z*z gives
+        // these last bits.
+        {"magnitude", Vector3DMagnitude({2, -3, 6}), 7.0f},
+        {"magnitude 4099", Vector3DMagnitude({4099, 23, 29}), 4099.1665f},
+        {"magnitude 8192", Vector3DMagnitude({8192, 2, 3}), 8192.0f},
+        {"dot", Vector3DDot({1, 2, 3}, {10, 20, 40}), 170.0f},
+        // Angles divide by the decimal 3.14159, not by pi.
+        {"right angle", Vector3DGetAngle({1, 0, 0}, {0, 1, 0}), 90.00007629394531f},
+        {"half right angle", Vector3DGetAngle({1, 0, 0}, {1, 1, 0}), 45.000038146972656f},
+        {"opposite", Vector3DGetAngle({1, 0, 0}, {-1, 0, 0}), 180.00015258789062f},
+        {"same", Vector3DGetAngle({2, -3, 5}, {2, -3, 5}), 0.0f},
+        {"lengths cancel", Vector3DGetAngle({7, 0, 0}, {0, 0.25f, 0}), 90.00007629394531f},
+    });
+    // The float nearest 57.29578, not the double.
+    EXPECT_EQ(double{RADIANS_TO_DEGREES}, 57.295780181884766);
+    // A zero length gives NaN.
+    const Vector3D n = Vector3DNormalize({0, 0, 0});
+    EXPECT_TRUE(std::isnan(n.x) && std::isnan(n.y) && std::isnan(n.z));
+    EXPECT_TRUE(std::isnan(Vector3DGetAngle({0, 0, 0}, {1, 0, 0})));
+    EXPECT_TRUE(std::isnan(Vector3DGetAngle({1, 0, 0}, {0, 0, 0})));
 }
 
 } // namespace
