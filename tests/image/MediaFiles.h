@@ -1,50 +1,85 @@
-// Test media made on the spot in a temporary folder named Resources, which
-// becomes the working directory so that "../Resources/" + name finds the files.
+// Test media made on the spot in a temporary folder named Resources, the
+// working directory: plain names are written there and "../Resources/" + name
+// finds them.
 #pragma once
 
-#include <cstdint>
+#include "host/Media.h"
+#include "host/MediaWriter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace testmedia {
+
+namespace fs = std::filesystem;
 
 constexpr uint32_t ARGB(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
     return a << 24 | r << 16 | g << 8 | b;
 }
 
-class ResourceDir {
-  public:
-    ResourceDir();
-    ~ResourceDir();
-    ResourceDir(const ResourceDir&) = delete;
-    ResourceDir& operator=(const ResourceDir&) = delete;
+// One Resources folder for the process, its working directory from start to exit.
+inline const struct ResourceDir {
+    fs::path root = fs::temp_directory_path() / ("dravin-image-" + std::to_string(getpid()));
+    ResourceDir() {
+        fs::create_directories(root / "Resources");
+        fs::current_path(root / "Resources");
+    }
+    ~ResourceDir() {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
+} resourceDir;
 
-    // Absolute path of a file in the folder.
-    std::string path(const std::string& name) const;
+// width x height words, each quarter one colour.
+inline std::vector<uint32_t> quadrants(int width, int height, uint32_t tl, uint32_t tr, uint32_t bl,
+                                       uint32_t br) {
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(y < height / 2 ? (x < width / 2 ? tl : tr)
+                                            : (x < width / 2 ? bl : br));
+    return pixels;
+}
 
-  private:
-    std::string root_;
-    std::string previous_;
-};
+inline bool writeImage(const std::string& name, uint32_t type, int width, int height,
+                       const std::vector<uint32_t>& pixels, bool withAlpha = true) {
+    return host::MediaWriteImage(name, type, width, height, pixels.data(), withAlpha) == 0;
+}
 
-// width x height words, each quarter one colour (top-left, top-right,
-// bottom-left, bottom-right).
-std::vector<uint32_t> quadrants(int width, int height, uint32_t tl, uint32_t tr, uint32_t bl,
-                                uint32_t br);
+inline bool writeSolid(const std::string& name, int side, uint32_t colour) {
+    return writeImage(name, host::kMediaTypePNG, side, side,
+                      std::vector<uint32_t>(size_t(side) * side, colour));
+}
 
-// These return false on failure, so callers can ASSERT on them.
-bool writeImage(const std::string& path, uint32_t type, int width, int height,
-                const std::vector<uint32_t>& pixels, bool withAlpha);
-bool writeSolidImage(const std::string& path, uint32_t type, int width, int height,
-                     uint32_t colour);
-bool writeText(const std::string& path, const std::string& text);
-// The first keep bytes of source.
-bool writeTruncated(const std::string& source, const std::string& path, size_t keep);
-// frameCount frames at fps; frame i is solid grey of level greyLevel(i).
-bool writeCountingMovie(const std::string& path, int width, int height, int fps, int frameCount,
-                        int keyInterval);
-int greyLevel(int frame);
-// The frame whose grey level is nearest to the word's red channel.
-int frameOfGrey(uint32_t word);
+inline bool writeText(const std::string& name, const std::string& text) {
+    return bool(std::ofstream(name, std::ios::binary) << text);
+}
+
+// A PNG cut after its header: identified, but not drawable.
+inline bool writeCutPng(const std::string& name) {
+    bool written = writeSolid(name, 64, ARGB(255, 1, 2, 3));
+    fs::resize_file(name, 60);
+    return written;
+}
+
+// Frame i of a counting movie is solid grey of level 20 + 22 i.
+inline bool writeCountingMovie(const std::string& name, int side, int frameCount) {
+    return host::MediaWriteMovie(name, side, side, 10, frameCount, 4, [&](int32_t f, uint32_t* p) {
+               uint32_t g = uint32_t(20 + 22 * f);
+               std::fill_n(p, size_t(side) * side, ARGB(255, g, g, g));
+           }) == 0;
+}
+
+// The frame of a counting movie whose grey level is nearest to the word's red channel.
+inline int frameOf(const void* word) {
+    uint32_t w;
+    std::memcpy(&w, word, 4);
+    return (int((w >> 16) & 0xff) - 20 + 11) / 22;
+}
 
 } // namespace testmedia

@@ -1,0 +1,173 @@
+#include "image/QTImage.h"
+#include "fuzz/image/ImportBytes.h"
+#include "tests/image/MediaFiles.h"
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace testmedia;
+using host::kMediaTypePNG;
+
+// Stderr carries the host log.
+template <class F> std::string logOf(F f) {
+    testing::internal::CaptureStderr();
+    f();
+    return testing::internal::GetCapturedStderr();
+}
+
+std::unique_ptr<QTImage> import(const std::string& name) {
+    auto image = QTImage::imageFromPath("../Resources/" + name);
+    if (image && image->LoadImageData())
+        image->CreateImageWithBitdepth(32, 512, 512);
+    return image;
+}
+
+uint32_t wordAt(const QTImage& image, int x, int y) {
+    uint32_t word;
+    std::memcpy(&word, image.aligned_buffer_ptr + (y * int(image.buffer_size.width) + x) * 4, 4);
+    return word;
+}
+
+int channelError(uint32_t a, uint32_t b) {
+    int worst = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        worst = std::max(worst, std::abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff)));
+    return worst;
+}
+
+TEST(QTImageImport, CornerColoursLandInTheirWordsTopRowFirstWithTheImagesAlpha) {
+    const uint32_t tl = ARGB(255, 250, 10, 10), tr = ARGB(200, 10, 240, 10),
+                   bl = ARGB(128, 10, 10, 230), br = ARGB(60, 220, 220, 30);
+    // clang-format off
+    const struct { const char* name; uint32_t type; bool alpha; int width, height, w, h, tolerance; } cases[] = {
+        {"alpha.png", kMediaTypePNG, true, 64, 32, 64, 32, 0},
+        {"opaque.png", kMediaTypePNG, false, 64, 32, 64, 32, 0},
+        {"default.tif", host::kMediaTypeTIFF, true, 64, 32, 64, 32, 0},
+        {"png.jpg", kMediaTypePNG, true, 64, 32, 64, 32, 0}, // identified by content
+        {"opaque.bmp", host::kMediaTypeBMP, false, 64, 32, 64, 32, 0}, // stored bottom row first
+        {"photo.jpg", host::kMediaTypeJPEG, false, 64, 32, 64, 32, 6},
+        // Each axis scaled on its own to fill the buffer; a partial alpha may round by one.
+        {"wide.png", kMediaTypePNG, true, 300, 200, 512, 256, 1}};
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(writeImage(c.name, c.type, c.width, c.height,
+                               quadrants(c.width, c.height, tl, tr, bl, br), c.alpha));
+        auto image = import(c.name);
+        ASSERT_TRUE(image && image->image_loaded);
+        EXPECT_EQ(image->image_type, c.type);
+        EXPECT_EQ(image->image_bitdepth, c.alpha ? 32u : 24u);
+        ASSERT_EQ(image->buffer_size.width, float(c.w));
+        ASSERT_EQ(image->buffer_size.height, float(c.h));
+        EXPECT_EQ(image->buffer_memory_size, size_t(c.w) * size_t(c.h) * 4);
+        EXPECT_EQ(reinterpret_cast<uintptr_t>(image->aligned_buffer_ptr) % 32, 0u);
+        EXPECT_LT(image->aligned_buffer_ptr - image->buffer_ptr, 32);
+        // clang-format off
+        const std::tuple<int, int, uint32_t> probes[] = {{0, 0, tl}, {c.w - 1, 0, tr}, {0, c.h - 1, bl},
+            {c.w - 1, c.h - 1, br}, {c.w / 8, c.h / 4, tl}, {c.w * 5 / 8, c.h * 3 / 4, br}};
+        // clang-format on
+        for (auto [x, y, colour] : probes) {
+            uint32_t want = c.alpha ? colour : colour | 0xff000000u, got = wordAt(*image, x, y);
+            EXPECT_LE(channelError(got, want), c.tolerance)
+                << x << "," << y << std::hex << " got " << got << " want " << want;
+        }
+    }
+}
+
+TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
+    ASSERT_TRUE(writeText("text.png", "this is not an image\n") && writeText("empty.png", "") &&
+                writeText("noise.png", std::string("\x89PNG\r\n\x1a\n\0\0", 10)) &&
+                writeCountingMovie("movie.mov", 32, 3) &&
+                writeSolid("c.png", 16, ARGB(255, 200, 0, 0)));
+    for (std::string name : {"text.png", "empty.png", "noise.png", "movie.mov", "missing.png"})
+        EXPECT_EQ(logOf([&] { EXPECT_FALSE(QTImage::imageFromPath("../Resources/" + name)); }), "")
+            << name;
+    auto image = import("c.png");
+    ASSERT_TRUE(image && image->image_loaded);
+    uint8_t* first = image->buffer_ptr;
+    EXPECT_EQ(wordAt(*image, 5, 5), ARGB(255, 200, 0, 0));
+    // Drawn again, the image keeps its buffer and reads the file anew.
+    ASSERT_TRUE(writeSolid("c.png", 16, ARGB(255, 0, 0, 200)));
+    ASSERT_TRUE(image->CreateImageWithBitdepth(32, 512, 512) && image->image_loaded);
+    EXPECT_EQ(image->buffer_ptr, first);
+    EXPECT_EQ(wordAt(*image, 5, 5), ARGB(255, 0, 0, 200));
+    // A path that names no file leaves the object as it was; a file that is no
+    // image is taken after forgetting everything held.
+    EXPECT_EQ(logOf([&] { EXPECT_FALSE(image->SetImageFromPath("../Resources/missing.png")); }),
+              "");
+    EXPECT_EQ(image->buffer_ptr, first);
+    EXPECT_EQ(logOf([&] { EXPECT_FALSE(image->SetImageFromFSSpec(fs::absolute("text.png"))); }),
+              "");
+    EXPECT_EQ(image->buffer_ptr, nullptr);
+}
+
+TEST(QTImageFailure, EachStepGivesItsLogLineAndOnlyAFailedDrawGivesYes) {
+    // How the identified image is spoilt, the log line, the result: only a failed draw gives YES.
+    const std::tuple<std::function<void(QTImage&)>, std::string, bool> cases[] = {
+        {[](QTImage&) { std::filesystem::remove("good.png"); }, "", false},
+        {[](QTImage& image) {
+             image.LoadImageData();
+             image.image_type = host::FourCC('a', 'b', 'c', 'd'); // characters in reading order
+         },
+         "err: open error for data handle of type abcd\n", false},
+        // Identified as a PNG, then replaced by text before the bytes are read.
+        {[](QTImage&) { writeText("good.png", "no longer an image"); },
+         "err: set error = " + std::to_string(host::kMediaErrNoData) + "\n", false},
+        {[](QTImage& image) {
+             image.CreateImageWithBitdepth(32, 8, 8);
+             image.gworld_ptr.reset();
+             image.pixmap_handle = nullptr;
+         },
+         "err: GraphicsImportSetGWorld\\([0-9a-f]+, 0\\)\n", false},
+        {[](QTImage&) { writeCutPng("good.png"); }, "", true}};
+    for (const auto& [spoil, log, result] : cases) {
+        SCOPED_TRACE(log);
+        ASSERT_TRUE(writeSolid("good.png", 8, ARGB(255, 9, 9, 9)));
+        auto image = QTImage::imageFromPath("../Resources/good.png");
+        ASSERT_TRUE(image);
+        spoil(*image);
+        EXPECT_THAT(logOf([&] { EXPECT_EQ(image->CreateImageWithBitdepth(32, 8, 8), result); }),
+                    ::testing::MatchesRegex(log));
+        EXPECT_TRUE(image->buffer_ptr); // made before the bytes are read, and kept
+        EXPECT_TRUE(!result || !image->image_loaded);
+    }
+}
+
+TEST(QTImageFailure, BufferThatCannotBeMadeLogsWhyAndGivesNo) {
+    // Size, depth, log line, whether the block stays recorded. 1e9 x 1e9 overflows 32 bits.
+    const std::tuple<CGSize, uint8_t, std::string, bool> cases[] = {
+        {{1e9f, 1e9f}, 32, "buffer malloc failed\n", false},
+        {{-4, 4}, 32, "buffer malloc failed\n", false},
+        {{NAN, 4}, 32, "buffer malloc failed\n", false},
+        {{4, 4}, 8, "NewGWorld failed 8, 4 x 4\n", true},
+        {{0, 0}, 32, "NewGWorld failed 32, 0 x 0\n", true}};
+    for (const auto& [size, depth, log, blockKept] : cases) {
+        QTImage fresh;
+        EXPECT_EQ(logOf([&] { EXPECT_FALSE(fresh.CreateImageBuffer(size, depth)); }), log);
+        EXPECT_EQ(fresh.buffer_ptr != nullptr, blockKept) << log;
+    }
+}
+
+// The fuzz target's seeds of each kind are drawn, text is not identified, and
+// kept crash inputs go through without crashing.
+TEST(ImageFuzzInputs, SeedsAreDrawnAndKeptCrashInputsDoNotCrash) {
+    auto importFile = [](const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+        return fuzzimage::importImageBytes(bytes.data(), bytes.size());
+    };
+    const fs::path dir = fs::path(DRAVIN_SOURCE_DIR) / "fuzz" / "image";
+    for (std::string name :
+         {"alpha.png", "opaque.png", "photo.jpg", "default.tif", "opaque.bmp", "text.png"})
+        EXPECT_EQ(importFile(dir / "corpus" / "fuzz_image" / name), name == "text.png" ? -1 : 0);
+    if (fs::exists(dir / "regressions" / "fuzz_image"))
+        for (const auto& entry : fs::directory_iterator(dir / "regressions" / "fuzz_image"))
+            importFile(entry.path());
+}
+
+} // namespace
