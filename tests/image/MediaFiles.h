@@ -1,15 +1,18 @@
 // Test media made on the spot in a temporary folder named Resources, the
 // working directory: plain names are written there and "../Resources/" + name
-// finds them.
+// finds them. And the texture bound on an offscreen GL context, read back.
 #pragma once
 
 #include "host/Media.h"
 #include "host/MediaWriter.h"
+#include "host/OffscreenContext.h"
 
+#include <GL/gl.h>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -23,26 +26,23 @@ constexpr uint32_t ARGB(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
 }
 
 // One Resources folder for the process, its working directory from start to exit.
-inline const struct ResourceDir {
+inline struct ResourceDir {
     fs::path root = fs::temp_directory_path() / ("dravin-image-" + std::to_string(getpid()));
     ResourceDir() {
         fs::create_directories(root / "Resources");
         fs::current_path(root / "Resources");
     }
-    ~ResourceDir() {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
+    ~ResourceDir() { fs::remove_all(root, ignored); }
+    std::error_code ignored;
 } resourceDir;
 
-// width x height words, each quarter one colour.
-inline std::vector<uint32_t> quadrants(int width, int height, uint32_t tl, uint32_t tr, uint32_t bl,
+// w x h words, each quarter one colour.
+inline std::vector<uint32_t> quadrants(int w, int h, uint32_t tl, uint32_t tr, uint32_t bl,
                                        uint32_t br) {
     std::vector<uint32_t> pixels;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels.push_back(y < height / 2 ? (x < width / 2 ? tl : tr)
-                                            : (x < width / 2 ? bl : br));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            pixels.push_back(y < h / 2 ? (x < w / 2 ? tl : tr) : (x < w / 2 ? bl : br));
     return pixels;
 }
 
@@ -51,9 +51,8 @@ inline bool writeImage(const std::string& name, uint32_t type, int width, int he
     return host::MediaWriteImage(name, type, width, height, pixels.data(), withAlpha) == 0;
 }
 
-inline bool writeSolid(const std::string& name, int side, uint32_t colour) {
-    return writeImage(name, host::kMediaTypePNG, side, side,
-                      std::vector<uint32_t>(size_t(side) * side, colour));
+inline bool writeSolid(const std::string& name, int side, uint32_t c) {
+    return writeImage(name, host::kMediaTypePNG, side, side, quadrants(side, side, c, c, c, c));
 }
 
 inline bool writeText(const std::string& name, const std::string& text) {
@@ -81,5 +80,24 @@ inline int frameOf(const void* word) {
     std::memcpy(&w, word, 4);
     return (int((w >> 16) & 0xff) - 20 + 11) / 22;
 }
+
+inline GLint boundSize(GLenum which) {
+    GLint v = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, which, &v);
+    return v;
+}
+
+inline std::vector<uint32_t> boundTexels() {
+    std::vector<uint32_t> texels(size_t(boundSize(GL_TEXTURE_WIDTH)) *
+                                 size_t(boundSize(GL_TEXTURE_HEIGHT)));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, texels.data());
+    return texels;
+}
+
+class GLContext : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(gl.valid()); }
+    host::OffscreenContext gl{64, 64};
+};
 
 } // namespace testmedia

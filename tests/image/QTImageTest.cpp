@@ -1,5 +1,4 @@
 #include "image/QTImage.h"
-#include "fuzz/image/ImportBytes.h"
 #include "tests/image/MediaFiles.h"
 
 #include <cmath>
@@ -44,7 +43,8 @@ TEST(QTImageImport, CornerColoursLandInTheirWordsTopRowFirstWithTheImagesAlpha) 
     const uint32_t tl = ARGB(255, 250, 10, 10), tr = ARGB(200, 10, 240, 10),
                    bl = ARGB(128, 10, 10, 230), br = ARGB(60, 220, 220, 30);
     // clang-format off
-    const struct { const char* name; uint32_t type; bool alpha; int width, height, w, h, tolerance; } cases[] = {
+    const struct { const char* name; uint32_t type; bool alpha; int width, height, w, h, tolerance; }
+    cases[] = {
         {"alpha.png", kMediaTypePNG, true, 64, 32, 64, 32, 0},
         {"opaque.png", kMediaTypePNG, false, 64, 32, 64, 32, 0},
         {"default.tif", host::kMediaTypeTIFF, true, 64, 32, 64, 32, 0},
@@ -61,7 +61,6 @@ TEST(QTImageImport, CornerColoursLandInTheirWordsTopRowFirstWithTheImagesAlpha) 
         auto image = import(c.name);
         ASSERT_TRUE(image && image->image_loaded);
         EXPECT_EQ(image->image_type, c.type);
-        EXPECT_EQ(image->image_bitdepth, c.alpha ? 32u : 24u);
         ASSERT_EQ(image->buffer_size.width, float(c.w));
         ASSERT_EQ(image->buffer_size.height, float(c.h));
         EXPECT_EQ(image->buffer_memory_size, size_t(c.w) * size_t(c.h) * 4);
@@ -90,7 +89,6 @@ TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
     auto image = import("c.png");
     ASSERT_TRUE(image && image->image_loaded);
     uint8_t* first = image->buffer_ptr;
-    EXPECT_EQ(wordAt(*image, 5, 5), ARGB(255, 200, 0, 0));
     // Drawn again, the image keeps its buffer and reads the file anew.
     ASSERT_TRUE(writeSolid("c.png", 16, ARGB(255, 0, 0, 200)));
     ASSERT_TRUE(image->CreateImageWithBitdepth(32, 512, 512) && image->image_loaded);
@@ -98,11 +96,9 @@ TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
     EXPECT_EQ(wordAt(*image, 5, 5), ARGB(255, 0, 0, 200));
     // A path that names no file leaves the object as it was; a file that is no
     // image is taken after forgetting everything held.
-    EXPECT_EQ(logOf([&] { EXPECT_FALSE(image->SetImageFromPath("../Resources/missing.png")); }),
-              "");
+    EXPECT_EQ(logOf([&] { EXPECT_FALSE(image->SetImageFromPath("missing.png")); }), "");
     EXPECT_EQ(image->buffer_ptr, first);
-    EXPECT_EQ(logOf([&] { EXPECT_FALSE(image->SetImageFromFSSpec(fs::absolute("text.png"))); }),
-              "");
+    EXPECT_EQ(logOf([&] { EXPECT_FALSE(image->SetImageFromFSSpec("text.png")); }), "");
     EXPECT_EQ(image->buffer_ptr, nullptr);
 }
 
@@ -110,10 +106,8 @@ TEST(QTImageFailure, EachStepGivesItsLogLineAndOnlyAFailedDrawGivesYes) {
     // How the identified image is spoilt, the log line, the result: only a failed draw gives YES.
     const std::tuple<std::function<void(QTImage&)>, std::string, bool> cases[] = {
         {[](QTImage&) { std::filesystem::remove("good.png"); }, "", false},
-        {[](QTImage& image) {
-             image.LoadImageData();
-             image.image_type = host::FourCC('a', 'b', 'c', 'd'); // characters in reading order
-         },
+        // The type's characters are logged in reading order.
+        {[](QTImage& image) { image.image_type = host::FourCC('a', 'b', 'c', 'd'); },
          "err: open error for data handle of type abcd\n", false},
         // Identified as a PNG, then replaced by text before the bytes are read.
         {[](QTImage&) { writeText("good.png", "no longer an image"); },
@@ -151,23 +145,6 @@ TEST(QTImageFailure, BufferThatCannotBeMadeLogsWhyAndGivesNo) {
         EXPECT_EQ(logOf([&] { EXPECT_FALSE(fresh.CreateImageBuffer(size, depth)); }), log);
         EXPECT_EQ(fresh.buffer_ptr != nullptr, blockKept) << log;
     }
-}
-
-// The fuzz target's seeds of each kind are drawn, text is not identified, and
-// kept crash inputs go through without crashing.
-TEST(ImageFuzzInputs, SeedsAreDrawnAndKeptCrashInputsDoNotCrash) {
-    auto importFile = [](const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-        return fuzzimage::importImageBytes(bytes.data(), bytes.size());
-    };
-    const fs::path dir = fs::path(DRAVIN_SOURCE_DIR) / "fuzz" / "image";
-    for (std::string name :
-         {"alpha.png", "opaque.png", "photo.jpg", "default.tif", "opaque.bmp", "text.png"})
-        EXPECT_EQ(importFile(dir / "corpus" / "fuzz_image" / name), name == "text.png" ? -1 : 0);
-    if (fs::exists(dir / "regressions" / "fuzz_image"))
-        for (const auto& entry : fs::directory_iterator(dir / "regressions" / "fuzz_image"))
-            importFile(entry.path());
 }
 
 } // namespace

@@ -1,0 +1,93 @@
+#include "image/VideoTexture.h"
+#include "tests/image/MediaFiles.h"
+
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace testmedia;
+
+struct PeekVideo : VideoTexture {
+    using VideoTexture::VideoTexture;
+    int32_t shown() const { return currentFrame; }
+    uint8_t* frame(int f) const {
+        return alignedVideoBufferPtr + size_t(f) * size_t(frameWidth) * size_t(frameHeight) * 4;
+    }
+};
+
+class VideoTextureGL : public GLContext {};
+
+TEST(VideoTextureSampling, TakesFramesAtWholeStepsOfTheTruncatedDurationShare) {
+    for (int32_t f = 0; f < 4; ++f) {
+        EXPECT_EQ(VideoTexture::SampleTime(600, 4, f), 150 * f); // 0, 150, 300, 450
+        EXPECT_EQ(VideoTexture::SampleTime(10, 4, f), 2 * f);    // 0, 2, 4, 6
+    }
+    EXPECT_EQ(VideoTexture::SampleTime(600, 0, 0), 0); // no division by zero
+}
+
+TEST_F(VideoTextureGL, SamplesItsFramesAndShowsTheOneForEachTimeUploadingOnChangeOnly) {
+    ASSERT_TRUE(writeCountingMovie("count.mov", 48, 10));
+    testing::internal::CaptureStderr();
+    PeekVideo strip("count.mov", 64, 64, 4);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "video texture buffer size (KB): 64\n");
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(strip.frame(0)) % 32, 0u);
+    // Sampled at 0, 150, 300 and 450 of 600: frames 0, 2, 5 and 7 of the movie.
+    const int sampled[] = {0, 2, 5, 7};
+    for (int f = 0; f < 4; ++f)
+        EXPECT_EQ(frameOf(strip.frame(f)), sampled[f]) << "frame " << f;
+
+    PeekVideo video("count.mov", 32, 32, 10);
+    EXPECT_EQ(video.shown(), 0);
+    EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), 32); // its own texture left bound, not the strip's
+    // clang-format off
+    const std::pair<float, int> times[] = {{0.0f, 0}, {0.05f, 0}, {0.5f, 5}, {0.99f, 9}, {1.0f, 9},
+        {2.0f, 9}, {-0.3f, 0}, {0.3f, 3}, {NAN, 0}, {1e30f, 9}};
+    // clang-format on
+    for (auto [time, frame] : times) {
+        video.gotoFrameWithNTime(time);
+        auto texels = boundTexels();
+        ASSERT_EQ(texels.size(), 32u * 32u);
+        EXPECT_EQ(frameOf(&texels[0]), frame) << time;
+        EXPECT_EQ(frameOf(&texels.back()), frame) << time;
+    }
+    video.gotoFrameWithNTime(0.5f);
+    std::memset(video.frame(5), 0, 32 * 32 * 4); // only a fresh upload would show this
+    video.gotoFrameWithNTime(0.55f);
+    EXPECT_EQ(frameOf(boundTexels().data()), 5);
+    video.gotoFrameWithNTime(0.6f);
+    EXPECT_EQ(frameOf(boundTexels().data()), 6);
+}
+
+TEST_F(VideoTextureGL, FramesThatCannotBeHadAreTransparentBlackOrNotUploaded) {
+    ASSERT_TRUE(writeCountingMovie("empty.mov", 32, 0) && writeText("text.mov", "not a movie"));
+    const std::string sizeLine = "video texture buffer size (KB): 16\n";
+    // Movie, frame side, frame count, frame shown after creation, output. A zero-length movie,
+    // no movie and no file give transparent black; no frames, or a block of 4 GiB that a
+    // 32-bit product would wrap to 0, give no block and no upload.
+    const std::tuple<const char*, int16_t, int16_t, int32_t, std::string> cases[] = {
+        {"empty.mov", 32, 4, 0, sizeLine},
+        {"text.mov", 32, 4, 0, sizeLine},
+        {"missing.mov", 32, 4, 0, sizeLine + "\nERROR: url->fsRef\n"},
+        {"empty.mov", 32, 0, -1, ""},
+        {"empty.mov", 32, -2, -1, ""},
+        {"missing.mov", 256, 16384, -1, ""}};
+    for (const auto& [name, side, frames, shown, out] : cases) {
+        SCOPED_TRACE(name + (" x " + std::to_string(frames)));
+        testing::internal::CaptureStderr();
+        PeekVideo video(name, side, side, frames);
+        std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(out.empty() || log == out) << log;
+        EXPECT_EQ(video.shown(), shown);
+        for (float t : {0.0f, 0.9f}) {
+            video.gotoFrameWithNTime(t);
+            EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), shown < 0 ? 0 : 32);
+            for (uint32_t texel : boundTexels())
+                ASSERT_EQ(texel, 0u) << t;
+        }
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+}
+
+} // namespace
