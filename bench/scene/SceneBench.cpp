@@ -15,6 +15,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -192,17 +194,11 @@ void timeFrames(QuietScene& view, int frames) {
                 s.median, s.p95, frames);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
-    // The random model takes minutes a frame on a software renderer: off unless asked.
-    const int randomFrames = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-
+// One view size in a process of its own: the offscreen driver keeps a
+// window's surface at the size it was made with.
+int runAtSize(int width, int height, int frames, int randomFrames) {
     host::InterfaceDescription d;
-    d.contentRect = {0, 0, 1024, 768};
+    d.contentRect = {0, 0, float(width), float(height)};
     d.makeView = [] { return std::make_unique<QuietScene>(); };
     if (!host::Application::shared().load(d)) {
         std::fprintf(stderr, "no offscreen GL view\n");
@@ -215,10 +211,6 @@ int main(int argc, char** argv) {
     // A turn, so the model shows its usual three-quarter view.
     view->myArcBall->SetOrientationWithAxisRotation({25, 1, 1, 0});
 
-    struct Size {
-        int w, h;
-    };
-    const Size sizes[] = {{1024, 768}, {1920, 1080}};
     struct Model {
         const char* name;
         int frames;
@@ -245,14 +237,30 @@ int main(int argc, char** argv) {
             view->myOBJ->setRendersNormals(false);
             view->myOBJ->setRendersMaterials(false);
         }
-        for (const Size& s : sizes) {
-            view->window()->setFrame({0, 0, float(s.w), float(s.h)}, false);
-            GLint vp[4] = {};
-            glGetIntegerv(GL_VIEWPORT, vp);
-            std::printf("%s, %d x %d:\n", models[m].name, vp[2], vp[3]);
-            timeFrames(*view, models[m].frames);
-            timePasses(*view, models[m].passReps);
-        }
+        std::printf("%s, %d x %d:\n", models[m].name, width, height);
+        timeFrames(*view, models[m].frames);
+        timePasses(*view, models[m].passReps);
     }
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
+    // The random model takes minutes a frame on a software renderer: off unless asked.
+    const int randomFrames = argc > 2 ? std::max(0, std::atoi(argv[2])) : 0;
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    int status = 0;
+    for (auto [w, h] : {std::pair{1024, 768}, std::pair{1920, 1080}}) {
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(runAtSize(w, h, frames, randomFrames));
+        int childStatus = 1;
+        if (child < 0 || waitpid(child, &childStatus, 0) != child || childStatus != 0)
+            status = 1;
+    }
+    return status;
 }

@@ -231,7 +231,7 @@ TEST(SceneProgram, OffscreenStartsInOrderLoadsTheShippedModelAndReportsItsRates)
             EXPECT_GT(calc, 90);
             EXPECT_LE(calc, 100);
             // The scene draws frames; requests beyond a frame's time merge.
-            EXPECT_GT(draw, 10);
+            EXPECT_GT(draw, 0);
             EXPECT_LE(draw, requests + 2);
             EXPECT_LE(requests, 1005);
         } else {
