@@ -28,49 +28,47 @@ inline void drawEverything(MyOBJ& obj) {
     obj.renderModelAsSmoothTexturedPolys();
 }
 
-// The readers' numbers must equal the C library's sscanf with their patterns:
-// the first line of the input is read as each kind of record. Aborts on a
-// difference, which libFuzzer reports as a crash.
-inline void compareWithScanf(MyOBJ& obj, std::string_view input) {
+// Whether the readers' numbers equal the C library's sscanf with their
+// patterns, the first line of the input (up to 254 characters and the first
+// NUL) read as each kind of record: "v", "vn", "vt", "Kd" (which keeps the
+// values the line does not supply) and "f".
+inline bool matchesScanf(MyOBJ& obj, std::string_view input) {
     const size_t newline = input.find('\n');
-    std::string line(
-        input.substr(0, newline == input.npos ? input.npos : newline + 1).substr(0, 254));
+    std::string line(input.substr(0, newline == input.npos ? newline : newline + 1).substr(0, 254));
     line.resize(std::strlen(line.c_str()));
     const char* text = line.c_str();
     char word[256];
-    float want[3] = {0, 0, 0};
-    obj.mVertCount = obj.mTextureVertCount = obj.mFaceCount = 0;
-    std::sscanf(text, "%s %f %f %f", word, &want[0], &want[1], &want[2]);
-    obj.readVertex(text);
-    if (std::memcmp(&obj.mVerts[0], want, sizeof want) != 0) {
-        std::abort();
-    }
-    want[0] = want[1] = 0;
-    std::sscanf(text, "%s %f %f", word, &want[0], &want[1]);
-    want[1] = 1.0f - want[1];
-    want[2] = 0;
-    obj.readTextureVertex(text);
-    if (std::memcmp(&obj.mTextureVerts[0], want, sizeof want) != 0) {
-        std::abort();
-    }
-    int32_t idx[12] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    int32_t *v = idx, *vt = idx + 4, *vn = idx + 8;
+    float v[3] = {0, 0, 0}, vt[3] = {0, 0, 0}, kd[3] = {0.25f, 0.5f, 0.75f};
+    obj.loadMTLText("newmtl m\n");
+    std::memcpy(obj.mMaterialProperties[0].Kd, kd, sizeof kd);
+    std::sscanf(text, "%s %f %f %f", word, &v[0], &v[1], &v[2]);
+    std::sscanf(text, "%s %f %f", word, &vt[0], &vt[1]);
+    vt[1] = 1.0f - vt[1];
+    std::sscanf(text, "%s %f %f %f", word, &kd[0], &kd[1], &kd[2]);
+    int32_t idx[3][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}, {-1, -1, -1, -1}};
+    int32_t *fv = idx[0], *ft = idx[1], *fn = idx[2];
     if (line.find("//") != std::string::npos) {
-        std::sscanf(text, "%s %d//%d %d//%d %d//%d %d//%d", word, &v[0], &vn[0], &v[1], &vn[1],
-                    &v[2], &vn[2], &v[3], &vn[3]);
+        std::sscanf(text, "%s %d//%d %d//%d %d//%d %d//%d", word, &fv[0], &fn[0], &fv[1], &fn[1],
+                    &fv[2], &fn[2], &fv[3], &fn[3]);
     } else if (line.find('/') != std::string::npos) {
-        std::sscanf(text, "%s %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", word, &v[0], &vt[0], &vn[0],
-                    &v[1], &vt[1], &vn[1], &v[2], &vt[2], &vn[2], &v[3], &vt[3], &vn[3]);
+        std::sscanf(text, "%s %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", word, &fv[0], &ft[0], &fn[0],
+                    &fv[1], &ft[1], &fn[1], &fv[2], &ft[2], &fn[2], &fv[3], &ft[3], &fn[3]);
     } else {
-        std::sscanf(text, "%s %d %d %d %d", word, &v[0], &v[1], &v[2], &v[3]);
+        std::sscanf(text, "%s %d %d %d %d", word, &fv[0], &fv[1], &fv[2], &fv[3]);
     }
+    obj.mVertCount = obj.mNormalCount = obj.mTextureVertCount = obj.mFaceCount = 0;
+    obj.readVertex(text);
+    obj.readNormal(text);
+    obj.readTextureVertex(text);
+    obj.readDiffuse(text);
     obj.readFace(text);
     const Face& f = obj.mFaces[0];
-    if (obj.mFaceCount == 1 &&
-        (std::memcmp(f.v, v, sizeof f.v) != 0 || std::memcmp(f.vt, vt, sizeof f.vt) != 0 ||
-         std::memcmp(f.vn, vn, sizeof f.vn) != 0)) {
-        std::abort();
-    }
+    const auto same = [](const void* a, const void* b) { return std::memcmp(a, b, 12) == 0; };
+    return same(&obj.mVerts[0], v) && same(&obj.mNormals[0], v) &&
+           same(&obj.mTextureVerts[0], vt) && same(obj.mMaterialProperties[0].Kd, kd) &&
+           (obj.mFaceCount == 0 ||
+            (std::memcmp(f.v, fv, sizeof f.v) == 0 && std::memcmp(f.vt, ft, sizeof f.vt) == 0 &&
+             std::memcmp(f.vn, fn, sizeof f.vn) == 0));
 }
 
 // OBJ text, optionally followed by a line "#mtl" and the text that its
@@ -82,7 +80,9 @@ inline void runObj(MyOBJ& obj, const uint8_t* data, size_t size) {
     const std::string_view objText = input.substr(0, split);
     const std::string_view mtlText =
         split == std::string_view::npos ? std::string_view() : input.substr(split + kSplit.size());
-    compareWithScanf(obj, input);
+    if (!matchesScanf(obj, input)) {
+        std::abort(); // libFuzzer reports it as a crash
+    }
     obj.loadOBJText(objText, mtlText);
     drawEverything(obj);
 }

@@ -1,4 +1,4 @@
-// Helpers shared by the mesh tests.
+// Helpers shared by the mesh tests (test code only, so at global scope).
 #pragma once
 
 #include "mesh/MyOBJ.h"
@@ -7,24 +7,33 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-namespace meshtest {
-
-inline std::unique_ptr<MyOBJ> newModel() {
-    return std::make_unique<MyOBJ>();
-}
-
-// Loads OBJ text (libraries read mtlText) and returns what the load printed.
-inline std::string loadText(MyOBJ& obj, std::string_view objText, std::string_view mtlText = {}) {
+// Runs f and returns what it printed.
+template <class F> std::string printed(F&& f) {
     testing::internal::CaptureStdout();
-    obj.loadOBJText(objText, mtlText);
+    f();
     return testing::internal::GetCapturedStdout();
 }
 
-inline std::string summary(const char* name, int v, int vt, int vn, int f) {
-    return std::string("Object Loaded: ") + name + "v: " + std::to_string(v) +
-           ", vt: " + std::to_string(vt) + ", vn: " + std::to_string(vn) +
-           ", f: " + std::to_string(f) + "\n\n";
+// Loads OBJ text ("mtllib" lines read mtlText) and returns what the load printed.
+inline std::string loadText(MyOBJ& obj, std::string_view objText, std::string_view mtlText = {}) {
+    return printed([&] { obj.loadOBJText(objText, mtlText); });
 }
 
-} // namespace meshtest
+// The load's closing line, for a model without an "o" name.
+inline std::string summary(int v, int vt, int vn, int f) {
+    return "Object Loaded: v: " + std::to_string(v) + ", vt: " + std::to_string(vt) +
+           ", vn: " + std::to_string(vn) + ", f: " + std::to_string(f) + "\n\n";
+}
+
+// The material changes as (starting face, material index).
+using Changes = std::vector<std::pair<int, int>>;
+inline Changes changes(const MyOBJ& obj) {
+    Changes out;
+    for (int i = 0; i < obj.mMtlChangeCount; ++i) {
+        out.emplace_back(obj.mMtlChanges[i].startingFace, obj.mMtlChanges[i].materialIndex);
+    }
+    return out;
+}
