@@ -5,7 +5,10 @@
 #include "tests/app/ViewHarness.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -130,4 +133,22 @@ TEST(FrameLoop, ASubclassThatChangesTheRatesChangesThePace) {
     EXPECT_LT(view->calcs.load(), 110);
     EXPECT_GT(view->draws.load(), 150);
     EXPECT_LT(view->draws.load(), 215);
+}
+
+TEST(FrameLoop, BareViewPrintsOneRateLineASecondNearTheNominalRates) {
+    ASSERT_NE(loadView<MyOpenGLView>(64, 64), nullptr);
+    testing::internal::CaptureStderr();
+    app().runFor(3.05);
+    std::string err = testing::internal::GetCapturedStderr();
+    int lines = 0, calc = 0, draw = 0, requests = 0;
+    for (const char* p = err.c_str(); (p = strstr(p, "calcFPS: ")) != nullptr; ++p, ++lines) {
+        ASSERT_EQ(sscanf(p, "calcFPS: %d, drawFPS: %d, drawRequests: %d", &calc, &draw, &requests),
+                  3);
+        SCOPED_TRACE(std::string(p, strcspn(p, "\n")));
+        EXPECT_GT(calc, 90); // a 10 ms sleep after each step: a little below 100
+        EXPECT_LE(calc, 101);
+        EXPECT_LE(requests, 1001);
+        EXPECT_LE(draw, requests + 1); // requests merge; none is drawn twice
+    }
+    EXPECT_EQ(lines, 3);
 }
