@@ -147,7 +147,7 @@ bool Window::realize(const PixelFormat* format) {
         SDL_Window* window = SDL_CreateWindow("dravin", x, y, w, h, flags | SDL_WINDOW_OPENGL);
         SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
         if (context) {
-            if (wantAccel && !a.accelerated)
+            if (wantAccel && !a.accelerated && a.stencil)
                 Log("warning: no accelerated renderer offers this pixel format; using another "
                     "renderer");
             int stencil = 0;
