@@ -7,12 +7,15 @@
 
 namespace host {
 
+// The window's platform surface can be replaced (see Window::setFrame), so
+// the context looks it up each time.
 void OpenGLContext::makeCurrentContext() {
-    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_), static_cast<SDL_GLContext>(context_));
+    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_->platformWindow()),
+                       static_cast<SDL_GLContext>(window_->glContext()));
 }
 
 void OpenGLContext::flushBuffer() {
-    SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_));
+    SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_->platformWindow()));
 }
 
 OpenGLView::~OpenGLView() {
@@ -30,8 +33,7 @@ bool OpenGLView::initWithFrame(const Rect& frame, const PixelFormat& format) {
     frame_ = frame;
     if (!window_ || !window_->realize(&format) || !window_->glContext())
         return false;
-    context_.window_ = window_->platformWindow();
-    context_.context_ = window_->glContext();
+    context_.window_ = window_;
     // No vertical sync: the view presents as fast as its scene draws.
     context_.makeCurrentContext();
     SDL_GL_SetSwapInterval(0);
@@ -40,7 +42,7 @@ bool OpenGLView::initWithFrame(const Rect& frame, const PixelFormat& format) {
 
 void OpenGLView::display() {
     needsDisplay_ = false;
-    if (context_.context_)
+    if (context_.window_)
         context_.makeCurrentContext();
     drawRect(bounds());
 }

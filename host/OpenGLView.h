@@ -19,8 +19,7 @@ class OpenGLContext {
 
   private:
     friend class OpenGLView;
-    void* window_{};
-    void* context_{};
+    Window* window_{};
 };
 
 class OpenGLView {
@@ -54,7 +53,7 @@ class OpenGLView {
     virtual bool becomeFirstResponder() { return true; }
     virtual bool resignFirstResponder() { return true; }
 
-    OpenGLContext* openGLContext() { return context_.context_ ? &context_ : nullptr; }
+    OpenGLContext* openGLContext() { return context_.window_ ? &context_ : nullptr; }
     // In the coordinates of the window's content area (the view fills it).
     Rect frame() const { return frame_; }
     Rect bounds() const { return {0, 0, frame_.width, frame_.height}; }

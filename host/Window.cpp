@@ -93,6 +93,7 @@ void Window::setFrame(const Rect& frame, bool display) {
     if (window_) {
         SDL_SetWindowPosition(sdl(window_), int(frame.x), int(frame.y));
         SDL_SetWindowSize(sdl(window_), whole(frame.width), whole(frame.height));
+        resizeOffscreenSurface();
     }
     if (view_) {
         view_->setFrameSize(frame.width, frame.height);
@@ -105,6 +106,31 @@ void Window::setContentView(OpenGLView* view) {
     view_ = view;
     if (view)
         view->attachToWindow(this);
+}
+
+void Window::resizeOffscreenSurface() {
+    // The offscreen driver's drawing surface keeps the size it was made with;
+    // a new platform window of the new size takes over the GL context.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!glContext_ || !driver || SDL_strcmp(driver, "offscreen") != 0)
+        return;
+    int w = whole(frame_.width), h = whole(frame_.height);
+    if (surfaceWidth_ == w && surfaceHeight_ == h)
+        return;
+    SDL_Window* resized = SDL_CreateWindow("dravin", int(frame_.x), int(frame_.y), w, h,
+                                           SDL_GetWindowFlags(sdl(window_)));
+    if (!resized || SDL_GL_MakeCurrent(resized, glContext_) != 0) {
+        Log("warning: the offscreen surface could not grow to %d x %d: %s", w, h, SDL_GetError());
+        if (resized)
+            SDL_DestroyWindow(resized);
+        SDL_GL_MakeCurrent(sdl(window_), glContext_);
+        return;
+    }
+    SDL_SetWindowData(resized, "host.window", this);
+    SDL_DestroyWindow(sdl(window_));
+    window_ = resized;
+    surfaceWidth_ = w;
+    surfaceHeight_ = h;
 }
 
 bool Window::realize(const PixelFormat* format) {
@@ -156,6 +182,8 @@ bool Window::realize(const PixelFormat* format) {
                 Log("warning: no stencil buffer available; stencilled drawing will not be clipped");
             window_ = window;
             glContext_ = context;
+            surfaceWidth_ = w;
+            surfaceHeight_ = h;
             SDL_SetWindowData(window, "host.window", this);
             return true;
         }

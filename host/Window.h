@@ -87,6 +87,7 @@ class Window {
 
   private:
     void applyLevel();
+    void resizeOffscreenSurface();
 
     uint32_t styleMask_{};
     BackingStore backing_{};
@@ -100,6 +101,8 @@ class Window {
     OpenGLView* view_{};
     void* window_{};
     void* glContext_{};
+    int surfaceWidth_{};
+    int surfaceHeight_{};
 };
 
 } // namespace host

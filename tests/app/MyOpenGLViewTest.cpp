@@ -232,3 +232,16 @@ TEST(MyOpenGLViewEvents, AnExposureRedrawsOnceWithoutARequest) {
     EXPECT_EQ(view->drawFrames.load(), 1);
     EXPECT_EQ(view->drawRequests.load(), 0);
 }
+
+TEST(MyOpenGLViewProjection, TheDrawingSurfaceGrowsWithTheWindow) {
+    QuietView* view = loadView<QuietView>(320, 240);
+    ASSERT_NE(view, nullptr);
+    view->window()->setFrame({0, 0, 640, 480}, false);
+    expectViewport(0, 0, 640, 480);
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    unsigned char px[4] = {};
+    glReadPixels(600, 450, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, px); // beyond the first size
+    EXPECT_EQ(px[1], 255);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
