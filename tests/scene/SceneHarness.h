@@ -6,118 +6,89 @@
 #include "tests/app/ViewHarness.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
 namespace scenetest {
 
 // Only the test draws: no loops, no timer.
-class QuietScene : public dravinView {
-  public:
+struct QuietScene : dravinView {
     void startThreads() override {}
 };
 
-struct Pixels {
-    int width{}, height{};
-    std::vector<uint8_t> rgba; // bottom row first, as GL reads
-    const uint8_t* at(int x, int y) const { return &rgba[(size_t(y) * width + x) * 4]; }
-    bool sameAt(const Pixels& o, int i) const {
-        return rgba[i * 4] == o.rgba[i * 4] && rgba[i * 4 + 1] == o.rgba[i * 4 + 1] &&
-               rgba[i * 4 + 2] == o.rgba[i * 4 + 2];
-    }
+// Wakes without its world, as when the host redraws before initWorld has run.
+struct SceneWithoutWorld : QuietScene {
+    void initWorld() override {}
 };
 
-inline Pixels readColour(int width, int height) {
-    Pixels p{width, height, std::vector<uint8_t>(size_t(width) * height * 4)};
+// RGBA (or one byte a pixel for the stencil), bottom row first as GL reads.
+inline std::vector<uint8_t> readPixels(int width, int height, GLenum format = GL_RGBA) {
+    std::vector<uint8_t> p(size_t(width) * height * (format == GL_RGBA ? 4 : 1));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
+    glReadPixels(0, 0, width, height, format, GL_UNSIGNED_BYTE, p.data());
     return p;
 }
 
-inline std::vector<uint8_t> readStencil(int width, int height) {
-    std::vector<uint8_t> s(size_t(width) * height);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, s.data());
-    return s;
+inline bool sameRgb(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, size_t i) {
+    return std::equal(&a[i * 4], &a[i * 4 + 3], &b[i * 4]);
 }
 
-// The tile every quad of the frame uses: s from the right edge, t from the top.
-struct Corner {
-    float s, t, x, y;
-};
-inline constexpr Corner kTile[4] = {
-    {0, 0, 3.2f, 2.0f}, {1, 0, -3.2f, 2.0f}, {1, 1, -3.2f, -2.0f}, {0, 1, 3.2f, -2.0f}};
-
-inline void tile(float dx) {
-    for (const Corner& c : kTile) {
-        glTexCoord2f(c.s, c.t);
-        glVertex3f(c.x + dx, c.y, 0.0f);
-    }
+// Vertices, but no faces.
+inline std::unique_ptr<MyOBJ> modelWithoutFaces() {
+    auto obj = std::make_unique<MyOBJ>();
+    obj->loadOBJText("o Empty\nv 0 0 0\nv 5 0 0\nv 0 5 0\nvt 0 0\nvn 0 0 1\n");
+    return obj;
 }
 
-// The pixels the model covers under the view's arcball, found by drawing the
-// model alone in white with everything but culling switched off.
-inline std::vector<bool> coverage(dravinView& view, int width, int height) {
+// What draw() draws over the clear grey, with lighting, texturing, blending,
+// stencil, depth and polygon offset off and an identity model-view.
+template <class Draw> std::vector<uint8_t> drawnAlone(int width, int height, Draw draw) {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_POLYGON_OFFSET_FILL);
-    glClearColor(0, 0, 0, 0);
+    for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_BLEND, GL_STENCIL_TEST, GL_DEPTH_TEST,
+                       GL_POLYGON_OFFSET_FILL})
+        glDisable(cap);
+    glClearColor(0.25f, 0.25f, 0.25f, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glLoadIdentity();
-    glTranslatef(0, 0, -27);
-    AxisRotation r = view.myArcBall->GetOrientation();
-    glRotatef(r.angle, r.x, r.y, r.z);
     glColor4f(1, 1, 1, 1);
-    view.myOBJ->renderModelAsFlatPolys();
+    draw();
     glPopAttrib();
-    Pixels p = readColour(width, height);
-    std::vector<bool> mask(size_t(width) * height);
+    return readPixels(width, height);
+}
+
+// The pixels the model covers under the view's arcball: the model alone in white.
+inline std::vector<bool> coverage(dravinView& view, int width, int height) {
+    const auto p = drawnAlone(width, height, [&] {
+        glTranslatef(0, 0, -27);
+        const AxisRotation r = view.myArcBall->GetOrientation();
+        glRotatef(r.angle, r.x, r.y, r.z);
+        view.myOBJ->renderModelAsFlatPolys();
+    });
+    std::vector<bool> mask(p.size() / 4);
     for (size_t i = 0; i < mask.size(); ++i)
-        mask[i] = p.rgba[i * 4] != 0;
+        mask[i] = p[i * 4] == 255;
     return mask;
 }
 
-// A textured tile pair (or single tile) drawn alone over the given clear colour.
-inline Pixels tilesAlone(GLuint texture, float dx, bool pair, float clearGrey, float clearAlpha,
-                         bool blend, int width, int height) {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_DEPTH_TEST);
-    if (blend) {
-        glEnable(GL_BLEND);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    } else {
-        glDisable(GL_BLEND);
-    }
-    glClearColor(clearGrey, clearGrey, clearGrey, clearAlpha);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glLoadIdentity();
-    glTranslatef(dx, 0, -7);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glEnable(GL_TEXTURE_2D);
-    glColor4f(1, 1, 1, 1);
-    glBegin(GL_QUADS);
-    tile(0);
-    if (pair)
-        tile(5.8f);
-    glEnd();
-    glPopAttrib();
-    return readColour(width, height);
-}
-
-// The backdrop alone: the birds tile over the clear grey.
-inline Pixels backdropAlone(dravinView& view, int width, int height) {
-    return tilesAlone(view.birds->texture(), 0, false, 0.25f, 1.0f, true, width, height);
-}
-
-// The leaves pair alone at a given scroll, unblended, so alpha is the image's own.
-inline Pixels leavesAlone(dravinView& view, float scroll, int width, int height) {
-    return tilesAlone(view.leaves->texture(), scroll, true, 0, 0, false, width, height);
+// Textured tiles 6.4 by 4 at distance 7, s from the right edge and t from the
+// top, shifted by dx and each further one by 5.8. Unblended: where they cover,
+// the colour and alpha are the image's own.
+inline std::vector<uint8_t> tilesAlone(GLuint texture, float dx, int count, int width, int height) {
+    return drawnAlone(width, height, [&] {
+        glTranslatef(dx, 0, -7);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glEnable(GL_TEXTURE_2D);
+        const float corners[4][4] = {
+            {0, 0, 3.2f, 2}, {1, 0, -3.2f, 2}, {1, 1, -3.2f, -2}, {0, 1, 3.2f, -2}};
+        glBegin(GL_QUADS);
+        for (int k = 0; k < count; ++k)
+            for (const auto& c : corners) {
+                glTexCoord2f(c[0], c[1]);
+                glVertex3f(c[2] + 5.8f * float(k), c[3], 0);
+            }
+        glEnd();
+    });
 }
 
 } // namespace scenetest
