@@ -22,17 +22,14 @@ host::Event at(float x, float y) {
     return e;
 }
 
-struct PointerCase {
-    float x, y;
-    float expectX, expectY;
-};
-
 } // namespace
 
 TEST(MyOpenGLViewPointer, MapsWindowPositionsOfA1024By768ViewToMinusOneToOne) {
     QuietView* view = loadView<QuietView>(1024, 768);
     ASSERT_NE(view, nullptr);
-    const PointerCase cases[] = {
+    const struct {
+        float x, y, expectX, expectY;
+    } cases[] = {
         {256, 576, -0.5f, 0.5f}, // a quarter in from the left, a quarter down from the top
         {0, 0, -1, -1},          // lower-left corner
         {512, 384, 0, 0},        // centre
@@ -41,13 +38,14 @@ TEST(MyOpenGLViewPointer, MapsWindowPositionsOfA1024By768ViewToMinusOneToOne) {
         {-512, -384, -2, -2},    // beyond the lower-left corner
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "at " << c.x << "," << c.y);
         view->mouseMoved(at(c.x, c.y));
-        EXPECT_EQ(view->mouseLoc.x, c.expectX) << "at " << c.x << "," << c.y;
-        EXPECT_EQ(view->mouseLoc.y, c.expectY) << "at " << c.x << "," << c.y;
+        EXPECT_EQ(view->mouseLoc.x, c.expectX);
+        EXPECT_EQ(view->mouseLoc.y, c.expectY);
         view->mouseLoc = {};
-        view->mouseDragged(at(c.x, c.y));
-        EXPECT_EQ(view->mouseLoc.x, c.expectX) << "drag at " << c.x << "," << c.y;
-        EXPECT_EQ(view->mouseLoc.y, c.expectY) << "drag at " << c.x << "," << c.y;
+        view->mouseDragged(at(c.x, c.y)); // the same mapping
+        EXPECT_EQ(view->mouseLoc.x, c.expectX);
+        EXPECT_EQ(view->mouseLoc.y, c.expectY);
     }
 }
 

