@@ -119,7 +119,6 @@ TEST(Program, UnderXvfbTheWindowIsBorderlessAboveOthersAndCoversTheScreen) {
     options.argv = {"/usr/bin/xvfb-run", "-a", "-s",  "-screen 0 1280x800x24 -noreset",
                     "/bin/sh",           "-c", script};
     options.env = {"SDL_VIDEODRIVER=x11"};
-    options.killAfter = 60;
     auto run = runProcess(options);
     std::string out = run.outText();
     EXPECT_NE(out.find("Position: 0,0"), std::string::npos) << out;

@@ -11,8 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace testing_support {
 
 namespace {
@@ -65,25 +63,10 @@ ProcessRun runProcess(const ProcessOptions& options) {
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
         return run;
 
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) {
-        std::string entry(*e);
-        bool replaced = false;
-        for (const auto& add : options.env)
-            if (entry.substr(0, entry.find('=') + 1) == add.substr(0, add.find('=') + 1))
-                replaced = true;
-        if (!replaced)
-            envStrings.push_back(entry);
-    }
-    for (const auto& add : options.env)
-        envStrings.push_back(add);
-    std::vector<char*> envp, argv;
-    for (auto& s : envStrings)
-        envp.push_back(s.data());
-    envp.push_back(nullptr);
     std::vector<std::string> args = options.argv;
-    for (auto& s : args)
-        argv.push_back(s.data());
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
 
     auto start = std::chrono::steady_clock::now();
@@ -98,9 +81,11 @@ ProcessRun runProcess(const ProcessOptions& options) {
         // Start with default signal dispositions, as from a terminal.
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
-        if (!options.workingDirectory.empty() && chdir(options.workingDirectory.c_str()) != 0)
-            _exit(126);
-        execve(argv[0], argv.data(), envp.data());
+        for (const auto& entry : options.env) {
+            auto eq = entry.find('=');
+            setenv(entry.substr(0, eq).c_str(), entry.substr(eq + 1).c_str(), 1);
+        }
+        execv(argv[0], argv.data());
         _exit(127);
     }
     close(outPipe[1]);
@@ -119,7 +104,6 @@ ProcessRun runProcess(const ProcessOptions& options) {
         if (!killed && t >= options.killAfter) {
             kill(pid, SIGKILL);
             killed = true;
-            run.timedOut = true;
         }
         int r = poll(fds, 2, 10);
         if (r < 0 && errno != EINTR)

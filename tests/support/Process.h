@@ -17,7 +17,6 @@ struct ProcessRun {
     std::vector<Line> err;
     int exitStatus = -1; // exit code when it exited
     int termSignal = 0;  // the signal that ended it, if one did
-    bool timedOut = false;
 
     std::string outText() const;
     std::string errText() const;
