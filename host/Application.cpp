@@ -188,9 +188,10 @@ void Application::runUntil(double deadline) {
     stopRequested_ = false;
     RunLoop& loop = RunLoop::shared();
     while (!stopRequested_ && !gSignalled.load()) {
+        // Calls first: another thread is waiting for them.
+        loop.runPendingCalls();
         if (SDL_WasInit(SDL_INIT_VIDEO) && pumpEvents())
             break;
-        loop.runPendingCalls();
         loop.fireDueTimers();
         if (view_ && view_->needsDisplay())
             view_->display();
