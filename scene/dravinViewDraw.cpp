@@ -3,6 +3,8 @@
 // stencil is set, and the lit model added on top.
 #include "scene/dravinView.h"
 
+#include "scene/ScenePasses.h"
+
 #include <GL/gl.h>
 
 namespace {
@@ -30,12 +32,51 @@ void emitTile(float dx) {
     }
 }
 
-void applyOrientation(const ArcBall& arcBall) {
+} // namespace
+
+namespace scene_passes {
+
+void placeModel(const ArcBall& arcBall) {
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, -27.0f);
     AxisRotation r = arcBall.GetOrientation();
     glRotatef(r.angle, r.x, r.y, r.z);
 }
 
-} // namespace
+void beginModelIntoStencil() {
+    glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_STENCIL_TEST);
+    glStencilFunc(GL_ALWAYS, 1, 0);
+    glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void endModelIntoStencil() {
+    glDepthMask(GL_FALSE);
+    glDisable(GL_DEPTH_TEST);
+}
+
+void beginHighlight() {
+    glEnable(GL_DEPTH_TEST); // depth writes stay off
+    glEnable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_STENCIL_TEST);
+    glPolygonOffset(0.0f, -100.0f);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+}
+
+void endHighlight() {
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+}
+
+} // namespace scene_passes
 
 void dravinView::drawWorld(const host::Rect&) {
     // The host may redraw while the window wakes, before the world exists.
@@ -65,19 +106,10 @@ void dravinView::drawWorld(const host::Rect&) {
     glEnd();
 
     // Pass 2: the model writes depth, and 1 into the stencil wherever it covers.
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -27.0f);
-    applyOrientation(*myArcBall);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glEnable(GL_STENCIL_TEST);
-    glStencilFunc(GL_ALWAYS, 1, 0);
-    glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
-    glDepthMask(GL_TRUE);
-    glEnable(GL_DEPTH_TEST);
+    scene_passes::placeModel(*myArcBall);
+    scene_passes::beginModelIntoStencil();
     myOBJ->render();
-    glDepthMask(GL_FALSE);
-    glDisable(GL_DEPTH_TEST);
+    scene_passes::endModelIntoStencil();
 
     // Pass 3: the leaves, only inside the silhouette.
     glLoadIdentity();
@@ -96,23 +128,12 @@ void dravinView::drawWorld(const host::Rect&) {
     emitTile(kTileOffset);
     glEnd();
 
-    // Pass 4: the lit model at half strength, added onto the surface pass 2 drew.
-    glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, -27.0f);
-    applyOrientation(*myArcBall);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_STENCIL_TEST);
-    glPolygonOffset(0.0f, -100.0f);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glEnable(GL_BLEND);
-    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    // Pass 4: the lit model at half strength, added onto the surface pass 2 drew;
+    // nothing can turn the arcball between the passes.
+    scene_passes::placeModel(*myArcBall);
+    scene_passes::beginHighlight();
     myOBJ->renderModelAsFlatPolys();
-    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDisable(GL_POLYGON_OFFSET_FILL);
+    scene_passes::endHighlight();
 
     glFinish();
     if (host::OpenGLContext* context = openGLContext())

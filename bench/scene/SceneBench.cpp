@@ -4,6 +4,7 @@
 // pass 2 against the immediate mode of pass 4.
 //   scene_bench [frames [random-model frames]]   (defaults 500 and 0)
 #include "host/Application.h"
+#include "scene/ScenePasses.h"
 #include "scene/dravinView.h"
 
 #include <GL/gl.h>
@@ -129,13 +130,6 @@ Summary summarise(std::vector<double> v) {
     return {v[v.size() / 2], v[p95]};
 }
 
-void setModelview(const ArcBall& arcBall) {
-    glLoadIdentity();
-    glTranslatef(0, 0, -27);
-    AxisRotation r = arcBall.GetOrientation();
-    glRotatef(r.angle, r.x, r.y, r.z);
-}
-
 // Pass 2 (display list into depth and stencil) and pass 4 (immediate mode,
 // lit, additive) each on its own, in the state the frame gives them, after a
 // whole frame so the depth buffer holds the model.
@@ -143,35 +137,23 @@ void timePasses(QuietScene& view, int reps) {
     view.display();
     std::vector<double> pass2, pass4;
     for (int i = 0; i < reps; ++i) {
-        setModelview(*view.myArcBall);
-        glDisable(GL_LIGHTING);
-        glDisable(GL_TEXTURE_2D);
-        glEnable(GL_STENCIL_TEST);
-        glStencilFunc(GL_ALWAYS, 1, 0);
-        glStencilOp(GL_REPLACE, GL_REPLACE, GL_REPLACE);
-        glDepthMask(GL_TRUE);
-        glEnable(GL_DEPTH_TEST);
+        scene_passes::placeModel(*view.myArcBall);
+        scene_passes::beginModelIntoStencil();
         glFinish();
         auto start = Clock::now();
         view.myOBJ->render();
         glFinish();
         pass2.push_back(ms(Clock::now() - start));
 
-        glDepthMask(GL_FALSE);
-        glEnable(GL_LIGHTING);
-        glDisable(GL_STENCIL_TEST);
-        glPolygonOffset(0.0f, -100.0f);
-        glEnable(GL_POLYGON_OFFSET_FILL);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-        glColor4f(1, 1, 1, 0.5f);
+        scene_passes::endModelIntoStencil();
+        scene_passes::placeModel(*view.myArcBall);
+        scene_passes::beginHighlight();
         glFinish();
         start = Clock::now();
         view.myOBJ->renderModelAsFlatPolys();
         glFinish();
         pass4.push_back(ms(Clock::now() - start));
-        glColor4f(1, 1, 1, 1);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        glDisable(GL_POLYGON_OFFSET_FILL);
+        scene_passes::endHighlight();
     }
     const Summary s2 = summarise(pass2), s4 = summarise(pass4);
     std::printf("    pass 2 (display list)   median %9.3f ms   p95 %9.3f ms\n", s2.median, s2.p95);
