@@ -1,3 +1,4 @@
+#include "diag/Diagnostics.h"
 #include "app/MyOpenGLView.h"
 
 #include "host/PixelFormat.h"
@@ -10,7 +11,7 @@
 void MyOpenGLView::drawWorld(const host::Rect&) {}
 
 void MyOpenGLView::initWithFrame(const host::Rect& frame) {
-    std::printf("initWithFrame\n");
+    diag::out("initWithFrame\n");
     changeToApplicationPath();
 
     const uint32_t attributes[13] = {
@@ -37,7 +38,7 @@ void MyOpenGLView::initWithFrame(const host::Rect& frame) {
     initGLParam();
     calcsPerSecond = 100.0;
     drawsPerSecond = 1000.0;
-    std::printf("/initWithFrame\n");
+    diag::out("/initWithFrame\n");
 }
 
 void MyOpenGLView::initGLParam() {
@@ -64,21 +65,21 @@ void MyOpenGLView::initGLParam() {
 }
 
 void MyOpenGLView::awakeFromNib() {
-    std::printf("awakeFromNib\n");
+    diag::out("awakeFromNib\n");
     if (host::Window* w = window())
         w->setAcceptsMouseMovedEvents(true);
     initWorld();
     startThreads();
-    std::printf("/awakeFromNib\n");
+    diag::out("/awakeFromNib\n");
 }
 
 void MyOpenGLView::startThreads() {
-    std::printf("startThreads\n");
+    diag::out("startThreads\n");
     host::detachNewThread([this] { stepCalc(nullptr); });
     host::detachNewThread([this] { stepDraw(nullptr); });
     printFPSTimer = host::Timer::scheduledTimer(
         1.0, [this](host::Timer* timer) { printFPS(timer); }, true);
-    std::printf("/startThreads\n");
+    diag::out("/startThreads\n");
 }
 
 void MyOpenGLView::stepCalc(void*) {
@@ -112,5 +113,5 @@ void MyOpenGLView::printFPS(host::Timer*) {
     int32_t calc = calcFrames.exchange(0);
     int32_t draw = drawFrames.exchange(0);
     int32_t requests = drawRequests.exchange(0);
-    std::fprintf(stderr, "calcFPS: %d, drawFPS: %d, drawRequests: %d\n", calc, draw, requests);
+    diag::err("calcFPS: %d, drawFPS: %d, drawRequests: %d\n", calc, draw, requests);
 }

@@ -1,4 +1,5 @@
 // Projection, pointer mapping, focus and the working directory.
+#include "diag/Diagnostics.h"
 #include "app/MyOpenGLView.h"
 
 #include "host/Files.h"
@@ -28,7 +29,7 @@ void MyOpenGLView::sizeGLWithWidth(int width, int height) {
 void MyOpenGLView::reshape() {
     host::Rect f = frame();
     sizeGLWithWidth(static_cast<int32_t>(f.width), static_cast<int32_t>(f.height));
-    std::fprintf(stderr, "reshape\n");
+    diag::err("reshape\n");
 }
 
 void MyOpenGLView::keyDown(const host::Event& event) {
@@ -55,7 +56,7 @@ void MyOpenGLView::mouseDragged(const host::Event& event) {
 }
 
 void MyOpenGLView::mouseDown(const host::Event&) {
-    std::printf("mouseDown\n");
+    diag::out("mouseDown\n");
 }
 
 bool MyOpenGLView::acceptsFirstResponder() {

@@ -1,6 +1,6 @@
 #include "host/Application.h"
 
-#include "host/Log.h"
+#include "diag/Diagnostics.h"
 #include "host/OpenGLView.h"
 #include "host/RunLoop.h"
 #include "host/SdlVideo.h"
@@ -219,7 +219,7 @@ void Application::stop() {
 int applicationMain(int, char**, const InterfaceDescription& description) {
     Application& app = Application::shared();
     if (!app.load(description)) {
-        Log("error: the application could not start");
+        diag::log("error: the application could not start");
         return 1;
     }
     app.run();

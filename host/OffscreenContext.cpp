@@ -1,6 +1,6 @@
 #include "host/OffscreenContext.h"
 
-#include "host/Log.h"
+#include "diag/Diagnostics.h"
 #include "host/SdlVideo.h"
 
 #include <SDL.h>
@@ -22,12 +22,12 @@ OffscreenContext::OffscreenContext(int width, int height) : width_(width), heigh
     SDL_Window* window =
         SDL_CreateWindow("offscreen", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
-        Log("offscreen GL window failed: %s", SDL_GetError());
+        diag::log("offscreen GL window failed: %s", SDL_GetError());
         return;
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) {
-        Log("offscreen GL context failed: %s", SDL_GetError());
+        diag::log("offscreen GL context failed: %s", SDL_GetError());
         SDL_DestroyWindow(window);
         return;
     }

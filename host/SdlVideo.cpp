@@ -1,6 +1,6 @@
 #include "host/SdlVideo.h"
 
-#include "host/Log.h"
+#include "diag/Diagnostics.h"
 
 #include <SDL.h>
 #include <cstdlib>
@@ -16,7 +16,7 @@ bool initVideo(bool preferOffscreen) {
     // The application loop handles SIGINT and SIGTERM itself.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        Log("SDL video failed: %s", SDL_GetError());
+        diag::log("SDL video failed: %s", SDL_GetError());
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 #include "host/Window.h"
 
-#include "host/Log.h"
+#include "diag/Diagnostics.h"
 #include "host/OpenGLView.h"
 #include "host/PixelFormat.h"
 #include "host/SdlVideo.h"
@@ -120,7 +120,7 @@ void Window::resizeOffscreenSurface() {
     SDL_Window* resized = SDL_CreateWindow("dravin", int(frame_.x), int(frame_.y), w, h,
                                            SDL_GetWindowFlags(sdl(window_)));
     if (!resized || SDL_GL_MakeCurrent(resized, glContext_) != 0) {
-        Log("warning: the offscreen surface could not grow to %d x %d: %s", w, h, SDL_GetError());
+        diag::log("warning: the offscreen surface could not grow to %d x %d: %s", w, h, SDL_GetError());
         if (resized)
             SDL_DestroyWindow(resized);
         SDL_GL_MakeCurrent(sdl(window_), glContext_);
@@ -150,7 +150,7 @@ bool Window::realize(const PixelFormat* format) {
     if (!format) {
         window_ = SDL_CreateWindow("dravin", x, y, w, h, flags);
         if (!window_) {
-            Log("error: window could not be created: %s", SDL_GetError());
+            diag::log("error: window could not be created: %s", SDL_GetError());
             return false;
         }
         SDL_SetWindowData(sdl(window_), "host.window", this);
@@ -174,12 +174,12 @@ bool Window::realize(const PixelFormat* format) {
         SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
         if (context) {
             if (wantAccel && !a.accelerated && a.stencil)
-                Log("warning: no accelerated renderer offers this pixel format; using another "
+                diag::log("warning: no accelerated renderer offers this pixel format; using another "
                     "renderer");
             int stencil = 0;
             SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
             if (stencil < format->stencilSize)
-                Log("warning: no stencil buffer available; stencilled drawing will not be clipped");
+                diag::log("warning: no stencil buffer available; stencilled drawing will not be clipped");
             window_ = window;
             glContext_ = context;
             surfaceWidth_ = w;
@@ -190,7 +190,7 @@ bool Window::realize(const PixelFormat* format) {
         if (window)
             SDL_DestroyWindow(window);
     }
-    Log("error: no OpenGL context could be created: %s", SDL_GetError());
+    diag::log("error: no OpenGL context could be created: %s", SDL_GetError());
     return false;
 }
 

@@ -1,7 +1,7 @@
 #include "image/QTImage.h"
 
 #include "host/Files.h"
-#include "host/Log.h"
+#include "diag/Diagnostics.h"
 
 #include <bit>
 #include <climits>
@@ -78,7 +78,7 @@ bool QTImage::SetImageInfo() {
     image_size = CGSize{float(description.width), float(description.height)};
     image_bitdepth = uint32_t(description.depth);
     if (description.type == 0) {
-        host::Log("error getting type %d", int(host::kMediaErrUnknownFormat));
+        diag::log("error getting type %d", int(host::kMediaErrUnknownFormat));
         return false;
     }
     image_type = description.type;
@@ -112,7 +112,7 @@ bool QTImage::LoadImageData() {
 bool QTImage::CreateImportRefFromData(const std::vector<uint8_t>* image_data_handle) {
     import_ref = host::MediaImageImporter::openForType(image_type);
     if (!import_ref) {
-        host::Log("err: open error for data handle of type %c%c%c%c", char(image_type >> 24),
+        diag::log("err: open error for data handle of type %c%c%c%c", char(image_type >> 24),
                   char(image_type >> 16), char(image_type >> 8), char(image_type));
         return false;
     }
@@ -121,7 +121,7 @@ bool QTImage::CreateImportRefFromData(const std::vector<uint8_t>* image_data_han
                   : host::kMediaErrNoData;
     if (err != host::kMediaNoError) {
         import_ref.reset();
-        host::Log("err: set error = %d", err);
+        diag::log("err: set error = %d", err);
         return false;
     }
     return true;
@@ -137,7 +137,7 @@ bool QTImage::CreateImageBuffer(CGSize size, uint8_t bitdepth) {
     }
     // Sizes that no block could hold are refused before anything is allocated.
     if (!representable || memorySize > kMaxBufferBytes) {
-        host::Log("buffer malloc failed");
+        diag::log("buffer malloc failed");
         return false;
     }
     int32_t pixelFormat = bitdepth == 16 ? 16 : 32;
@@ -147,19 +147,19 @@ bool QTImage::CreateImageBuffer(CGSize size, uint8_t bitdepth) {
         reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(buffer_ptr) + 31) & ~uintptr_t(31));
     if (!buffer_ptr) {
         aligned_buffer_ptr = nullptr;
-        host::Log("buffer malloc failed");
+        diag::log("buffer malloc failed");
         return false;
     }
     int err = host::MediaPort::fromPointer(gworld_ptr, pixelFormat, int32_t(width), int32_t(height),
                                            aligned_buffer_ptr, size_t(rowBytes));
     if (err != host::kMediaNoError || !gworld_ptr) {
-        host::Log("NewGWorld failed %d, %1.f x %1.f", int(bitdepth), double(size.width),
+        diag::log("NewGWorld failed %d, %1.f x %1.f", int(bitdepth), double(size.width),
                   double(size.height));
         return false;
     }
     pixmap_handle = gworld_ptr->pixMap();
     if (!pixmap_handle) {
-        host::Log("GetGWorldPixMap");
+        diag::log("GetGWorldPixMap");
         return false;
     }
     buffer_size = size;
@@ -171,7 +171,7 @@ bool QTImage::SetImportGWorldWithScale(bool scale_to_fit) {
     int err = import_ref ? import_ref->setDestination(gworld_ptr.get())
                          : int(host::kMediaErrBadDestination);
     if (err != host::kMediaNoError) {
-        host::Log("err: GraphicsImportSetGWorld(%x, %x)",
+        diag::log("err: GraphicsImportSetGWorld(%x, %x)",
                   unsigned(reinterpret_cast<uintptr_t>(import_ref.get())),
                   unsigned(reinterpret_cast<uintptr_t>(gworld_ptr.get())));
         return false;

@@ -1,3 +1,4 @@
+#include "diag/Diagnostics.h"
 #include "image/Texture.h"
 
 #include "image/GLUpload.h"
@@ -32,11 +33,11 @@ void Texture::load(const std::string& whatImage, int16_t whatWidth, int16_t what
         image->LoadImageData();
         image->CreateImageWithBitdepth(32, whatWidth, whatHeight);
         if (!image->image_loaded) {
-            std::printf("image load failed");
+            diag::out("image load failed");
             std::exit(1);
         }
     } else {
-        std::printf("image create failed");
+        diag::out("image create failed");
     }
     // The old image stays until its texture name is gone: GL may still read
     // the old texture's pixels from its buffer.

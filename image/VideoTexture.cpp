@@ -1,3 +1,4 @@
+#include "diag/Diagnostics.h"
 #include "image/VideoTexture.h"
 
 #include "host/Files.h"
@@ -35,7 +36,7 @@ VideoTexture::VideoTexture(const std::string& whatVideo, int16_t whatWidth, int1
                  uint64_t(blockBytes) <= kMaxVideoBufferBytes;
     if (sized)
         videoBufferPtr = static_cast<uint8_t*>(std::calloc(size_t(blockBytes) + 32, 1));
-    std::fprintf(stderr, "video texture buffer size (KB): %lld\n",
+    diag::err("video texture buffer size (KB): %lld\n",
                  static_cast<long long>((blockBytes + 32) / 1024));
     alignedVideoBufferPtr =
         videoBufferPtr ? reinterpret_cast<uint8_t*>(
@@ -90,7 +91,7 @@ void VideoTexture::fillBuffer(uint8_t* bufferPtr, const std::string& whatVideo) 
         return;
     std::string path = std::string("../Resources/") + whatVideo;
     if (!host::fileExists(path)) {
-        std::fprintf(stderr, "\nERROR: url->fsRef\n");
+        diag::err("\nERROR: url->fsRef\n");
         std::memset(bufferPtr, 0, bytes * size_t(frameCount));
         return;
     }

@@ -1,4 +1,5 @@
 // Creation defaults, the render flags and the capacity warnings.
+#include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
 #include "mesh/MyOBJDropped.h"
 
@@ -60,7 +61,7 @@ void MyOBJ::reportDropped(uint32_t kinds) {
     };
     for (const Kind& kind : kKinds) {
         if (kinds & kind.bit) {
-            std::printf("WARNING: more than %d %s, the rest dropped\n", kind.capacity, kind.name);
+            diag::out("WARNING: more than %d %s, the rest dropped\n", kind.capacity, kind.name);
         }
     }
 }

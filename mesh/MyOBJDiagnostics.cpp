@@ -1,4 +1,5 @@
 // The structure drawings: vertex cloud, normal lines and face outlines.
+#include "diag/Diagnostics.h"
 #include "mesh/FaceChecks.h"
 #include "mesh/MyOBJ.h"
 
@@ -55,7 +56,7 @@ void MyOBJ::renderModelAsFlatNormals() {
         const float corners = static_cast<float>(face.verts);
         centre = Vector3D{centre.x / corners, centre.y / corners, centre.z / corners};
         if (std::isnan(normal.x) || std::isnan(normal.y) || std::isnan(normal.z)) {
-            std::printf("WARNING: Computed Face Normal is NaN (face %d)\n", n);
+            diag::out("WARNING: Computed Face Normal is NaN (face %d)\n", n);
         }
         lineAlong(centre, normal);
     }

@@ -1,4 +1,5 @@
 // The MTL reader and the material changes of "usemtl" lines.
+#include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
 #include "mesh/MyOBJDropped.h"
 #include "mesh/ObjScan.h"
@@ -37,11 +38,11 @@ void MyOBJ::loadMTLFile(const char* fileName) {
     mDropped &= ~meshdrop::kMaterials;
     std::FILE* file = std::fopen(fileName, "r");
     if (file) {
-        std::printf("MTL File Open: %s\n", fileName);
+        diag::out("MTL File Open: %s\n", fileName);
         objscan::forEachPieceOfStream(
             file, [this](const char* line, const char* end) { readMTLLine(line, end); });
     } else {
-        std::printf("WARNING: MTL File did not open: %s\n", fileName);
+        diag::out("WARNING: MTL File did not open: %s\n", fileName);
     }
     finishMTLLoad();
     if (file) {
@@ -106,7 +107,7 @@ void MyOBJ::readMTLLine(const char* line, const char* end) {
             return;
         }
     }
-    std::printf("\nWARNING: line type not known:\n(%.*s)\n\n", static_cast<int>(end - line), line);
+    diag::out("\nWARNING: line type not known:\n(%.*s)\n\n", static_cast<int>(end - line), line);
 }
 
 void MyOBJ::newMaterialLine(const char* line, const char* end) {
@@ -183,7 +184,7 @@ void MyOBJ::readUseMtlLine(const char* line, const char* end) {
         }
     }
     if (index == -1) {
-        std::printf("WARNING: UseMtl Material Not found: %s\n", whatMtl);
+        diag::out("WARNING: UseMtl Material Not found: %s\n", whatMtl);
     }
     if (mMtlChangeCount >= kMaxMtlChanges) {
         mDropped |= meshdrop::kMtlChanges;

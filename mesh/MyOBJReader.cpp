@@ -1,4 +1,5 @@
 // The OBJ reader: loadOBJFile, its line dispatcher and the record readers.
+#include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
 #include "mesh/MyOBJDropped.h"
 #include "mesh/ObjScan.h"
@@ -17,7 +18,7 @@ template <size_t N> bool keywordIs(const char* word, size_t length, const char (
 }
 
 void warnUnknownLine(const char* line, const char* end) {
-    std::printf("\nWARNING: line type not known:\n(%.*s)\n\n", static_cast<int>(end - line), line);
+    diag::out("\nWARNING: line type not known:\n(%.*s)\n\n", static_cast<int>(end - line), line);
 }
 
 } // namespace
@@ -35,7 +36,7 @@ void MyOBJ::beginOBJLoad() {
 
 void MyOBJ::finishOBJLoad() {
     reportDropped(mDropped & ~meshdrop::kMaterials);
-    std::printf("Object Loaded: %sv: %d, vt: %d, vn: %d, f: %d\n\n", objectName, mVertCount,
+    diag::out("Object Loaded: %sv: %d, vt: %d, vn: %d, f: %d\n\n", objectName, mVertCount,
                 mTextureVertCount, mNormalCount, mFaceCount);
     sortFaces();
     checkFaces();
@@ -46,11 +47,11 @@ void MyOBJ::loadOBJFile(const char* fileName) {
     beginOBJLoad();
     std::FILE* file = std::fopen(fileName, "r");
     if (file) {
-        std::printf("OBJ File Open: %s\n", fileName);
+        diag::out("OBJ File Open: %s\n", fileName);
         objscan::forEachPieceOfStream(
             file, [this](const char* line, const char* end) { readOBJLine(line, end); });
     } else {
-        std::printf("WARNING: OBJ File did not open: %s\n", fileName);
+        diag::out("WARNING: OBJ File did not open: %s\n", fileName);
     }
     finishOBJLoad();
     if (file) {
@@ -121,7 +122,7 @@ void MyOBJ::readOBJLine(const char* line, const char* end) {
             char fileName[objscan::kLineBuffer] = {};
             std::memcpy(fileName, name, static_cast<size_t>(arg.p - name));
             if (mLibraryText) {
-                std::printf("MTL File Open: %s\n", fileName);
+                diag::out("MTL File Open: %s\n", fileName);
                 loadMTLText(*mLibraryText);
             } else {
                 loadMTLFile(fileName);
@@ -319,7 +320,7 @@ void MyOBJ::readFaceLine(const char* line, const char* end) {
     const int32_t words = shape.words;
     const int32_t corners = words > 0 ? words - 1 : 0;
     if (corners < 3 || corners > 4) {
-        std::printf("WARNING: unsupported face (%d verts)\n", corners);
+        diag::out("WARNING: unsupported face (%d verts)\n", corners);
         return;
     }
     if (mFaceCount >= kMaxFaces) {

@@ -1,4 +1,5 @@
 // Regrouping faces by material, and the per-face checks the renderers trust.
+#include "diag/Diagnostics.h"
 #include "mesh/FaceChecks.h"
 #include "mesh/MyOBJ.h"
 
@@ -16,7 +17,7 @@ int32_t clampCount(int32_t count, int32_t capacity) {
 }
 
 void warnNoMemory(int32_t faceCount) {
-    std::printf("WARNING: no memory to sort %d faces by material\n", faceCount);
+    diag::out("WARNING: no memory to sort %d faces by material\n", faceCount);
 }
 
 } // namespace
