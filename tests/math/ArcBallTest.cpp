@@ -65,6 +65,14 @@ TEST(ArcBall, EndDragCommitsAndASecondDragComposesOntoTheFirst) {
     ExpectRows<AxisRotation>({{"second", ball.GetOrientation(), {180.00015f, 0, 1, 0}}});
 }
 
+// Turns about different axes do not commute: the committed quarter turn about
+// z composed with the drag's quarter turn about y, in that order, gives a
+// positive x; the other order would make it negative.
+TEST(ArcBall, ADragComposesAfterTheCommittedOrientation) {
+    const ArcBall ball = DragFromCentre(1, 0, ArcBall(MakeAxisRotationAXYZ(90, 0, 0, 1)));
+    ExpectRows<Quaternion>({{"", ball.orientationNow, {0.500000298f, 0.500000358f, 0.499999702f, 0.499999732f}}});
+}
+
 TEST(ArcBall, EachDragStepStartsAfreshFromTheCommittedOrientation) {
     ArcBall ball = DragFromCentre(-0.7f, 0.4f);
     ball.DragWithX(0.9f, 0.1f);
