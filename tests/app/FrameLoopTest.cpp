@@ -1,8 +1,11 @@
-// The calculation and drawing loops, calls onto the main thread and the
-// merging of redraw requests, with the real event loop on SDL's offscreen driver.
+// The calculation and drawing loops, calls onto the main thread, timers and
+// the merging of redraw requests, on the null platform: the real event loop
+// without a window system.
 #include "app/MyOpenGLView.h"
 #include "host/Threads.h"
+#include "host/Timer.h"
 #include "tests/app/ViewHarness.h"
+#include "tests/support/CapturedOutput.h"
 
 #include <atomic>
 #include <cstdio>
@@ -24,10 +27,21 @@ class QuietView : public MyOpenGLView {
     void startThreads() override {}
 };
 
+void requestRedraw(MyOpenGLView* view) {
+    host::performOnMainThread([](void* v) { static_cast<MyOpenGLView*>(v)->mainThreadStepDraw(); },
+                              view, false);
+}
+
 } // namespace
 
+TEST(FrameLoop, RunsOnTheNullPlatformWithoutTheWindowSystem) {
+    ASSERT_NE(loadNullView<QuietView>(), nullptr);
+    app().runFor(0.05);
+    EXPECT_FALSE(host::platform::sdlVideoStarted());
+}
+
 TEST(FrameLoop, MainThreadCallBlocksItsCallerUntilDone) {
-    ASSERT_NE(loadView<QuietView>(64, 64), nullptr);
+    ASSERT_NE(loadNullView<QuietView>(), nullptr);
     std::atomic<bool> ran{false}, returned{false}, sawRun{false};
     std::thread caller([&] {
         host::performOnMainThread(
@@ -36,24 +50,20 @@ TEST(FrameLoop, MainThreadCallBlocksItsCallerUntilDone) {
         returned = true;
     });
     // No event loop runs yet, so the call cannot have run and the caller waits.
-    host::sleepFor(0.2);
+    host::sleepFor(0.1);
     EXPECT_FALSE(ran.load());
     EXPECT_FALSE(returned.load());
-    app().runFor(0.2);
+    app().runFor(0.1);
     caller.join();
     EXPECT_TRUE(returned.load());
     EXPECT_TRUE(sawRun.load());
-}
-
-TEST(FrameLoop, MainThreadCallFromTheMainThreadRunsAtOnce) {
-    int calls = 0;
+    int calls = 0; // from the main thread itself: at once
     host::performOnMainThread([](void* n) { ++*static_cast<int*>(n); }, &calls, true);
     EXPECT_EQ(calls, 1);
 }
 
 TEST(FrameLoop, QueuedCallsRunInOrderEvenBeyondTheQueueCapacity) {
-    ASSERT_NE(loadView<QuietView>(64, 64), nullptr);
-    // Each call carries its own number; the main thread checks they come in order.
+    ASSERT_NE(loadNullView<QuietView>(), nullptr);
     struct Call {
         int number;
         std::atomic<int>* next;
@@ -78,31 +88,52 @@ TEST(FrameLoop, QueuedCallsRunInOrderEvenBeyondTheQueueCapacity) {
     while (next.load() < kCalls)
         app().runFor(0.05);
     producer.join();
-    EXPECT_EQ(next.load(), kCalls);
     EXPECT_TRUE(inOrder.load());
 }
 
 TEST(FrameLoop, RequestsBeforeADisplayPassMergeIntoOneRedraw) {
-    QuietView* view = loadView<QuietView>(64, 64);
+    QuietView* view = loadNullView<QuietView>();
     ASSERT_NE(view, nullptr);
-    app().runFor(0.1); // let any redraw of the window's own creation happen
+    app().runFor(0.05);
     view->drawFrames = 0;
     for (int i = 0; i < 5; ++i)
-        host::performOnMainThread(
-            [](void* v) { static_cast<MyOpenGLView*>(v)->mainThreadStepDraw(); }, view, false);
-    app().runFor(0.1);
+        requestRedraw(view);
+    app().runFor(0.05);
     EXPECT_EQ(view->drawFrames.load(), 1);
-    app().runFor(0.1);
+    app().runFor(0.05);
     EXPECT_EQ(view->drawFrames.load(), 1); // nothing asked again
 }
 
-TEST(FrameLoop, HostRedrawsCountAsFramesButNotAsRequests) {
-    QuietView* view = loadView<QuietView>(64, 64);
+TEST(FrameLoop, TheRateLineNamesEachCountInItsPlace) {
+    QuietView* view = loadNullView<QuietView>();
     ASSERT_NE(view, nullptr);
-    view->drawFrames = 0;
-    view->window()->setFrame({0, 0, 128, 96}, true); // the host resizes and redraws at once
-    EXPECT_EQ(view->drawFrames.load(), 1);
+    test::CapturedOutput captured;
+    // Three calculations; two host redraws that are frames but not requests.
+    view->calcFrames = 3;
+    view->window()->setFrame({0, 0, 128, 96}, true);
+    view->window()->setFrame({0, 0, 64, 64}, true);
+    EXPECT_EQ(view->drawFrames.load(), 2);
     EXPECT_EQ(view->drawRequests.load(), 0);
+    view->drawRequests = 7;
+    view->printFPS(nullptr);
+    EXPECT_NE(captured.err().find("calcFPS: 3, drawFPS: 2, drawRequests: 7\n"), std::string::npos)
+        << captured.err();
+    EXPECT_EQ(view->calcFrames.load() + view->drawFrames.load() + view->drawRequests.load(), 0);
+}
+
+TEST(FrameLoop, AnInvalidatedTimerStaysReadableAndNeverFiresAgain) {
+    ASSERT_NE(loadNullView<QuietView>(), nullptr);
+    int fired = 0;
+    host::Timer* once = host::Timer::scheduledTimer(
+        0.01, [&](host::Timer*) { ++fired; }, false);
+    host::Timer* repeating = host::Timer::scheduledTimer(
+        0.01, [&](host::Timer* t) { t->invalidate(); }, true);
+    app().runFor(0.1);
+    EXPECT_EQ(fired, 1);
+    // Both are spent and retired by the loop; their pointers still answer.
+    EXPECT_FALSE(once->isValid());
+    EXPECT_FALSE(repeating->isValid());
+    EXPECT_EQ(repeating->timeInterval(), 0.01);
 }
 
 namespace {
@@ -119,14 +150,23 @@ class HalfRateView : public MyOpenGLView {
     void drawWorld(const host::Rect&) override { ++draws; }
 };
 
+// Its calculation loop ends after three steps; the drawing loop goes on.
+class ShortCalcView : public MyOpenGLView {
+  public:
+    std::atomic<int> calcs{0};
+    void stepCalc(void*) override {
+        while (calcs.fetch_add(1) < 2)
+            host::sleepFor(0.01);
+    }
+};
+
 } // namespace
 
 TEST(FrameLoop, ASubclassThatChangesTheRatesChangesThePace) {
-    HalfRateView* view = loadView<HalfRateView>(64, 64);
+    HalfRateView* view = loadNullView<HalfRateView>();
     ASSERT_NE(view, nullptr);
-    testing::internal::CaptureStderr();
+    test::CapturedOutput quiet;
     app().runFor(2.0);
-    testing::internal::GetCapturedStderr();
     // At the nominal 100 and 1000 there would be about 200 steps and
     // 1800 redraws; the new rates take effect from the second iteration.
     EXPECT_GT(view->calcs.load(), 80);
@@ -135,11 +175,32 @@ TEST(FrameLoop, ASubclassThatChangesTheRatesChangesThePace) {
     EXPECT_LT(view->draws.load(), 215);
 }
 
+TEST(FrameLoop, AStepOverrideThatReturnsEndsOnlyItsLoop) {
+    ShortCalcView* view = loadNullView<ShortCalcView>();
+    ASSERT_NE(view, nullptr);
+    test::CapturedOutput quiet;
+    app().runFor(0.3);
+    EXPECT_EQ(view->calcs.load(), 3);
+    EXPECT_GT(view->drawFrames.load(), 50);
+}
+
+TEST(FrameLoop, ASecondLoadWhileTheLoopsRunIsRefusedAndTheViewKept) {
+    MyOpenGLView* first = loadNullView<MyOpenGLView>();
+    ASSERT_NE(first, nullptr);
+    test::CapturedOutput captured;
+    EXPECT_EQ(loadNullView<QuietView>(), nullptr);
+    EXPECT_EQ(app().mainView(), first);
+    EXPECT_EQ(captured.log(),
+              "error: a view is already loaded and its loops still run; the new one is not\n");
+    app().runFor(0.1);
+    EXPECT_GT(first->drawFrames.load(), 0);
+}
+
 TEST(FrameLoop, BareViewPrintsOneRateLineASecondNearTheNominalRates) {
-    ASSERT_NE(loadView<MyOpenGLView>(64, 64), nullptr);
-    testing::internal::CaptureStderr();
+    ASSERT_NE(loadNullView<MyOpenGLView>(), nullptr);
+    test::CapturedOutput captured;
     app().runFor(3.05);
-    std::string err = testing::internal::GetCapturedStderr();
+    std::string err = captured.err();
     int lines = 0, calc = 0, draw = 0, requests = 0;
     for (const char* p = err.c_str(); (p = strstr(p, "calcFPS: ")) != nullptr; ++p, ++lines) {
         ASSERT_EQ(sscanf(p, "calcFPS: %d, drawFPS: %d, drawRequests: %d", &calc, &draw, &requests),
