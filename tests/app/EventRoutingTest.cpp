@@ -122,7 +122,7 @@ TEST(EventRouting, CtrlQAndTheCloseRequestEndTheLoopWithStatusZero) {
         view->calls.clear();
         close ? host::postCloseRequest(*view->window()) : host::postKey(*view->window(), 'q', true);
         host::postKey(*view->window(), 'x'); // after the quit: not delivered by this loop
-        app().run();
+        app().runFor(2.0);
         EXPECT_EQ(app().exitStatus(), 0);
         EXPECT_EQ(view->calls, close ? "" : "key:q "); // the view still gets the key
         app().runFor(0.01);
