@@ -160,3 +160,13 @@ TEST(FrameLoop, ASecondLoadWhileTheLoopsRunIsRefusedAndTheViewKept) {
     app().runFor(0.1);
     EXPECT_GT(first->drawFrames.load(), 0);
 }
+
+#ifndef NDEBUG
+TEST(FrameLoopDeathTest, MainThreadOnlyOperationsFromAnotherThreadStopADebugBuild) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto fromAnotherThread = [](auto operation) { std::thread(operation).join(); };
+    EXPECT_DEATH(fromAnotherThread([] { host::Timer::scheduledTimer(1, nullptr, false); }),
+                 "main thread");
+    EXPECT_DEATH(fromAnotherThread([] { host::Application::shared().load({}); }), "main thread");
+}
+#endif
