@@ -32,7 +32,6 @@ Surface* NullPlatform::createSurface(const WindowSpec& spec, const GLRequest* gl
     surface->context = gl != nullptr;
     if (gl)
         surface->stencil = offer.stencilGiven >= 0 ? offer.stencilGiven : gl->stencilSize;
-    ++surfacesMade;
     return surface;
 }
 

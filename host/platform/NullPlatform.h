@@ -22,9 +22,8 @@ class NullPlatform final : public Platform {
         int stencilGiven{-1}; // <0: as asked; else a context gets this many bits
     };
     Offer offer;
-    // Counted for tests.
+    // Buffer swaps so far, for tests.
     int swaps{};
-    int surfacesMade{};
 
     const char* name() const override { return "null"; }
     bool startVideo(bool) override;

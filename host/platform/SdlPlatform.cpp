@@ -108,6 +108,8 @@ bool SdlPlatform::hasContext(const Surface& surface) const {
 }
 
 int SdlPlatform::stencilBits(const Surface&) const {
+    // SDL answers for the current context: the host asks right after
+    // creating one, which makes it current.
     int stencil = 0;
     SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
     return stencil;
