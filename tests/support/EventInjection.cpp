@@ -9,59 +9,55 @@ namespace {
 using platform::PlatformEvent;
 using Type = PlatformEvent::Type;
 
-PlatformEvent event(Window& window, Type type, float x = 0, float y = 0) {
+// Queues one event for the window, after fill has set its particulars.
+template <class Fill> void post(Window& window, Type type, Fill fill) {
     PlatformEvent e;
     e.type = type;
     e.window = &window;
-    e.event.locationInWindow = {x, y};
-    return e;
-}
-
-void post(const PlatformEvent& e) {
+    fill(e);
     platform::current().postEvent(e);
 }
+
+void nothing(PlatformEvent&) {}
 
 } // namespace
 
 void postMouseButton(Window& window, int buttonNumber, bool pressed, float x, float y) {
-    PlatformEvent e = event(window, pressed ? Type::buttonDown : Type::buttonUp, x, y);
-    e.event.buttonNumber = buttonNumber;
-    post(e);
+    post(window, pressed ? Type::buttonDown : Type::buttonUp, [&](PlatformEvent& e) {
+        e.event.locationInWindow = {x, y};
+        e.event.buttonNumber = buttonNumber;
+    });
 }
 
 void postMouseMotion(Window& window, unsigned buttonsHeld, float x, float y) {
-    PlatformEvent e = event(window, Type::motion, x, y);
-    e.buttonsHeld = buttonsHeld;
-    post(e);
+    post(window, Type::motion, [&](PlatformEvent& e) {
+        e.event.locationInWindow = {x, y};
+        e.buttonsHeld = buttonsHeld;
+    });
 }
 
 void postKey(Window& window, char character, bool control) {
-    PlatformEvent e = event(window, Type::key);
-    e.event.characters = std::string(1, character);
-    e.quitKey = control && (character == 'q' || character == 'Q');
-    post(e);
+    post(window, Type::key, [&](PlatformEvent& e) {
+        e.event.characters = std::string(1, character);
+        e.quitKey = control && (character == 'q' || character == 'Q');
+    });
 }
 
 void postWheel(Window& window, float deltaX, float deltaY) {
-    PlatformEvent e = event(window, Type::wheel);
-    e.event.deltaX = deltaX;
-    e.event.deltaY = deltaY;
-    post(e);
+    post(window, Type::wheel,
+         [&](PlatformEvent& e) { e.event.deltaX = deltaX, e.event.deltaY = deltaY; });
 }
 
 void postExpose(Window& window) {
-    post(event(window, Type::exposed));
+    post(window, Type::exposed, nothing);
 }
 
 void postResize(Window& window, int width, int height) {
-    PlatformEvent e = event(window, Type::resized);
-    e.width = width;
-    e.height = height;
-    post(e);
+    post(window, Type::resized, [&](PlatformEvent& e) { e.width = width, e.height = height; });
 }
 
 void postCloseRequest(Window& window) {
-    post(event(window, Type::closeRequested));
+    post(window, Type::closeRequested, nothing);
 }
 
 } // namespace host
