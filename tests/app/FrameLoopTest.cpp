@@ -8,8 +8,12 @@
 #include "tests/support/CapturedOutput.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -168,5 +172,26 @@ TEST(FrameLoopDeathTest, MainThreadOnlyOperationsFromAnotherThreadStopADebugBuil
     EXPECT_DEATH(fromAnotherThread([] { host::Timer::scheduledTimer(1, nullptr, false); }),
                  "main thread");
     EXPECT_DEATH(fromAnotherThread([] { host::Application::shared().load({}); }), "main thread");
+}
+#endif
+
+#if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
+TEST(FrameLoopDeathTest, AThreadTheSystemCannotMakeIsOneLineNotAnException) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto withoutRoomForAStack = [] {
+        // Address space for what the process has now, and no room for a thread's stack.
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            (void)!std::fscanf(f, "%ld", &pages);
+            std::fclose(f);
+        }
+        rlim_t now = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
+        rlimit limit{now + (1 << 20), now + (1 << 20)};
+        setrlimit(RLIMIT_AS, &limit);
+        bool started = host::detachNewThread([] {});
+        std::exit(started ? 3 : 0);
+    };
+    EXPECT_EXIT(withoutRoomForAStack(), testing::ExitedWithCode(0),
+                "error: a thread could not be started: ");
 }
 #endif
