@@ -29,14 +29,17 @@ class Application {
   public:
     static Application& shared();
 
-    // Creates the window, then the view through its initWithFrame, then sends
-    // awakeFromNib to the window and to the view. False if the platform's
-    // video could not start.
+    // Main thread only. Creates the window, then the view through its
+    // initWithFrame, then sends awakeFromNib to the window and to the view.
+    // False, after one line saying what is missing, when the platform's video,
+    // the window or the GL context the view asked for could not be had (the
+    // view is then not woken), or while an earlier view's loop threads still
+    // run (that view stays).
     bool load(const InterfaceDescription& description);
     // Runs the event loop until stop(), the window closes, Ctrl+Q, or
     // SIGINT/SIGTERM.
     void run();
-    // Runs the event loop for at most the given time (tests).
+    // Runs the event loop for at most the given time (tests and tools).
     void runFor(double seconds);
     // Ends the event loop at its next pass; applicationMain then ends the
     // process with this status. Safe to call from any thread.
