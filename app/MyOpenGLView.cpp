@@ -1,5 +1,5 @@
-#include "diag/Diagnostics.h"
 #include "app/MyOpenGLView.h"
+#include "diag/Diagnostics.h"
 
 #include "host/PixelFormat.h"
 #include "host/Threads.h"

@@ -42,9 +42,10 @@ class MyOpenGLView : public host::OpenGLView {
     virtual void sizeGLWithWidth(int width, int height);
     void reshape() override;
     virtual void startThreads();
-    // Never return; each runs on its own thread.
-    [[noreturn]] virtual void stepCalc(void* unused);
-    [[noreturn]] virtual void stepDraw(void* unused);
+    // Each runs on its own thread, for the life of the process; an override
+    // may return, which ends its loop.
+    virtual void stepCalc(void* unused);
+    virtual void stepDraw(void* unused);
     virtual void mainThreadStepDraw();
     void drawRect(const host::Rect& rect) override;
     virtual void printFPS(host::Timer* timer);

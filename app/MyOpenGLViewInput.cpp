@@ -1,6 +1,6 @@
 // Projection, pointer mapping, focus and the working directory.
-#include "diag/Diagnostics.h"
 #include "app/MyOpenGLView.h"
+#include "diag/Diagnostics.h"
 
 #include "host/Files.h"
 #include "host/Window.h"

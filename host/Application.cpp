@@ -2,11 +2,12 @@
 
 #include "diag/Diagnostics.h"
 #include "host/OpenGLView.h"
-#include "host/RunLoop.h"
-#include "host/SdlVideo.h"
+#include "host/Threads.h"
+#include "host/internal/RunLoop.h"
+#include "host/platform/Platform.h"
 
-#include <SDL.h>
 #include <atomic>
+#include <cassert>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -32,32 +33,7 @@ void installSignalHandlers() {
 // How long the loop may sleep before it looks at the platform's events again.
 constexpr double kEventPollInterval = 0.002;
 
-Window* windowOf(Uint32 windowID) {
-    SDL_Window* w = SDL_GetWindowFromID(windowID);
-    return w ? static_cast<Window*>(SDL_GetWindowData(w, "host.window")) : nullptr;
-}
-
-Event mouseEvent(const Window& window, int x, int y, int button) {
-    Event e;
-    // The platform counts y down from the top; windows count it up from the bottom.
-    e.locationInWindow = {float(x), window.frame().height - float(y)};
-    e.buttonNumber = button;
-    return e;
-}
-
-// Platform button to the host's numbering: 0 primary, 1 secondary, 2 middle, 3+ further.
-int buttonNumber(Uint8 button) {
-    switch (button) {
-    case SDL_BUTTON_LEFT:
-        return 0;
-    case SDL_BUTTON_RIGHT:
-        return 1;
-    case SDL_BUTTON_MIDDLE:
-        return 2;
-    default:
-        return button - 1;
-    }
-}
+using Type = platform::PlatformEvent::Type;
 
 void dispatchButton(OpenGLView& view, const Event& e, bool down) {
     if (e.buttonNumber == 0)
@@ -67,94 +43,77 @@ void dispatchButton(OpenGLView& view, const Event& e, bool down) {
     // The secondary button has no handler.
 }
 
-void dispatchMotion(Window& window, OpenGLView& view, const SDL_MouseMotionEvent& m) {
-    if (m.state & SDL_BUTTON_LMASK)
-        view.mouseDragged(mouseEvent(window, m.x, m.y, 0));
-    else if (m.state & (SDL_BUTTON_MMASK | SDL_BUTTON_X1MASK | SDL_BUTTON_X2MASK))
-        view.otherMouseDragged(mouseEvent(window, m.x, m.y, 2));
-    else if (m.state & SDL_BUTTON_RMASK)
-        return;
-    else if (window.acceptsMouseMovedEvents())
-        view.mouseMoved(mouseEvent(window, m.x, m.y, 0));
+void dispatchMotion(Window& window, OpenGLView& view, const platform::PlatformEvent& m) {
+    Event e = m.event;
+    if (m.buttonsHeld & 1u) {
+        e.buttonNumber = 0;
+        view.mouseDragged(e);
+    } else if (m.buttonsHeld & ~3u) {
+        e.buttonNumber = 2;
+        view.otherMouseDragged(e);
+    } else if (m.buttonsHeld == 0 && window.acceptsMouseMovedEvents()) {
+        view.mouseMoved(e);
+    }
+    // Moves with only the secondary button held reach no handler.
 }
 
-void dispatchWindowEvent(Window& window, OpenGLView* view, const SDL_WindowEvent& w, bool& quit) {
-    switch (w.event) {
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-        window.platformResized(w.data1, w.data2);
-        break;
-    case SDL_WINDOWEVENT_EXPOSED:
+// Hands one event to its window and view; true when the application should end.
+bool dispatch(const platform::PlatformEvent& pe) {
+    if (pe.type == Type::quitRequested)
+        return true;
+    Window* window = pe.window;
+    if (!window)
+        return false;
+    OpenGLView* view = window->contentView();
+    switch (pe.type) {
+    case Type::resized:
+        window->platformResized(pe.width, pe.height);
+        return false;
+    case Type::closeRequested:
+        return true;
+    case Type::exposed:
         if (view)
             view->setNeedsDisplay(true);
-        break;
-    case SDL_WINDOWEVENT_FOCUS_GAINED:
-        if (view && window.canBecomeKeyWindow() && view->acceptsFirstResponder())
+        return false;
+    case Type::focusGained:
+        if (view && window->canBecomeKeyWindow() && view->acceptsFirstResponder())
             view->becomeFirstResponder();
-        break;
-    case SDL_WINDOWEVENT_FOCUS_LOST:
+        return false;
+    case Type::focusLost:
         if (view)
             view->resignFirstResponder();
-        break;
-    case SDL_WINDOWEVENT_CLOSE:
-        quit = true;
-        break;
+        return false;
     default:
         break;
+    }
+    if (!view)
+        return pe.type == Type::key && pe.quitKey;
+    switch (pe.type) {
+    case Type::buttonDown:
+    case Type::buttonUp:
+        dispatchButton(*view, pe.event, pe.type == Type::buttonDown);
+        return false;
+    case Type::motion:
+        dispatchMotion(*window, *view, pe);
+        return false;
+    case Type::wheel:
+        view->scrollWheel(pe.event);
+        return false;
+    case Type::key:
+        view->keyDown(pe.event);
+        // The application, not the view, offers Quit.
+        return pe.quitKey;
+    default:
+        return false;
     }
 }
 
 // Handles every platform event that is waiting; true when the application should end.
 bool pumpEvents() {
+    platform::PlatformEvent ev;
     bool quit = false;
-    SDL_Event ev;
-    while (SDL_PollEvent(&ev)) {
-        if (ev.type == SDL_QUIT) {
-            quit = true;
-            continue;
-        }
-        Uint32 id = 0;
-        switch (ev.type) {
-        case SDL_WINDOWEVENT:
-            id = ev.window.windowID;
-            break;
-        case SDL_MOUSEBUTTONDOWN:
-        case SDL_MOUSEBUTTONUP:
-            id = ev.button.windowID;
-            break;
-        case SDL_MOUSEMOTION:
-            id = ev.motion.windowID;
-            break;
-        case SDL_KEYDOWN:
-            id = ev.key.windowID;
-            break;
-        default:
-            continue;
-        }
-        Window* window = windowOf(id);
-        if (!window)
-            continue;
-        OpenGLView* view = window->contentView();
-        if (ev.type == SDL_WINDOWEVENT) {
-            dispatchWindowEvent(*window, view, ev.window, quit);
-            continue;
-        }
-        if (!view)
-            continue;
-        if (ev.type == SDL_MOUSEBUTTONDOWN || ev.type == SDL_MOUSEBUTTONUP) {
-            dispatchButton(
-                *view,
-                mouseEvent(*window, ev.button.x, ev.button.y, buttonNumber(ev.button.button)),
-                ev.type == SDL_MOUSEBUTTONDOWN);
-        } else if (ev.type == SDL_MOUSEMOTION) {
-            dispatchMotion(*window, *view, ev.motion);
-        } else if (ev.type == SDL_KEYDOWN) {
-            Event e;
-            SDL_Keycode key = ev.key.keysym.sym;
-            if (key >= 0x20 && key < 0x7f)
-                e.characters = std::string(1, char(key));
-            view->keyDown(e);
-        }
-    }
+    while (!quit && platform::current().pollEvent(ev))
+        quit = dispatch(ev);
     return quit;
 }
 
@@ -167,7 +126,15 @@ Application& Application::shared() {
 }
 
 bool Application::load(const InterfaceDescription& d) {
-    if (!initVideo(false))
+    assert(isMainThread() && "the application loads on the main thread");
+    // The old view's loops would go on using it after it was destroyed.
+    if (view_ && runningThreads() > 0) {
+        diag::log("error: a view is already loaded and its loops still run; the new one is not");
+        return false;
+    }
+    view_.reset();
+    window_.reset();
+    if (!platform::current().startVideo(false))
         return false;
     window_ = d.makeWindow
                   ? d.makeWindow(d.contentRect, d.styleMask, d.backing, d.defer)
@@ -175,7 +142,9 @@ bool Application::load(const InterfaceDescription& d) {
     view_ = d.makeView ? d.makeView() : std::make_unique<OpenGLView>();
     window_->setContentView(view_.get());
     view_->initWithFrame(Rect{0, 0, d.contentRect.width, d.contentRect.height});
-    if (!window_->realize(nullptr))
+    // Without its window or its context the view cannot draw; the line saying
+    // which is already out.
+    if (view_->lacksContext() || !window_->realize(nullptr))
         return false;
     window_->awakeFromNib();
     view_->awakeFromNib();
@@ -185,13 +154,16 @@ bool Application::load(const InterfaceDescription& d) {
 }
 
 void Application::runUntil(double deadline) {
-    stopRequested_ = false;
+    assert(isMainThread() && "the event loop runs on the main thread");
     RunLoop& loop = RunLoop::shared();
+    platform::Platform& p = platform::current();
     while (!stopRequested_ && !gSignalled.load()) {
         // Calls first: another thread is waiting for them.
         loop.runPendingCalls();
-        if (SDL_WasInit(SDL_INIT_VIDEO) && pumpEvents())
+        if (p.videoStarted() && pumpEvents()) {
+            exitStatus_ = 0; // Quit, the close request and the platform's quit end well
             break;
+        }
         loop.fireDueTimers();
         if (view_ && view_->needsDisplay())
             view_->display();
@@ -200,6 +172,8 @@ void Application::runUntil(double deadline) {
             break;
         loop.waitForWork(left < kEventPollInterval ? left : kEventPollInterval);
     }
+    // A stop ends one loop; one asked before the loop began ends it at once.
+    stopRequested_ = false;
 }
 
 void Application::run() {
@@ -211,22 +185,34 @@ void Application::runFor(double seconds) {
     runUntil(now() + seconds);
 }
 
-void Application::stop() {
+void Application::stop(int exitStatus) {
+    exitStatus_ = exitStatus;
     stopRequested_ = true;
     RunLoop::shared().wake();
+}
+
+void Application::setFrameHook(std::function<void(OpenGLView&)> hook) {
+    assert(isMainThread() && "the frame hook is set on the main thread");
+    frameHook_ = std::move(hook);
+}
+
+void Application::beforeFlush(OpenGLView& view) {
+    if (frameHook_ && &view == view_.get())
+        frameHook_(view);
 }
 
 int applicationMain(int, char**, const InterfaceDescription& description) {
     Application& app = Application::shared();
     if (!app.load(description)) {
-        diag::log("error: the application could not start");
-        return 1;
+        // The reason is already out, in one line; nothing has started yet.
+        std::fflush(nullptr);
+        std::_Exit(1);
     }
     app.run();
     // The view's threads run for the life of the process: leave without
     // destructors so nothing they use goes away under them.
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(app.exitStatus());
 }
 
 } // namespace host

@@ -1,21 +1,22 @@
 #include "host/OpenGLView.h"
 
+#include "host/Application.h"
 #include "host/PixelFormat.h"
 #include "host/Window.h"
-
-#include <SDL.h>
+#include "host/platform/Platform.h"
 
 namespace host {
 
 // The window's platform surface can be replaced (see Window::setFrame), so
 // the context looks it up each time.
 void OpenGLContext::makeCurrentContext() {
-    SDL_GL_MakeCurrent(static_cast<SDL_Window*>(window_->platformWindow()),
-                       static_cast<SDL_GLContext>(window_->glContext()));
+    platform::current().makeCurrent(*window_->surface());
 }
 
 void OpenGLContext::flushBuffer() {
-    SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_->platformWindow()));
+    if (OpenGLView* view = window_->contentView())
+        Application::shared().beforeFlush(*view);
+    platform::current().swapBuffers(*window_->surface());
 }
 
 OpenGLView::~OpenGLView() {
@@ -31,12 +32,13 @@ void OpenGLView::initWithFrame(const Rect& frame) {
 
 bool OpenGLView::initWithFrame(const Rect& frame, const PixelFormat& format) {
     frame_ = frame;
-    if (!window_ || !window_->realize(&format) || !window_->glContext())
+    wantsContext_ = true;
+    if (!window_ || !window_->realize(&format) || !window_->hasGLContext())
         return false;
     context_.window_ = window_;
     // No vertical sync: the view presents as fast as its scene draws.
     context_.makeCurrentContext();
-    SDL_GL_SetSwapInterval(0);
+    platform::current().setSwapInterval(0);
     return true;
 }
 

@@ -49,6 +49,7 @@ class OpenGLView {
     virtual void otherMouseDown(const Event&) {}
     virtual void otherMouseDragged(const Event&) {}
     virtual void otherMouseUp(const Event&) {}
+    virtual void scrollWheel(const Event&) {}
     virtual bool acceptsFirstResponder() { return false; }
     virtual bool becomeFirstResponder() { return true; }
     virtual bool resignFirstResponder() { return true; }
@@ -69,12 +70,15 @@ class OpenGLView {
     // Host side, for host/ only.
     void attachToWindow(Window* window) { window_ = window; }
     void setFrameSize(float width, float height);
+    // The view asked for a GL context but has none: it cannot draw.
+    bool lacksContext() const { return wantsContext_ && !context_.window_; }
 
   private:
     Window* window_{};
     Rect frame_{};
     OpenGLContext context_{};
     bool needsDisplay_{};
+    bool wantsContext_{};
 };
 
 } // namespace host

@@ -1,9 +1,13 @@
-#include "host/RunLoop.h"
+#include "host/internal/RunLoop.h"
 
+#include "diag/Diagnostics.h"
 #include "host/Threads.h"
 
 #include <algorithm>
+#include <cassert>
 #include <chrono>
+#include <sys/prctl.h>
+#include <system_error>
 #include <thread>
 
 namespace host {
@@ -11,6 +15,7 @@ namespace host {
 namespace {
 // Static initialisation runs on the thread that runs main.
 const std::thread::id gMainThread = std::this_thread::get_id();
+std::atomic<int> gRunningThreads{0};
 } // namespace
 
 double now() {
@@ -67,6 +72,7 @@ int RunLoop::runPendingCalls() {
 }
 
 Timer* RunLoop::addTimer(double interval, Timer::Action action, bool repeats) {
+    assert(isMainThread() && "timers belong to the main thread");
     auto timer =
         std::unique_ptr<Timer>(new Timer(interval, std::move(action), repeats, now() + interval));
     Timer* raw = timer.get();
@@ -75,6 +81,7 @@ Timer* RunLoop::addTimer(double interval, Timer::Action action, bool repeats) {
 }
 
 void RunLoop::fireDueTimers() {
+    assert(isMainThread() && "timers fire on the main thread");
     double t = now();
     // Index loop: an action may schedule another timer.
     for (size_t i = 0; i < timers_.size(); ++i) {
@@ -91,7 +98,13 @@ void RunLoop::fireDueTimers() {
         }
         timer->action_(timer);
     }
-    std::erase_if(timers_, [](const auto& timer) { return !timer->valid_; });
+    auto retire = std::stable_partition(timers_.begin(), timers_.end(),
+                                        [](const auto& timer) { return timer->valid_; });
+    for (auto it = retire; it != timers_.end(); ++it) {
+        (*it)->action_ = nullptr; // lets go of what the action captured
+        retired_.push_back(std::move(*it));
+    }
+    timers_.erase(retire, timers_.end());
 }
 
 void RunLoop::waitForWork(double maxSeconds) {
@@ -117,8 +130,31 @@ Timer* Timer::scheduledTimer(double interval, Action action, bool repeats) {
     return RunLoop::shared().addTimer(interval, std::move(action), repeats);
 }
 
-void detachNewThread(std::function<void()> body) {
-    std::thread(std::move(body)).detach();
+void Timer::invalidate() {
+    assert(isMainThread() && "timers belong to the main thread");
+    valid_ = false;
+}
+
+bool detachNewThread(std::function<void()> body) {
+    gRunningThreads.fetch_add(1);
+    try {
+        std::thread([body = std::move(body)] {
+            // The default slack of 50 us lets every sleep of the view's loops
+            // end late; these threads pace themselves by sleeping.
+            prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+            body();
+            gRunningThreads.fetch_sub(1);
+        }).detach();
+    } catch (const std::system_error& e) {
+        gRunningThreads.fetch_sub(1);
+        diag::log("error: a thread could not be started: %s", e.what());
+        return false;
+    }
+    return true;
+}
+
+int runningThreads() {
+    return gRunningThreads.load();
 }
 
 void sleepFor(double seconds) {

@@ -5,8 +5,13 @@
 
 namespace host {
 
-// Runs the function on a new thread that is never joined.
-void detachNewThread(std::function<void()> body);
+// Runs the function on a new thread that is never joined, with the finest
+// timer slack the system allows, so its sleeps end on time. False, after one
+// log line, when the system cannot make another thread.
+bool detachNewThread(std::function<void()> body);
+
+// Threads made by detachNewThread whose function has not returned.
+int runningThreads();
 
 // Sleeps the calling thread for the given number of seconds (none if not positive).
 void sleepFor(double seconds);

@@ -3,38 +3,19 @@
 #include "diag/Diagnostics.h"
 #include "host/OpenGLView.h"
 #include "host/PixelFormat.h"
-#include "host/SdlVideo.h"
+#include "host/internal/RunLoop.h"
+#include "host/platform/Platform.h"
 
-#include <SDL.h>
+#include <cassert>
 #include <climits>
 #include <cmath>
-#include <iterator>
 
 namespace host {
 
 namespace {
 
-SDL_Window* sdl(void* window) {
-    return static_cast<SDL_Window*>(window);
-}
-
 int whole(float v) {
     return v < 1 ? 1 : static_cast<int>(std::ceil(v));
-}
-
-void setAttributes(const PixelFormat& f, bool accelerated, bool stencil) {
-    SDL_GL_ResetAttributes();
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, f.doubleBuffer ? 1 : 0);
-    int channel = f.colorSize / 3;
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, f.alphaSize);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, f.depthSize);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencil ? f.stencilSize : 0);
-    if (accelerated)
-        SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 1);
 }
 
 } // namespace
@@ -49,15 +30,15 @@ int shieldingWindowLevel() {
 }
 
 Window::Window(const Rect& contentRect, uint32_t styleMask, BackingStore backing, bool)
-    : styleMask_(styleMask), backing_(backing), frame_(contentRect) {}
+    : styleMask_(styleMask), backing_(backing), frame_(contentRect) {
+    assert(isMainThread() && "windows are made on the main thread");
+}
 
 Window::~Window() {
     if (view_)
         view_->attachToWindow(nullptr);
-    if (glContext_)
-        SDL_GL_DeleteContext(glContext_);
-    if (window_)
-        SDL_DestroyWindow(sdl(window_));
+    if (surface_)
+        platform::current().destroySurface(surface_);
 }
 
 bool Window::canBecomeKeyWindow() {
@@ -65,36 +46,28 @@ bool Window::canBecomeKeyWindow() {
 }
 
 void Window::setLevel(int level) {
+    assert(isMainThread() && "window changes belong to the main thread");
     level_ = level;
-    applyLevel();
-}
-
-void Window::applyLevel() {
-    if (window_)
-        SDL_SetWindowAlwaysOnTop(sdl(window_), level_ > kNormalWindowLevel ? SDL_TRUE : SDL_FALSE);
+    if (surface_)
+        platform::current().setOnTop(*surface_, level_ > kNormalWindowLevel);
 }
 
 void Window::setAlphaValue(float alpha) {
+    assert(isMainThread() && "window changes belong to the main thread");
     alpha_ = alpha;
-    if (window_)
-        SDL_SetWindowOpacity(sdl(window_), alpha);
+    if (surface_)
+        platform::current().setOpacity(*surface_, alpha);
 }
 
 Screen Window::screen() const {
-    int index = window_ ? SDL_GetWindowDisplayIndex(sdl(window_)) : 0;
-    SDL_Rect r{};
-    if (index < 0 || SDL_GetDisplayBounds(index, &r) != 0)
-        return {};
-    return {{float(r.x), float(r.y), float(r.w), float(r.h)}};
+    return {platform::current().screenBounds(surface_)};
 }
 
 void Window::setFrame(const Rect& frame, bool display) {
+    assert(isMainThread() && "window changes belong to the main thread");
     frame_ = frame;
-    if (window_) {
-        SDL_SetWindowPosition(sdl(window_), int(frame.x), int(frame.y));
-        SDL_SetWindowSize(sdl(window_), whole(frame.width), whole(frame.height));
-        resizeOffscreenSurface();
-    }
+    if (surface_)
+        platform::current().setFrame(*surface_, frame);
     if (view_) {
         view_->setFrameSize(frame.width, frame.height);
         if (display)
@@ -108,89 +81,79 @@ void Window::setContentView(OpenGLView* view) {
         view->attachToWindow(this);
 }
 
-void Window::resizeOffscreenSurface() {
-    // The offscreen driver's drawing surface keeps the size it was made with;
-    // a new platform window of the new size takes over the GL context.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (!glContext_ || !driver || SDL_strcmp(driver, "offscreen") != 0)
-        return;
-    int w = whole(frame_.width), h = whole(frame_.height);
-    if (surfaceWidth_ == w && surfaceHeight_ == h)
-        return;
-    SDL_Window* resized = SDL_CreateWindow("dravin", int(frame_.x), int(frame_.y), w, h,
-                                           SDL_GetWindowFlags(sdl(window_)));
-    if (!resized || SDL_GL_MakeCurrent(resized, glContext_) != 0) {
-        diag::log("warning: the offscreen surface could not grow to %d x %d: %s", w, h, SDL_GetError());
-        if (resized)
-            SDL_DestroyWindow(resized);
-        SDL_GL_MakeCurrent(sdl(window_), glContext_);
-        return;
-    }
-    SDL_SetWindowData(resized, "host.window", this);
-    SDL_DestroyWindow(sdl(window_));
-    window_ = resized;
-    surfaceWidth_ = w;
-    surfaceHeight_ = h;
+bool Window::hasGLContext() const {
+    return surface_ && platform::current().hasContext(*surface_);
 }
 
 bool Window::realize(const PixelFormat* format) {
-    if (window_)
+    assert(isMainThread() && "windows are made on the main thread");
+    if (surface_)
         return true;
-    if (!initVideo(false))
+    platform::Platform& p = platform::current();
+    if (!p.startVideo(false))
         return false;
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if (isBorderless())
-        flags |= SDL_WINDOW_BORDERLESS;
-    if (styleMask_ & NSResizableWindowMask)
-        flags |= SDL_WINDOW_RESIZABLE;
-    if (level_ > kNormalWindowLevel)
-        flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    int x = int(frame_.x), y = int(frame_.y), w = whole(frame_.width), h = whole(frame_.height);
+    if (format)
+        return realizeWithContext(*format);
+    platform::WindowSpec spec{int(frame_.x),
+                              int(frame_.y),
+                              whole(frame_.width),
+                              whole(frame_.height),
+                              isBorderless(),
+                              (styleMask_ & NSResizableWindowMask) != 0,
+                              level_ > kNormalWindowLevel,
+                              false};
+    surface_ = p.createSurface(spec, nullptr);
+    if (!surface_) {
+        diag::log("error: window could not be created: %s", p.failure().c_str());
+        return false;
+    }
+    surface_->owner = this;
+    return true;
+}
 
-    if (!format) {
-        window_ = SDL_CreateWindow("dravin", x, y, w, h, flags);
-        if (!window_) {
-            diag::log("error: window could not be created: %s", SDL_GetError());
-            return false;
-        }
-        SDL_SetWindowData(sdl(window_), "host.window", this);
+bool Window::realizeWithContext(const PixelFormat& format) {
+    platform::Platform& p = platform::current();
+    platform::WindowSpec spec{int(frame_.x),
+                              int(frame_.y),
+                              whole(frame_.width),
+                              whole(frame_.height),
+                              isBorderless(),
+                              (styleMask_ & NSResizableWindowMask) != 0,
+                              level_ > kNormalWindowLevel,
+                              false};
+    bool wantAccel = format.accelerated || format.noRecovery;
+    bool wantStencil = format.stencilSize > 0;
+    // The format as given first; then without the accelerated-only
+    // attributes, without the stencil buffer, and without both.
+    const struct {
+        bool accelerated, stencil;
+    } attempts[] = {{true, true}, {false, true}, {true, false}, {false, false}};
+    for (const auto& a : attempts) {
+        if ((a.accelerated && !wantAccel) || (!a.stencil && !wantStencil))
+            continue;
+        platform::GLRequest request{format.doubleBuffer,
+                                    format.colorSize,
+                                    format.alphaSize,
+                                    format.depthSize,
+                                    a.stencil ? format.stencilSize : 0,
+                                    a.accelerated};
+        surface_ = p.createSurface(spec, &request);
+        if (!surface_)
+            continue;
+        surface_->owner = this;
+        if (wantAccel && !a.accelerated)
+            diag::log("warning: no accelerated renderer offers this pixel format; using another "
+                      "renderer");
+        int stencil = p.stencilBits(*surface_);
+        if (wantStencil && stencil == 0)
+            diag::log("warning: no stencil buffer available; stencilled drawing will not be "
+                      "clipped");
+        else if (stencil < format.stencilSize)
+            diag::log("warning: the GL context has %d stencil bits of the %d asked for", stencil,
+                      format.stencilSize);
         return true;
     }
-
-    // Ask for the format as given; then without the accelerated-only
-    // attributes; then without a stencil buffer, saying what is missing.
-    bool wantAccel = format->accelerated || format->noRecovery;
-    struct Attempt {
-        bool accelerated, stencil;
-    } attempts[] = {{wantAccel, true}, {false, true}, {false, false}};
-    for (size_t i = 0; i < std::size(attempts); ++i) {
-        const Attempt& a = attempts[i];
-        if (i == 1 && !wantAccel)
-            continue; // the same request as the first attempt
-        if (!a.stencil && format->stencilSize == 0)
-            break;
-        setAttributes(*format, a.accelerated, a.stencil);
-        SDL_Window* window = SDL_CreateWindow("dravin", x, y, w, h, flags | SDL_WINDOW_OPENGL);
-        SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-        if (context) {
-            if (wantAccel && !a.accelerated && a.stencil)
-                diag::log("warning: no accelerated renderer offers this pixel format; using another "
-                    "renderer");
-            int stencil = 0;
-            SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
-            if (stencil < format->stencilSize)
-                diag::log("warning: no stencil buffer available; stencilled drawing will not be clipped");
-            window_ = window;
-            glContext_ = context;
-            surfaceWidth_ = w;
-            surfaceHeight_ = h;
-            SDL_SetWindowData(window, "host.window", this);
-            return true;
-        }
-        if (window)
-            SDL_DestroyWindow(window);
-    }
-    diag::log("error: no OpenGL context could be created: %s", SDL_GetError());
+    diag::log("error: no OpenGL context could be created: %s", p.failure().c_str());
     return false;
 }
 

@@ -9,6 +9,9 @@ namespace host {
 
 class OpenGLView;
 class PixelFormat;
+namespace platform {
+struct Surface;
+}
 
 // Style mask bits.
 constexpr uint32_t NSBorderlessWindowMask = 0;
@@ -37,6 +40,8 @@ struct Screen {
     Rect frame() const { return bounds; }
 };
 
+// Main thread only: creating, changing and destroying a window (checked in
+// debug builds).
 class Window {
   public:
     // Frames are in screen coordinates (the platform's: origin at the top left).
@@ -77,17 +82,18 @@ class Window {
     OpenGLView* contentView() const { return view_; }
 
     // Platform side, for host/ only.
-    // Creates the platform window, with a GL surface of the given format when
-    // there is one; falls back, with a warning, to what the platform can give.
+    // Creates the platform window, with a GL context of the given format when
+    // there is one; falls back to what the platform can give, with one
+    // warning for each attribute it had to drop. False, after one line saying
+    // what is missing, when there is no window or no context at all.
     bool realize(const PixelFormat* format);
-    void* platformWindow() const { return window_; }
-    void* glContext() const { return glContext_; }
+    platform::Surface* surface() const { return surface_; }
+    bool hasGLContext() const;
     // The platform reports a new size: the view follows.
     void platformResized(int width, int height);
 
   private:
-    void applyLevel();
-    void resizeOffscreenSurface();
+    bool realizeWithContext(const PixelFormat& format);
 
     uint32_t styleMask_{};
     BackingStore backing_{};
@@ -99,10 +105,7 @@ class Window {
     Color background_{Color::windowBackgroundColor()};
     bool acceptsMouseMoved_{};
     OpenGLView* view_{};
-    void* window_{};
-    void* glContext_{};
-    int surfaceWidth_{};
-    int surfaceHeight_{};
+    platform::Surface* surface_{};
 };
 
 } // namespace host

@@ -1,10 +1,13 @@
-// Builds a view of a given class in a plain window of a given size on SDL's
-// offscreen driver, the way the application loop does.
+// Builds a view of a given class in a plain window of a given size, the way
+// the application loop does: on SDL's offscreen driver with a real GL
+// context, or on the null platform (no window system, no GL, events only
+// from the test).
 #pragma once
 
 #include "host/Application.h"
 #include "host/OpenGLView.h"
 #include "host/Window.h"
+#include "host/platform/NullPlatform.h"
 
 #include <cstdlib>
 #include <memory>
@@ -17,4 +20,9 @@ template <class View> View* loadView(float width, float height) {
     if (!host::Application::shared().load(d))
         return nullptr;
     return static_cast<View*>(host::Application::shared().mainView());
+}
+
+template <class View> View* loadNullView(float width = 64, float height = 64) {
+    host::platform::useNullPlatform();
+    return loadView<View>(width, height);
 }

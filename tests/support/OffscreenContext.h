@@ -5,6 +5,10 @@
 
 namespace host {
 
+namespace platform {
+struct Surface;
+}
+
 class OffscreenContext {
   public:
     // Depth 24 and stencil 8 bits, double-buffered; the context is current on return.
@@ -13,15 +17,14 @@ class OffscreenContext {
     OffscreenContext(const OffscreenContext&) = delete;
     OffscreenContext& operator=(const OffscreenContext&) = delete;
 
-    bool valid() const { return context_ != nullptr; }
+    bool valid() const { return surface_ != nullptr; }
     void makeCurrent();
     void swapBuffers();
     int width() const { return width_; }
     int height() const { return height_; }
 
   private:
-    void* window_{};
-    void* context_{};
+    platform::Surface* surface_{};
     int width_{};
     int height_{};
 };

@@ -26,7 +26,7 @@ class RunLoop {
 
     // Main thread: runs every call queued so far; returns how many ran.
     int runPendingCalls();
-    // Main thread: fires the timers that are due.
+    // Main thread: fires the timers that are due; retires invalidated ones.
     void fireDueTimers();
     // Main thread: blocks until a call is queued, a timer is due, or maxSeconds pass.
     void waitForWork(double maxSeconds);
@@ -48,6 +48,8 @@ class RunLoop {
     uint64_t completed_{}; // calls finished, in ticket order
     bool woken_{};
     std::vector<std::unique_ptr<Timer>> timers_;
+    // Invalidated timers, kept so that the pointers handed out stay valid.
+    std::vector<std::unique_ptr<Timer>> retired_;
 };
 
 } // namespace host

@@ -1,0 +1,200 @@
+#include "host/platform/SdlPlatform.h"
+
+#include "diag/Diagnostics.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace host::platform {
+
+namespace {
+
+constexpr const char* kSurfaceKey = "host.surface";
+
+SdlSurface& sdl(Surface& s) {
+    return static_cast<SdlSurface&>(s);
+}
+
+const SdlSurface& sdl(const Surface& s) {
+    return static_cast<const SdlSurface&>(s);
+}
+
+int whole(float v) {
+    return v < 1 ? 1 : static_cast<int>(std::ceil(v));
+}
+
+void setAttributes(const GLRequest& r) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, r.doubleBuffer ? 1 : 0);
+    int channel = r.colorSize / 3;
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, channel);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, r.alphaSize);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, r.depthSize);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, r.stencilSize);
+    if (r.accelerated)
+        SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 1);
+}
+
+} // namespace
+
+bool SdlPlatform::startVideo(bool preferOffscreen) {
+    if (SDL_WasInit(SDL_INIT_VIDEO))
+        return true;
+    bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
+    if ((preferOffscreen || noDisplay) && !std::getenv("SDL_VIDEODRIVER"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    // The application loop handles SIGINT and SIGTERM itself.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        diag::log("SDL video failed: %s", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+bool SdlPlatform::videoStarted() const {
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
+
+Surface* SdlPlatform::createSurface(const WindowSpec& spec, const GLRequest* gl) {
+    Uint32 flags = spec.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
+    if (spec.borderless)
+        flags |= SDL_WINDOW_BORDERLESS;
+    if (spec.resizable)
+        flags |= SDL_WINDOW_RESIZABLE;
+    if (spec.onTop)
+        flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    if (gl) {
+        setAttributes(*gl);
+        flags |= SDL_WINDOW_OPENGL;
+    }
+    SDL_Window* window = SDL_CreateWindow(spec.hidden ? "offscreen" : "dravin", spec.x, spec.y,
+                                          spec.width, spec.height, flags);
+    if (!window)
+        return nullptr;
+    SDL_GLContext context = nullptr;
+    if (gl) {
+        context = SDL_GL_CreateContext(window);
+        if (!context) {
+            SDL_DestroyWindow(window);
+            return nullptr;
+        }
+    }
+    auto* s = new SdlSurface;
+    s->window = window;
+    s->context = context;
+    s->surfaceWidth = spec.width;
+    s->surfaceHeight = spec.height;
+    SDL_SetWindowData(window, kSurfaceKey, s);
+    return s;
+}
+
+void SdlPlatform::destroySurface(Surface* surface) {
+    if (!surface)
+        return;
+    SdlSurface& s = sdl(*surface);
+    if (s.context)
+        SDL_GL_DeleteContext(s.context);
+    if (s.window)
+        SDL_DestroyWindow(s.window);
+    delete &s;
+}
+
+bool SdlPlatform::hasContext(const Surface& surface) const {
+    return sdl(surface).context != nullptr;
+}
+
+int SdlPlatform::stencilBits(const Surface&) const {
+    // SDL answers for the current context: the host asks right after
+    // creating one, which makes it current.
+    int stencil = 0;
+    SDL_GL_GetAttribute(SDL_GL_STENCIL_SIZE, &stencil);
+    return stencil;
+}
+
+void SdlPlatform::setFrame(Surface& surface, const Rect& frame) {
+    SdlSurface& s = sdl(surface);
+    SDL_SetWindowPosition(s.window, int(frame.x), int(frame.y));
+    SDL_SetWindowSize(s.window, whole(frame.width), whole(frame.height));
+    resizeOffscreenSurface(s, frame);
+}
+
+void SdlPlatform::resizeOffscreenSurface(SdlSurface& s, const Rect& frame) {
+    // The offscreen driver's drawing surface keeps the size it was made with;
+    // a new platform window of the new size takes over the GL context.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!s.context || !driver || SDL_strcmp(driver, "offscreen") != 0)
+        return;
+    int w = whole(frame.width), h = whole(frame.height);
+    if (s.surfaceWidth == w && s.surfaceHeight == h)
+        return;
+    SDL_Window* resized =
+        SDL_CreateWindow("dravin", int(frame.x), int(frame.y), w, h, SDL_GetWindowFlags(s.window));
+    if (!resized || SDL_GL_MakeCurrent(resized, s.context) != 0) {
+        diag::log("warning: the offscreen surface could not grow to %d x %d: %s", w, h,
+                  SDL_GetError());
+        if (resized)
+            SDL_DestroyWindow(resized);
+        SDL_GL_MakeCurrent(s.window, s.context);
+        return;
+    }
+    SDL_SetWindowData(resized, kSurfaceKey, &s);
+    SDL_DestroyWindow(s.window);
+    s.window = resized;
+    s.surfaceWidth = w;
+    s.surfaceHeight = h;
+}
+
+void SdlPlatform::setOnTop(Surface& surface, bool onTop) {
+    SDL_SetWindowAlwaysOnTop(sdl(surface).window, onTop ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlPlatform::setOpacity(Surface& surface, float alpha) {
+    SDL_SetWindowOpacity(sdl(surface).window, alpha);
+}
+
+Rect SdlPlatform::screenBounds(const Surface* surface) const {
+    int index = surface ? SDL_GetWindowDisplayIndex(sdl(*surface).window) : 0;
+    SDL_Rect r{};
+    if (index < 0 || SDL_GetDisplayBounds(index, &r) != 0)
+        return {};
+    return {float(r.x), float(r.y), float(r.w), float(r.h)};
+}
+
+void SdlPlatform::makeCurrent(Surface& surface) {
+    SDL_GL_MakeCurrent(sdl(surface).window, sdl(surface).context);
+}
+
+void SdlPlatform::swapBuffers(Surface& surface) {
+    SDL_GL_SwapWindow(sdl(surface).window);
+}
+
+void SdlPlatform::setSwapInterval(int interval) {
+    SDL_GL_SetSwapInterval(interval);
+}
+
+bool SdlPlatform::pollEvent(PlatformEvent& event) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!posted_.empty()) {
+            event = posted_.front();
+            posted_.pop_front();
+            return true;
+        }
+    }
+    SDL_Event ev;
+    while (SDL_PollEvent(&ev))
+        if (translateSdlEvent(ev, event))
+            return true;
+    return false;
+}
+
+void SdlPlatform::postEvent(const PlatformEvent& event) {
+    std::lock_guard lock(mutex_);
+    posted_.push_back(event);
+}
+
+} // namespace host::platform

@@ -1,0 +1,114 @@
+// SDL's events in the host's terms (button numbers, the y flip, key
+// characters, the wheel, window events), read from real SDL events of a
+// window on SDL's offscreen driver.
+#include "host/Window.h"
+#include "host/platform/SdlPlatform.h"
+
+#include <gtest/gtest.h>
+
+using host::platform::PlatformEvent;
+using Type = PlatformEvent::Type;
+
+TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
+    host::Window window({0, 0, 640, 480}, host::NSTitledWindowMask, host::BackingStore::buffered,
+                        false);
+    host::platform::SdlPlatform sdl; // the backend itself, whichever the host has chosen
+    ASSERT_TRUE(sdl.startVideo(/*preferOffscreen=*/true));
+    auto* surface =
+        static_cast<host::platform::SdlSurface*>(sdl.createSurface({0, 0, 640, 480}, nullptr));
+    ASSERT_NE(surface, nullptr);
+    surface->owner = &window;
+    const Uint32 id = SDL_GetWindowID(surface->window);
+    auto event = [&](Uint32 type, auto fill) {
+        SDL_Event e{};
+        e.type = type;
+        e.window.windowID = id; // at the same place in every window's event
+        fill(e);
+        return e;
+    };
+    auto button = [&](Uint8 b) {
+        return event(SDL_MOUSEBUTTONUP, [&](SDL_Event& e) {
+            e.button.button = b;
+            e.button.x = 10;
+            e.button.y = 30;
+        });
+    };
+    auto key = [&](SDL_Keycode k, Uint16 mod = 0) {
+        return event(SDL_KEYDOWN, [&](SDL_Event& e) {
+            e.key.keysym.sym = k;
+            e.key.keysym.mod = mod;
+        });
+    };
+    auto wheel = [&](int x, int y, Uint32 direction) {
+        return event(SDL_MOUSEWHEEL, [&](SDL_Event& e) {
+            e.wheel.x = x;
+            e.wheel.y = y;
+            e.wheel.direction = direction;
+        });
+    };
+    auto window_ = [&](Uint8 w) {
+        return event(SDL_WINDOWEVENT, [&](SDL_Event& e) {
+            e.window.event = w;
+            e.window.data1 = 800;
+            e.window.data2 = 600;
+        });
+    };
+    auto motion = event(SDL_MOUSEMOTION, [](SDL_Event& e) {
+        e.motion.state = SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_X2MASK;
+        e.motion.x = 10;
+        e.motion.y = 30;
+    });
+    const struct {
+        const char* name;
+        SDL_Event in;
+        Type type;
+        int button; // or, for motion, the buttons held
+        const char* characters;
+        float deltaY;
+    } cases[] = {
+        {"left", button(SDL_BUTTON_LEFT), Type::buttonUp, 0, "", 0},
+        {"right", button(SDL_BUTTON_RIGHT), Type::buttonUp, 1, "", 0},
+        {"middle", button(SDL_BUTTON_MIDDLE), Type::buttonUp, 2, "", 0},
+        {"x2", button(SDL_BUTTON_X2), Type::buttonUp, 4, "", 0},
+        {"motion", motion, Type::motion, 0b10101, "", 0},
+        {"a", key(SDLK_a), Type::key, 0, "a", 0},
+        {"escape", key(SDLK_ESCAPE), Type::key, 0, "\x1b", 0},
+        {"return", key(SDLK_RETURN), Type::key, 0, "\r", 0},
+        {"tab", key(SDLK_TAB), Type::key, 0, "\t", 0},
+        {"backspace", key(SDLK_BACKSPACE), Type::key, 0, "\x7f", 0},
+        {"F1", key(SDLK_F1), Type::key, 0, "", 0},
+        {"wheel away", wheel(-1, 2, SDL_MOUSEWHEEL_NORMAL), Type::wheel, 0, "", 2},
+        {"wheel away, flipped", wheel(1, -2, SDL_MOUSEWHEEL_FLIPPED), Type::wheel, 0, "", 2},
+        {"resized", window_(SDL_WINDOWEVENT_SIZE_CHANGED), Type::resized, 0, "", 0},
+        {"exposed", window_(SDL_WINDOWEVENT_EXPOSED), Type::exposed, 0, "", 0},
+        {"focus", window_(SDL_WINDOWEVENT_FOCUS_GAINED), Type::focusGained, 0, "", 0},
+        {"blur", window_(SDL_WINDOWEVENT_FOCUS_LOST), Type::focusLost, 0, "", 0},
+        {"close", window_(SDL_WINDOWEVENT_CLOSE), Type::closeRequested, 0, "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlatformEvent out;
+        ASSERT_TRUE(host::platform::translateSdlEvent(c.in, out));
+        EXPECT_EQ(out.window, &window);
+        EXPECT_EQ(out.type, c.type);
+        EXPECT_EQ(c.type == Type::motion ? int(out.buttonsHeld) : out.event.buttonNumber, c.button);
+        EXPECT_EQ(out.event.characters, c.characters);
+        EXPECT_EQ(out.event.deltaY, c.deltaY);
+        EXPECT_EQ(out.event.deltaX, c.deltaY == 0 ? 0 : -1);
+        if (c.type == Type::buttonUp || c.type == Type::motion) {
+            EXPECT_EQ(out.event.locationInWindow.x, 10);
+            EXPECT_EQ(out.event.locationInWindow.y, 450); // y counts up from the bottom
+        }
+        EXPECT_EQ(out.width, c.type == Type::resized ? 800 : 0);
+        EXPECT_FALSE(out.quitKey);
+    }
+    PlatformEvent out;
+    ASSERT_TRUE(host::platform::translateSdlEvent(key(SDLK_q, KMOD_LCTRL), out));
+    EXPECT_TRUE(out.quitKey && out.event.characters == "q");
+    ASSERT_TRUE(host::platform::translateSdlEvent(event(SDL_QUIT, [](SDL_Event&) {}), out));
+    EXPECT_EQ(out.type, Type::quitRequested);
+    SDL_Event stray = key(SDLK_a);
+    stray.key.windowID = id + 100; // a window the host does not know
+    EXPECT_FALSE(host::platform::translateSdlEvent(stray, out));
+    sdl.destroySurface(surface);
+}

@@ -1,0 +1,37 @@
+#include "tests/support/OffscreenContext.h"
+
+#include "diag/Diagnostics.h"
+#include "host/platform/Platform.h"
+
+namespace host {
+
+OffscreenContext::OffscreenContext(int width, int height) : width_(width), height_(height) {
+    platform::Platform& p = platform::current();
+    if (!p.startVideo(/*preferOffscreen=*/true))
+        return;
+    platform::WindowSpec spec{0, 0, width, height, false, false, false, /*hidden=*/true};
+    platform::GLRequest gl{true, 24, 8, 24, 8, false};
+    surface_ = p.createSurface(spec, &gl);
+    if (!surface_) {
+        diag::log("offscreen GL context failed: %s", p.failure().c_str());
+        return;
+    }
+    p.makeCurrent(*surface_);
+}
+
+OffscreenContext::~OffscreenContext() {
+    if (surface_)
+        platform::current().destroySurface(surface_);
+}
+
+void OffscreenContext::makeCurrent() {
+    if (surface_)
+        platform::current().makeCurrent(*surface_);
+}
+
+void OffscreenContext::swapBuffers() {
+    if (surface_)
+        platform::current().swapBuffers(*surface_);
+}
+
+} // namespace host
