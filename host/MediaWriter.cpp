@@ -3,6 +3,10 @@
 #include "host/Media.h"
 #include "host/MediaInternal.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 #include <cstdio>
 #include <vector>
 
@@ -48,25 +52,26 @@ FramePtr makeFrame(AVPixelFormat format, int32_t width, int32_t height) {
 
 int MediaWriteImage(const std::string& path, uint32_t type, int32_t width, int32_t height,
                     const uint32_t* argb, bool withAlpha) {
+    if (type == kMediaTypePNG || type == kMediaTypeTIFF)
+        return MediaWriteImageWithEncoder(path, type == kMediaTypePNG ? "png" : "tiff",
+                                          withAlpha ? "rgba" : "rgb24", width, height, argb);
+    if (type == kMediaTypeBMP)
+        return MediaWriteImageWithEncoder(path, "bmp", withAlpha ? "bgra" : "bgr24", width, height,
+                                          argb);
+    if (type == kMediaTypeJPEG)
+        return MediaWriteImageWithEncoder(path, "mjpeg", "yuvj444p", width, height, argb);
+    return kMediaErrUnknownFormat;
+}
+
+int MediaWriteImageWithEncoder(const std::string& path, const std::string& encoderName,
+                               const std::string& pixelFormat, int32_t width, int32_t height,
+                               const uint32_t* argb) {
     silenceLibraryLog();
     if (width < 1 || height < 1 || int64_t(width) * height > kMediaMaxPixels || !argb)
         return kMediaErrBadDestination;
-    const char* encoderName = nullptr;
-    AVPixelFormat format = AV_PIX_FMT_NONE;
-    if (type == kMediaTypePNG || type == kMediaTypeTIFF) {
-        encoderName = type == kMediaTypePNG ? "png" : "tiff";
-        format = withAlpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24;
-    } else if (type == kMediaTypeBMP) {
-        encoderName = "bmp";
-        format = withAlpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
-    } else if (type == kMediaTypeJPEG) {
-        encoderName = "mjpeg";
-        format = AV_PIX_FMT_YUVJ444P;
-    } else {
-        return kMediaErrUnknownFormat;
-    }
-    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName);
-    if (!encoder)
+    const AVPixelFormat format = av_get_pix_fmt(pixelFormat.c_str());
+    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName.c_str());
+    if (!encoder || format == AV_PIX_FMT_NONE)
         return kMediaErrUnknownFormat;
     CodecPtr codec(avcodec_alloc_context3(encoder));
     if (!codec)
@@ -75,7 +80,8 @@ int MediaWriteImage(const std::string& path, uint32_t type, int32_t width, int32
     codec->height = height;
     codec->pix_fmt = format;
     codec->time_base = AVRational{1, 25};
-    if (type == kMediaTypeJPEG) {
+    const bool jpeg = encoderName == "mjpeg";
+    if (jpeg) {
         codec->flags |= AV_CODEC_FLAG_QSCALE;
         codec->global_quality = FF_QP2LAMBDA * 2;
         codec->color_range = AVCOL_RANGE_JPEG;
