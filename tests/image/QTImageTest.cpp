@@ -89,11 +89,15 @@ TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
     auto image = import("c.png");
     ASSERT_TRUE(image && image->image_loaded);
     uint8_t* first = image->buffer_ptr;
-    // Drawn again, the image keeps its buffer and reads the file anew.
-    ASSERT_TRUE(writeSolid("c.png", 16, ARGB(255, 0, 0, 200)));
+    // Drawn again, the image keeps its buffer and reads the file anew. The file
+    // now holds a smaller picture than identified: what it leaves uncovered is
+    // cleared, not left with the earlier picture.
+    ASSERT_TRUE(writeSolid("c.png", 4, ARGB(255, 0, 0, 200)));
     ASSERT_TRUE(image->CreateImageWithBitdepth(32, 512, 512) && image->image_loaded);
     EXPECT_EQ(image->buffer_ptr, first);
-    EXPECT_EQ(wordAt(*image, 5, 5), ARGB(255, 0, 0, 200));
+    EXPECT_EQ(wordAt(*image, 2, 2), ARGB(255, 0, 0, 200));
+    EXPECT_EQ(wordAt(*image, 5, 5), 0u);
+    EXPECT_EQ(wordAt(*image, 15, 15), 0u);
     // A path that names no file leaves the object as it was; a file that is no
     // image is taken after forgetting everything held.
     EXPECT_EQ(logOf([&] { EXPECT_FALSE(image->SetImageFromPath("missing.png")); }), "");

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -87,6 +88,51 @@ TEST_F(VideoTextureGL, FramesThatCannotBeHadAreTransparentBlackOrNotUploaded) {
                 ASSERT_EQ(texel, 0u) << t;
         }
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+}
+
+// The peak of this process's address space in MiB: memory asked for counts
+// even where it was never touched.
+long addressSpacePeak() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmPeak:", 0) == 0)
+            return std::stol(line.substr(7)) / 1024;
+    return -1;
+}
+
+TEST(MediaMovieLimits, HugeDeclaredFrameAndOversizedFileAreRefusedBeforeAnyAllocation) {
+    // Probing the picture's stream decodes it: without the pixel cap there,
+    // 16000 x 16000 pixels are asked for before the movie's own decoder refuses.
+    const std::string seed = DRAVIN_SOURCE_DIR "/fuzz/image/corpus/fuzz_movie/huge-frame.png";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const long before = addressSpacePeak();
+            auto movie = host::MediaMovie::open(seed);
+            std::vector<uint8_t> pixels(16 * 16 * 4);
+            bool drawn = movie && movie->renderFrame(0, pixels.data(), 16, 16, 64) == 0;
+            std::exit(!drawn && addressSpacePeak() - before < 64 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    // A movie that opens, followed by enough bytes to pass the file-size limit.
+    ASSERT_TRUE(writeCountingMovie("large.mov", 32, 2));
+    ASSERT_TRUE(host::MediaMovie::open("large.mov"));
+    std::filesystem::resize_file("large.mov", host::kMediaMaxFileBytes + 1);
+    EXPECT_FALSE(host::MediaMovie::open("large.mov"));
+    std::filesystem::remove("large.mov");
+}
+
+TEST(MediaMovieTimes, TimesAtTheEndsOfTheRangeShowTheFirstAndLastPictures) {
+    ASSERT_TRUE(writeCountingMovie("ends.mov", 32, 10));
+    auto movie = host::MediaMovie::open("ends.mov");
+    ASSERT_TRUE(movie);
+    std::vector<uint8_t> pixels(32 * 32 * 4);
+    const std::pair<int64_t, int> times[] = {
+        {INT64_MIN, 0}, {0, 0}, {movie->duration(), 9}, {INT64_MAX, 9}};
+    for (auto [time, frame] : times) {
+        ASSERT_EQ(movie->renderFrame(time, pixels.data(), 32, 32, 32 * 4), 0) << time;
+        EXPECT_EQ(frameOf(pixels.data()), frame) << time;
     }
 }
 
