@@ -3,7 +3,9 @@
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -38,25 +40,59 @@ TEST_F(TextureGL, DefaultTifTexelsEqualTheBufferAndAChangeDeletesTheOldName) {
     EXPECT_EQ(boundTexels()[0], ARGB(255, 7, 8, 9));
 }
 
-TEST_F(TextureGL, UploadsNoMoreThanTheBufferHoldsAndNothingWithoutOne) {
-    ASSERT_TRUE(writeSolid("small.png", 100, 0) && writeSolid("huge.png", 2000, 0));
-    // Image, requested side, uploaded side, output: an image smaller than asked,
-    // a request above the largest buffer, and no image (the process goes on).
-    const std::tuple<const char*, int16_t, GLint, std::string> cases[] = {
-        {"small.png", 512, 128, ""},
-        {"huge.png", 2048, 1024, ""},
-        {"missing.png", 64, 0, "image create failed"}};
-    for (const auto& [name, request, uploaded, out] : cases) {
+TEST_F(TextureGL, UploadsWidthByHeightButNoMoreThanTheBufferHoldsAndNothingWithoutOne) {
+    ASSERT_TRUE(writeSolid("small.png", 100, 0) && writeSolid("huge.png", 2000, 0) &&
+                writeImage("wide.png", host::kMediaTypePNG, 128, 32,
+                           quadrants(128, 32, ARGB(255, 1, 0, 0), ARGB(255, 2, 0, 0),
+                                     ARGB(255, 3, 0, 0), ARGB(255, 4, 0, 0))));
+    // Image, requested and uploaded sides, output: a picture wider than tall, an
+    // image smaller than asked, a request above the largest buffer, and no image
+    // (the process goes on).
+    const std::tuple<const char*, int16_t, int16_t, GLint, GLint, std::string> cases[] = {
+        {"wide.png", 128, 32, 128, 32, ""},
+        {"small.png", 512, 512, 128, 128, ""},
+        {"huge.png", 2048, 2048, 1024, 1024, ""},
+        {"missing.png", 64, 64, 0, 0, "image create failed"}};
+    for (const auto& [name, w, h, uploadedW, uploadedH, out] : cases) {
         testing::internal::CaptureStdout();
-        Texture texture(name, request, request);
+        PeekTexture texture(name, w, h);
         EXPECT_EQ(testing::internal::GetCapturedStdout(), out);
         // The bound texture is this one, configured even without an image.
         GLint minFilter = 0;
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
         EXPECT_EQ(minFilter, GL_LINEAR) << name;
-        EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), uploaded) << name;
-        EXPECT_EQ(boundSize(GL_TEXTURE_HEIGHT), uploaded) << name;
+        EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), uploadedW) << name;
+        EXPECT_EQ(boundSize(GL_TEXTURE_HEIGHT), uploadedH) << name;
+        if (uploadedW == w && uploadedH == h) { // rows read back as the buffer holds them
+            EXPECT_EQ(boundTexels(),
+                      std::vector<uint32_t>(
+                          reinterpret_cast<const uint32_t*>(texture.image()->aligned_buffer_ptr),
+                          reinterpret_cast<const uint32_t*>(texture.image()->aligned_buffer_ptr) +
+                              size_t(w) * size_t(h)))
+                << name;
+        }
     }
+}
+
+TEST_F(TextureGL, MagnifiedTexelsBlendLinearly) {
+    // Black beside white, stretched over the whole 64-pixel-wide view: a linear
+    // filter gives greys between them, a nearest one only black and white.
+    ASSERT_TRUE(writeImage("edge.png", host::kMediaTypePNG, 2, 2,
+                           quadrants(2, 2, ARGB(255, 0, 0, 0), ARGB(255, 255, 255, 255),
+                                     ARGB(255, 0, 0, 0), ARGB(255, 255, 255, 255))));
+    Texture texture("edge.png", 2, 2);
+    glViewport(0, 0, 64, 64);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0), glVertex2f(-1, -1), glTexCoord2f(1, 0), glVertex2f(1, -1);
+    glTexCoord2f(1, 1), glVertex2f(1, 1), glTexCoord2f(0, 1), glVertex2f(-1, 1);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    uint8_t row[64 * 4];
+    glReadPixels(0, 32, 64, 1, GL_RGBA, GL_UNSIGNED_BYTE, row);
+    EXPECT_EQ(row[0], 0);
+    EXPECT_EQ(row[63 * 4], 255);
+    EXPECT_NEAR(row[32 * 4], 128, 16);
 }
 
 TEST_F(TextureGL, IdentifiedImageThatCannotBeDrawnEndsTheProcessWithStatusOne) {

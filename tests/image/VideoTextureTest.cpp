@@ -39,9 +39,11 @@ TEST_F(VideoTextureGL, SamplesItsFramesAndShowsTheOneForEachTimeUploadingOnChang
     for (int f = 0; f < 4; ++f)
         EXPECT_EQ(frameOf(strip.frame(f)), sampled[f]) << "frame " << f;
 
-    PeekVideo video("count.mov", 32, 32, 10);
+    // Wider than tall, so an upload with the sides swapped shows.
+    PeekVideo video("count.mov", 32, 16, 10);
     EXPECT_EQ(video.shown(), 0);
     EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), 32); // its own texture left bound, not the strip's
+    EXPECT_EQ(boundSize(GL_TEXTURE_HEIGHT), 16);
     // clang-format off
     const std::pair<float, int> times[] = {{0.0f, 0}, {0.05f, 0}, {0.5f, 5}, {0.99f, 9}, {1.0f, 9},
         {2.0f, 9}, {-0.3f, 0}, {0.3f, 3}, {NAN, 0}, {1e30f, 9}};
@@ -49,12 +51,12 @@ TEST_F(VideoTextureGL, SamplesItsFramesAndShowsTheOneForEachTimeUploadingOnChang
     for (auto [time, frame] : times) {
         video.gotoFrameWithNTime(time);
         auto texels = boundTexels();
-        ASSERT_EQ(texels.size(), 32u * 32u);
+        ASSERT_EQ(texels.size(), 32u * 16u);
         EXPECT_EQ(frameOf(&texels[0]), frame) << time;
         EXPECT_EQ(frameOf(&texels.back()), frame) << time;
     }
     video.gotoFrameWithNTime(0.5f);
-    std::memset(video.frame(5), 0, 32 * 32 * 4); // only a fresh upload would show this
+    std::memset(video.frame(5), 0, 32 * 16 * 4); // only a fresh upload would show this
     video.gotoFrameWithNTime(0.55f);
     EXPECT_EQ(frameOf(boundTexels().data()), 5);
     video.gotoFrameWithNTime(0.6f);
