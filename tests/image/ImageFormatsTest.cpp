@@ -36,48 +36,29 @@ constexpr int kWidth = 48, kHeight = 32;
 constexpr uint32_t kCorners[4] = {ARGB(255, 230, 30, 30), ARGB(128, 240, 230, 40),
                                   ARGB(0, 30, 40, 220), ARGB(255, 200, 235, 240)};
 
-uint32_t channel(uint32_t c, int shift) {
-    return (c >> shift) & 0xff;
+int channel(uint32_t c, int shift) {
+    return int(c >> shift) & 0xff;
 }
 
-int grey(uint32_t c, float r, float g, float b) {
-    return int(r * channel(c, 16) + g * channel(c, 8) + b * channel(c, 0) + 0.5f);
-}
-
-// Scaling 48 to 64 columns may move a channel by one even inside a quadrant.
-void expectDrawn(const Kind& k, uint32_t source, uint32_t got, bool withAlpha) {
-    const int tolerance = std::max(k.tolerance, 1);
-    const uint32_t a = withAlpha ? channel(source, 24) : 255;
-    uint32_t want = source;
-    if (k.colours != Colours::Exact) {
-        int y = k.colours == Colours::Grey709   ? grey(source, 0.2126f, 0.7152f, 0.0722f)
-                : k.colours == Colours::Grey601 ? grey(source, 0.299f, 0.587f, 0.114f)
-                : grey(source, 0.2126f, 0.7152f, 0.0722f) >= 128 ? 255
-                                                                 : 0;
-        want = ARGB(0, y, y, y);
-    }
-    const int alpha = int(channel(got, 24));
-    if (k.alpha == Alpha::Opaque || a == 255) {
-        EXPECT_EQ(alpha, 255) << std::hex << got;
-    } else if (k.alpha == Alpha::Kept) {
-        EXPECT_NEAR(alpha, int(a), tolerance) << std::hex << got;
-    } else if (a == 0) {
-        EXPECT_EQ(alpha, 0) << std::hex << got;
-    }
-    if (k.alpha != Alpha::Opaque && a == 0)
-        return; // the colour under full transparency is the tool's to choose
-    for (int shift : {16, 8, 0})
-        EXPECT_NEAR(int(channel(got, shift)), int(channel(want, shift)), tolerance)
-            << std::hex << got << " want " << want;
+// The word a probe should read where the source has `c`, for the kind's colours.
+uint32_t expected(Colours colours, uint32_t c) {
+    const bool rec601 = colours == Colours::Grey601;
+    int y = int((rec601 ? 0.299f : 0.2126f) * channel(c, 16) +
+                (rec601 ? 0.587f : 0.7152f) * channel(c, 8) +
+                (rec601 ? 0.114f : 0.0722f) * channel(c, 0) + 0.5f);
+    if (colours == Colours::Bilevel)
+        y = y >= 128 ? 255 : 0;
+    return colours == Colours::Exact ? c : (c & 0xff000000u) | ARGB(0, y, y, y);
 }
 
 class ImageFormats : public ::testing::TestWithParam<Kind> {
   protected:
     static void SetUpTestSuite() {
-        auto corners =
-            quadrants(kWidth, kHeight, kCorners[0], kCorners[1], kCorners[2], kCorners[3]);
-        ASSERT_TRUE(writeImage("source-alpha.png", kMediaTypePNG, kWidth, kHeight, corners));
-        ASSERT_TRUE(writeImage("source.png", kMediaTypePNG, kWidth, kHeight, corners, false));
+        ASSERT_TRUE(writeImage("source-alpha.png", kMediaTypePNG, kWidth, kHeight, corners()));
+        ASSERT_TRUE(writeImage("source.png", kMediaTypePNG, kWidth, kHeight, corners(), false));
+    }
+    static std::vector<uint32_t> corners() {
+        return quadrants(kWidth, kHeight, kCorners[0], kCorners[1], kCorners[2], kCorners[3]);
     }
 };
 
@@ -85,28 +66,23 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     const Kind& k = GetParam();
     const bool withAlpha = k.alpha != Alpha::Opaque;
     if (k.pixelFormat) {
-        auto corners =
-            quadrants(kWidth, kHeight, kCorners[0], kCorners[1], kCorners[2], kCorners[3]);
-        if (!withAlpha)
-            for (uint32_t& c : corners)
-                c |= 0xff000000u;
+        auto pixels = corners();
+        for (uint32_t& c : pixels)
+            c |= withAlpha ? 0 : 0xff000000u;
         ASSERT_EQ(MediaWriteImageWithEncoder(k.file, k.tool, k.pixelFormat, kWidth, kHeight,
-                                             corners.data()),
+                                             pixels.data()),
                   0);
     } else {
-        // A prefix such as PNG8: picks ImageMagick's variant; the file keeps its plain name.
-        std::string out = k.file, args = k.tool;
-        if (size_t colon = args.rfind(':'); colon != std::string::npos && args.back() == ':') {
-            out = args.substr(args.rfind(' ', colon) + 1) + out;
-            args.erase(args.rfind(' ', colon) + 1);
-        }
-        std::string command = std::string("'") + DRAVIN_CONVERT + "' " +
-                              (withAlpha ? "source-alpha.png " : "source.png ") + args + " '" +
-                              out + "'";
+        // A prefix such as "PNG8:" picks ImageMagick's variant of the kind.
+        const std::string args = k.tool;
+        const bool prefix = !args.empty() && args.back() == ':';
+        std::string command = std::string(DRAVIN_CONVERT) +
+                              (withAlpha ? " source-alpha.png " : " source.png ") +
+                              (prefix ? args : args + " ") + k.file;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     // Named after another kind, so only the content can tell.
-    std::string misnamed = std::string(k.file) + ".txt";
+    const std::string misnamed = std::string(k.file) + ".txt";
     std::filesystem::rename(k.file, misnamed);
     auto image = QTImage::imageFromPath("../Resources/" + misnamed);
     ASSERT_TRUE(image);
@@ -115,14 +91,25 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     EXPECT_EQ(image->image_size.height, float(kHeight));
     ASSERT_TRUE(image->LoadImageData() && image->CreateImageWithBitdepth(32, 512, 512));
     ASSERT_TRUE(image->image_loaded);
+    // Each axis scaled on its own to fill a 64 x 32 buffer starting on a 32-byte boundary.
     ASSERT_EQ(image->buffer_size.width, 64.0f);
     ASSERT_EQ(image->buffer_size.height, 32.0f);
+    EXPECT_EQ(image->buffer_memory_size, 64u * 32u * 4u);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(image->aligned_buffer_ptr) % 32, 0u);
+    // Scaling may move a channel by one even inside a quadrant.
+    const int tolerance = std::max(k.tolerance, 1);
     for (int q = 0; q < 4; ++q) {
-        SCOPED_TRACE("quadrant " + std::to_string(q));
-        uint32_t got;
-        const int x = q % 2 ? 48 : 16, y = q / 2 ? 24 : 8;
-        std::memcpy(&got, image->aligned_buffer_ptr + (y * 64 + x) * 4, 4);
-        expectDrawn(k, kCorners[q], got, withAlpha);
+        const uint32_t want = expected(k.colours, kCorners[q] | (withAlpha ? 0 : 0xff000000u));
+        const uint32_t got = wordAt(*image, q % 2 ? 48 : 16, q / 2 ? 24 : 8);
+        SCOPED_TRACE(testing::Message()
+                     << "quadrant " << q << std::hex << " got " << got << " want " << want);
+        const int alpha = channel(got, 24), wantAlpha = channel(want, 24);
+        if (k.alpha == Alpha::Kept || wantAlpha == 0 || wantAlpha == 255) {
+            EXPECT_NEAR(alpha, wantAlpha, k.alpha == Alpha::Kept ? tolerance : 0);
+        }
+        // The colour under full transparency is the tool's to choose.
+        for (int shift = 0; shift < 24 && wantAlpha != 0; shift += 8)
+            EXPECT_NEAR(channel(got, shift), channel(want, shift), tolerance);
     }
 }
 
@@ -147,8 +134,7 @@ const Kind kImageMagick[] = {
     {"rgb.tif", "", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
     {"rgba.tif", "", nullptr, kMediaTypeTIFF, C::Exact, A::Kept, 1},
     {"lzw.tif", "-compress LZW", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
-    {"zip.tif", "-compress Zip", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
-    {"big-endian.tif", "-endian MSB", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
+        {"big-endian.tif", "-endian MSB", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
     {"rgb16.tif", "-depth 16", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
     {"grey.tif", "-colorspace Gray", nullptr, kMediaTypeTIFF, C::Grey709, A::Opaque, 1},
     {"palette.tif", "-type Palette", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
@@ -205,15 +191,8 @@ const Kind kFFmpeg[] = {
     {"ff.webp", "libwebp", "yuv420p", kMediaTypeWebP, C::Exact, A::Opaque, 16},
     {"ff-alpha.webp", "libwebp", "yuva420p", kMediaTypeWebP, C::Exact, A::Kept, 16},
     {"ff.tga", "targa", "bgra", kMediaTypeTGA, C::Exact, A::Kept, 0},
-    {"ff.ppm", "ppm", "rgb24", kMediaTypePNM, C::Exact, A::Opaque, 0},
-    {"ff.pgm", "pgm", "gray", kMediaTypePNM, C::Grey601, A::Opaque, 1},
     {"ff.pam", "pam", "rgba", kMediaTypePNM, C::Exact, A::Kept, 0},
     {"ff.j2k", "jpeg2000", "rgb24", kMediaTypeJPEG2000, C::Exact, A::Opaque, 16},
-    {"ff.sgi", "sgi", "rgb24", kMediaTypeSGI, C::Exact, A::Opaque, 0},
-    {"ff.ras", "sunrast", "bgr24", kMediaTypeSunRaster, C::Exact, A::Opaque, 0},
-    {"ff.pcx", "pcx", "rgb24", kMediaTypePCX, C::Exact, A::Opaque, 0},
-    {"ff.xwd", "xwd", "rgb24", kMediaTypeXWD, C::Exact, A::Opaque, 0},
-    {"ff.dpx", "dpx", "rgb24", kMediaTypeDPX, C::Exact, A::Opaque, 0},
     {"ff.qoi", "qoi", "rgba", kMediaTypeQOI, C::Exact, A::Kept, 0},
 };
 // clang-format on
