@@ -6,7 +6,9 @@
 #include "tests/image/MediaFiles.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
@@ -20,15 +22,45 @@ enum class Colours { Exact, Grey709, Grey601, Bilevel };
 // source's rounded to none or full (a partial alpha is not looked at).
 enum class Alpha { Opaque, Kept, Binary };
 
+// One row of ImageKinds.txt.
 struct Kind {
-    const char* file;
-    const char* tool;        // ImageMagick's arguments between SRC and OUT, or an FFmpeg encoder
-    const char* pixelFormat; // null for ImageMagick
-    uint32_t type;
-    Colours colours;
-    Alpha alpha;
-    int tolerance;
+    std::string file;
+    std::vector<std::string> how; // "convert" and its arguments, or "ffmpeg", encoder, format
+    uint32_t type{};
+    Colours colours{};
+    Alpha alpha{};
+    int tolerance{};
 };
+
+std::vector<Kind> readKinds() {
+    std::vector<Kind> kinds;
+    std::ifstream table(DRAVIN_SOURCE_DIR "/tests/image/ImageKinds.txt");
+    for (std::string line; std::getline(table, line);) {
+        std::vector<std::string> cells;
+        std::stringstream row(line);
+        for (std::string cell; std::getline(row, cell, '|');)
+            cells.push_back(cell);
+        if (line.empty() || line[0] == '#' || cells.size() != 6)
+            continue;
+        std::stringstream how(cells[1]), rest(cells[2] + cells[3] + cells[4] + cells[5]);
+        Kind k;
+        std::string type, colours, alpha;
+        how >> std::ws;
+        for (std::string word; how >> word;)
+            k.how.push_back(word);
+        rest >> type >> colours >> alpha >> k.tolerance;
+        type.resize(4, ' ');
+        k.file = cells[0].substr(0, cells[0].find(' '));
+        k.type = FourCC(type[0], type[1], type[2], type[3]);
+        k.colours = colours == "grey709"   ? Colours::Grey709
+                    : colours == "grey601" ? Colours::Grey601
+                    : colours == "bilevel" ? Colours::Bilevel
+                                           : Colours::Exact;
+        k.alpha = alpha == "kept" ? Alpha::Kept : alpha == "binary" ? Alpha::Binary : Alpha::Opaque;
+        kinds.push_back(k);
+    }
+    return kinds;
+}
 
 constexpr int kWidth = 48, kHeight = 32;
 // No grey among them: FFmpeg's XPM reader does not know the X11 grey names
@@ -65,24 +97,26 @@ class ImageFormats : public ::testing::TestWithParam<Kind> {
 TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     const Kind& k = GetParam();
     const bool withAlpha = k.alpha != Alpha::Opaque;
-    if (k.pixelFormat) {
+    ASSERT_FALSE(k.how.empty());
+    if (k.how[0] == "ffmpeg") {
+        ASSERT_EQ(k.how.size(), 3u);
         auto pixels = corners();
         for (uint32_t& c : pixels)
             c |= withAlpha ? 0 : 0xff000000u;
-        ASSERT_EQ(MediaWriteImageWithEncoder(k.file, k.tool, k.pixelFormat, kWidth, kHeight,
-                                             pixels.data()),
-                  0);
+        ASSERT_EQ(
+            MediaWriteImageWithEncoder(k.file, k.how[1], k.how[2], kWidth, kHeight, pixels.data()),
+            0);
     } else {
-        // A prefix such as "PNG8:" picks ImageMagick's variant of the kind.
-        const std::string args = k.tool;
-        const bool prefix = !args.empty() && args.back() == ':';
-        std::string command = std::string(DRAVIN_CONVERT) +
-                              (withAlpha ? " source-alpha.png " : " source.png ") +
-                              (prefix ? args : args + " ") + k.file;
+        std::string command =
+            std::string(DRAVIN_CONVERT) + (withAlpha ? " source-alpha.png" : " source.png");
+        for (size_t i = 1; i < k.how.size(); ++i)
+            command += " " + k.how[i];
+        // An argument ending in ":" is the variant prefix of the file name.
+        command += k.how.back().back() == ':' ? k.file : " " + k.file;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     // Named after another kind, so only the content can tell.
-    const std::string misnamed = std::string(k.file) + ".txt";
+    const std::string misnamed = k.file + ".txt";
     std::filesystem::rename(k.file, misnamed);
     auto image = QTImage::imageFromPath("../Resources/" + misnamed);
     ASSERT_TRUE(image);
@@ -113,94 +147,6 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     }
 }
 
-using C = Colours;
-using A = Alpha;
-
-// clang-format off
-const Kind kImageMagick[] = {
-    {"rgb.png", "", nullptr, kMediaTypePNG, C::Exact, A::Opaque, 0},
-    {"rgba.png", "", nullptr, kMediaTypePNG, C::Exact, A::Kept, 0},
-    {"palette.png", "PNG8:", nullptr, kMediaTypePNG, C::Exact, A::Opaque, 0},
-    {"palette-alpha.png", "PNG8:", nullptr, kMediaTypePNG, C::Exact, A::Binary, 0},
-    {"grey.png", "-colorspace Gray", nullptr, kMediaTypePNG, C::Grey709, A::Opaque, 1},
-    {"grey16.png", "-colorspace Gray -depth 16", nullptr, kMediaTypePNG, C::Grey709, A::Opaque, 1},
-    {"rgb48.png", "PNG48:", nullptr, kMediaTypePNG, C::Exact, A::Opaque, 0},
-    {"rgba64.png", "PNG64:", nullptr, kMediaTypePNG, C::Exact, A::Kept, 1},
-    {"rgb.jpg", "", nullptr, kMediaTypeJPEG, C::Exact, A::Opaque, 6},
-    {"grey.jpg", "-colorspace Gray", nullptr, kMediaTypeJPEG, C::Grey709, A::Opaque, 6},
-    {"progressive.jpg", "-interlace Plane", nullptr, kMediaTypeJPEG, C::Exact, A::Opaque, 6},
-    // FFmpeg turns CMYK into RGB without colour management: near, not exact.
-    {"cmyk.jpg", "-colorspace CMYK", nullptr, kMediaTypeJPEG, C::Exact, A::Opaque, 24},
-    {"rgb.tif", "", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
-    {"rgba.tif", "", nullptr, kMediaTypeTIFF, C::Exact, A::Kept, 1},
-    {"lzw.tif", "-compress LZW", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
-        {"big-endian.tif", "-endian MSB", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
-    {"rgb16.tif", "-depth 16", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
-    {"grey.tif", "-colorspace Gray", nullptr, kMediaTypeTIFF, C::Grey709, A::Opaque, 1},
-    {"palette.tif", "-type Palette", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 1},
-    {"cmyk.tif", "-colorspace CMYK", nullptr, kMediaTypeTIFF, C::Exact, A::Opaque, 2},
-    {"fax.tif", "-threshold 50% -type Bilevel -compress Group4", nullptr, kMediaTypeTIFF, C::Bilevel, A::Opaque, 0},
-    {"rgb.gif", "", nullptr, kMediaTypeGIF, C::Exact, A::Opaque, 1},
-    {"alpha.gif", "", nullptr, kMediaTypeGIF, C::Exact, A::Binary, 1},
-    // Animated: the first frame is the picture, the second is black.
-    {"animated.gif", "-delay 10 \\( -size 48x32 xc:black \\)", nullptr, kMediaTypeGIF, C::Exact, A::Opaque, 1},
-    {"rgb.bmp", "", nullptr, kMediaTypeBMP, C::Exact, A::Opaque, 0},
-    {"v3.bmp", "BMP3:", nullptr, kMediaTypeBMP, C::Exact, A::Opaque, 0},
-    {"rgba.bmp", "", nullptr, kMediaTypeBMP, C::Exact, A::Kept, 1},
-    {"palette.bmp", "-type Palette", nullptr, kMediaTypeBMP, C::Exact, A::Opaque, 1},
-    {"rle.bmp", "-type Palette -compress RLE", nullptr, kMediaTypeBMP, C::Exact, A::Opaque, 1},
-    {"grey.bmp", "-colorspace Gray", nullptr, kMediaTypeBMP, C::Grey709, A::Opaque, 1},
-    {"lossy.webp", "", nullptr, kMediaTypeWebP, C::Exact, A::Opaque, 16},
-    {"lossy-alpha.webp", "", nullptr, kMediaTypeWebP, C::Exact, A::Kept, 16},
-    {"lossless.webp", "-define webp:lossless=true", nullptr, kMediaTypeWebP, C::Exact, A::Opaque, 0},
-    {"lossless-alpha.webp", "-define webp:lossless=true", nullptr, kMediaTypeWebP, C::Exact, A::Kept, 1},
-    {"icon.ico", "", nullptr, kMediaTypeICO, C::Exact, A::Kept, 1},
-    {"rgb.ppm", "", nullptr, kMediaTypePNM, C::Exact, A::Opaque, 1},
-    {"grey.pgm", "", nullptr, kMediaTypePNM, C::Grey709, A::Opaque, 1},
-    {"bilevel.pbm", "-threshold 50%", nullptr, kMediaTypePNM, C::Bilevel, A::Opaque, 0},
-    {"rgba.pam", "", nullptr, kMediaTypePNM, C::Exact, A::Kept, 1},
-    {"raw.psd", "-compress None", nullptr, kMediaTypePSD, C::Exact, A::Kept, 1},
-    {"a.jp2", "", nullptr, kMediaTypeJPEG2000, C::Exact, A::Opaque, 2},
-    {"a.j2k", "", nullptr, kMediaTypeJPEG2000, C::Exact, A::Opaque, 2},
-    // ImageMagick's own orientation flag is only right when it is asked for.
-    {"rgba.tga", "-orient TopLeft", nullptr, kMediaTypeTGA, C::Exact, A::Kept, 1},
-    {"rle.tga", "-orient TopLeft -compress RLE", nullptr, kMediaTypeTGA, C::Exact, A::Opaque, 1},
-    {"palette.tga", "-orient TopLeft -type Palette", nullptr, kMediaTypeTGA, C::Exact, A::Opaque, 1},
-    {"a.sgi", "", nullptr, kMediaTypeSGI, C::Exact, A::Opaque, 1},
-    {"a.ras", "", nullptr, kMediaTypeSunRaster, C::Exact, A::Opaque, 1},
-    {"a.pcx", "", nullptr, kMediaTypePCX, C::Exact, A::Opaque, 1},
-    {"palette.pcx", "-type Palette", nullptr, kMediaTypePCX, C::Exact, A::Opaque, 1},
-    {"a.xbm", "-threshold 50%", nullptr, kMediaTypeXBM, C::Bilevel, A::Opaque, 0},
-    {"a.xpm", "", nullptr, kMediaTypeXPM, C::Exact, A::Opaque, 1},
-    {"alpha.xpm", "", nullptr, kMediaTypeXPM, C::Exact, A::Binary, 1},
-    {"a.xwd", "", nullptr, kMediaTypeXWD, C::Exact, A::Opaque, 1},
-    {"rgba.dds", "-define dds:compression=none", nullptr, kMediaTypeDDS, C::Exact, A::Kept, 1},
-    {"dxt.dds", "", nullptr, kMediaTypeDDS, C::Exact, A::Kept, 24},
-    {"a.dpx", "", nullptr, kMediaTypeDPX, C::Exact, A::Opaque, 1},
-};
-
-const Kind kFFmpeg[] = {
-    {"ff.png", "png", "rgb24", kMediaTypePNG, C::Exact, A::Opaque, 0},
-    {"ff-grey16.png", "png", "gray16be", kMediaTypePNG, C::Grey601, A::Opaque, 1},
-    {"ff-rgba64.png", "png", "rgba64be", kMediaTypePNG, C::Exact, A::Kept, 1},
-    {"ff.jpg", "mjpeg", "yuvj420p", kMediaTypeJPEG, C::Exact, A::Opaque, 8},
-    {"ff-grey.tif", "tiff", "gray", kMediaTypeTIFF, C::Grey601, A::Opaque, 1},
-    {"ff-rgb555.bmp", "bmp", "rgb555le", kMediaTypeBMP, C::Exact, A::Opaque, 8},
-    // Without a palette of its own, FFmpeg's GIF has 3-3-2 colours.
-    {"ff.gif", "gif", "rgb8", kMediaTypeGIF, C::Exact, A::Opaque, 60},
-    {"ff.webp", "libwebp", "yuv420p", kMediaTypeWebP, C::Exact, A::Opaque, 16},
-    {"ff-alpha.webp", "libwebp", "yuva420p", kMediaTypeWebP, C::Exact, A::Kept, 16},
-    {"ff.tga", "targa", "bgra", kMediaTypeTGA, C::Exact, A::Kept, 0},
-    {"ff.pam", "pam", "rgba", kMediaTypePNM, C::Exact, A::Kept, 0},
-    {"ff.j2k", "jpeg2000", "rgb24", kMediaTypeJPEG2000, C::Exact, A::Opaque, 16},
-    {"ff.qoi", "qoi", "rgba", kMediaTypeQOI, C::Exact, A::Kept, 0},
-};
-// clang-format on
-
-void PrintTo(const Kind& k, std::ostream* os) {
-    *os << k.file;
-}
-
 std::string kindName(const ::testing::TestParamInfo<Kind>& info) {
     std::string name = info.param.file;
     for (char& c : name)
@@ -209,7 +155,6 @@ std::string kindName(const ::testing::TestParamInfo<Kind>& info) {
     return name;
 }
 
-INSTANTIATE_TEST_SUITE_P(ImageMagick, ImageFormats, ::testing::ValuesIn(kImageMagick), kindName);
-INSTANTIATE_TEST_SUITE_P(FFmpeg, ImageFormats, ::testing::ValuesIn(kFFmpeg), kindName);
+INSTANTIATE_TEST_SUITE_P(CommonTools, ImageFormats, ::testing::ValuesIn(readKinds()), kindName);
 
 } // namespace

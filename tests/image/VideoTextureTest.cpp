@@ -1,5 +1,6 @@
 #include "image/VideoTexture.h"
 #include "tests/image/MediaFiles.h"
+#include "tests/support/CapturedOutput.h"
 
 #include <cmath>
 #include <cstring>
@@ -30,9 +31,9 @@ TEST(VideoTextureSampling, TakesFramesAtWholeStepsOfTheTruncatedDurationShare) {
 
 TEST_F(VideoTextureGL, SamplesItsFramesAndShowsTheOneForEachTimeUploadingOnChangeOnly) {
     ASSERT_TRUE(writeCountingMovie("count.mov", 48, 10));
-    testing::internal::CaptureStderr();
+    test::CapturedOutput output;
     PeekVideo strip("count.mov", 64, 64, 4);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "video texture buffer size (KB): 64\n");
+    EXPECT_EQ(output.err(), "video texture buffer size (KB): 64\n");
     EXPECT_EQ(reinterpret_cast<uintptr_t>(strip.frame(0)) % 32, 0u);
     // Sampled at 0, 150, 300 and 450 of 600: frames 0, 2, 5 and 7 of the movie.
     const int sampled[] = {0, 2, 5, 7};
@@ -78,9 +79,9 @@ TEST_F(VideoTextureGL, FramesThatCannotBeHadAreTransparentBlackOrNotUploaded) {
         {"missing.mov", 256, 16384, -1, ""}};
     for (const auto& [name, side, frames, shown, out] : cases) {
         SCOPED_TRACE(name + (" x " + std::to_string(frames)));
-        testing::internal::CaptureStderr();
+        test::CapturedOutput output;
         PeekVideo video(name, side, side, frames);
-        std::string log = testing::internal::GetCapturedStderr();
+        const std::string log = output.err();
         EXPECT_TRUE(out.empty() || log == out) << log;
         EXPECT_EQ(video.shown(), shown);
         for (float t : {0.0f, 0.9f}) {
