@@ -11,19 +11,11 @@
 namespace {
 
 using namespace testmedia;
-using host::kMediaTypePNG;
 
 template <class F> std::string logOf(F f) {
     test::CapturedOutput output;
     f();
     return output.log();
-}
-
-std::unique_ptr<QTImage> import(const std::string& name) {
-    auto image = QTImage::imageFromPath("../Resources/" + name);
-    if (image && image->LoadImageData())
-        image->CreateImageWithBitdepth(32, 512, 512);
-    return image;
 }
 
 TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
@@ -34,8 +26,9 @@ TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
     for (std::string name : {"text.png", "empty.png", "noise.png", "movie.mov", "missing.png"})
         EXPECT_EQ(logOf([&] { EXPECT_FALSE(QTImage::imageFromPath("../Resources/" + name)); }), "")
             << name;
-    auto image = import("c.png");
-    ASSERT_TRUE(image && image->image_loaded);
+    auto image = QTImage::imageFromPath("../Resources/c.png");
+    ASSERT_TRUE(image && image->LoadImageData() && image->CreateImageWithBitdepth(32, 512, 512) &&
+                image->image_loaded);
     uint8_t* first = image->buffer_ptr;
     // Drawn again, the image keeps its buffer and reads the file anew. The file
     // now holds a smaller picture than identified: what it leaves uncovered is
