@@ -31,6 +31,8 @@ struct Kind {
 // type is the one its importer falls back to.
 constexpr Kind kKinds[] = {
     {kMediaTypePNG, "png_pipe", AV_CODEC_ID_NONE},
+    // An animated PNG probes as "apng"; its first packet is the default picture.
+    {kMediaTypePNG, "apng", AV_CODEC_ID_NONE},
     {kMediaTypeJPEG, "jpeg_pipe", AV_CODEC_ID_NONE},
     {kMediaTypeTIFF, "tiff_pipe", AV_CODEC_ID_NONE},
     // Every GIF probes as "gif", the demuxer of animations; its first packet

@@ -108,15 +108,26 @@ int MediaWriteImageWithEncoder(const std::string& path, const std::string& encod
 int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int32_t fps,
                     int32_t frameCount, int32_t keyInterval,
                     const std::function<void(int32_t frame, uint32_t* argb)>& paint) {
+    return MediaWriteAnimation(path, "mov", "mpeg4", "yuv420p", width, height, fps, frameCount,
+                               keyInterval, paint);
+}
+
+int MediaWriteAnimation(const std::string& path, const std::string& container,
+                        const std::string& encoderName, const std::string& pixelFormat,
+                        int32_t width, int32_t height, int32_t fps, int32_t frameCount,
+                        int32_t keyInterval,
+                        const std::function<void(int32_t frame, uint32_t* argb)>& paint) {
     silenceLibraryLog();
     if (width < 2 || height < 2 || fps < 1 || frameCount < 0 || keyInterval < 1 ||
         int64_t(width) * height > kMediaMaxPixels)
         return kMediaErrBadDestination;
+    const AVPixelFormat format = av_get_pix_fmt(pixelFormat.c_str());
     AVFormatContext* raw = nullptr;
-    if (avformat_alloc_output_context2(&raw, nullptr, "mov", path.c_str()) < 0 || !raw)
+    if (format == AV_PIX_FMT_NONE ||
+        avformat_alloc_output_context2(&raw, nullptr, container.c_str(), path.c_str()) < 0 || !raw)
         return kMediaErrIO;
     std::unique_ptr<AVFormatContext, OutputCloser> output(raw);
-    const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
+    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName.c_str());
     if (!encoder)
         return kMediaErrUnknownFormat;
     AVStream* stream = avformat_new_stream(output.get(), nullptr);
@@ -125,7 +136,7 @@ int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int3
         return kMediaErrNoMemory;
     codec->width = width;
     codec->height = height;
-    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec->pix_fmt = format;
     codec->time_base = AVRational{1, fps};
     codec->framerate = AVRational{fps, 1};
     codec->gop_size = keyInterval;
@@ -148,7 +159,7 @@ int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int3
         return kMediaErrIO;
 
     PacketPtr packet(av_packet_alloc());
-    FramePtr frame = makeFrame(AV_PIX_FMT_YUV420P, width, height);
+    FramePtr frame = makeFrame(format, width, height);
     if (!packet || !frame)
         return kMediaErrNoMemory;
     auto drain = [&]() -> bool {

@@ -29,4 +29,12 @@ int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int3
                     int32_t frameCount, int32_t keyInterval,
                     const std::function<void(int32_t frame, uint32_t* argb)>& paint);
 
+// The same through any FFmpeg muxer and encoder, frames converted to the named
+// pixel format: an animated PNG is ("apng", "apng", "rgba"), an animated GIF
+// ("gif", "gif", "rgb8").
+int MediaWriteAnimation(const std::string& path, const std::string& container,
+                        const std::string& encoder, const std::string& pixelFormat, int32_t width,
+                        int32_t height, int32_t fps, int32_t frameCount, int32_t keyInterval,
+                        const std::function<void(int32_t frame, uint32_t* argb)>& paint);
+
 } // namespace host

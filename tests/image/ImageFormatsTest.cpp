@@ -98,14 +98,23 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     const Kind& k = GetParam();
     const bool withAlpha = k.alpha != Alpha::Opaque;
     ASSERT_FALSE(k.how.empty());
+    auto pixels = corners();
+    for (uint32_t& c : pixels)
+        c |= withAlpha ? 0 : 0xff000000u;
     if (k.how[0] == "ffmpeg") {
         ASSERT_EQ(k.how.size(), 3u);
-        auto pixels = corners();
-        for (uint32_t& c : pixels)
-            c |= withAlpha ? 0 : 0xff000000u;
         ASSERT_EQ(
             MediaWriteImageWithEncoder(k.file, k.how[1], k.how[2], kWidth, kHeight, pixels.data()),
             0);
+    } else if (k.how[0] == "ffmpeg-animation") { // the picture, then a black frame
+        ASSERT_EQ(k.how.size(), 4u);
+        auto paint = [&](int32_t f, uint32_t* p) {
+            for (size_t i = 0; i < pixels.size(); ++i)
+                p[i] = f == 0 ? pixels[i] : 0xff000000u;
+        };
+        ASSERT_EQ(MediaWriteAnimation(k.file, k.how[1], k.how[2], k.how[3], kWidth, kHeight, 10, 2,
+                                      1, paint),
+                  0);
     } else {
         std::string command =
             std::string(DRAVIN_CONVERT) + (withAlpha ? " source-alpha.png" : " source.png");

@@ -83,6 +83,13 @@ int main(int argc, char** argv) {
     for (const auto& e : encoded)
         ok &= report(e.name, host::MediaWriteImageWithEncoder(dir + e.name, e.encoder, e.format, w,
                                                               h, pixels.data()));
+    ok &= report("animated.png",
+                 host::MediaWriteAnimation(dir + "animated.png", "apng", "apng", "rgba", w, h, 10,
+                                           2, 1, [&](int32_t f, uint32_t* p) {
+                                               std::copy(pixels.begin(), pixels.end(), p);
+                                               if (f > 0)
+                                                   std::fill_n(p, w * h, argb(255, 0, 0, 0));
+                                           }));
     // A sound header and a cut-off picture.
     const std::string png = readAll(dir + "alpha.png");
     std::ofstream(dir + "truncated.png", std::ios::binary)
