@@ -7,8 +7,10 @@ extern "C" {
 
 #include <algorithm>
 #include <cstdio>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace host {
@@ -27,12 +29,17 @@ struct FileSource {
         if (file)
             std::fclose(file);
     }
+    // Opened without waiting, so a pipe or a device is refused instead of
+    // blocking until someone writes to it.
     bool open(const std::string& path) {
-        file = std::fopen(path.c_str(), "rb");
+        int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         struct stat st {};
-        if (!file || fstat(fileno(file), &st) != 0 || !S_ISREG(st.st_mode) ||
-            uint64_t(st.st_size) > kMediaMaxFileBytes)
+        if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+            uint64_t(st.st_size) > kMediaMaxFileBytes || !(file = fdopen(fd, "rb"))) {
+            if (fd >= 0)
+                ::close(fd);
             return false;
+        }
         size = int64_t(st.st_size);
         return true;
     }

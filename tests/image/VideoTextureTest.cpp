@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -104,7 +105,7 @@ long addressSpacePeak() {
     return -1;
 }
 
-TEST(MediaMovieLimits, HugeDeclaredFrameAndOversizedFileAreRefusedBeforeAnyAllocation) {
+TEST(MediaMovieLimits, HugeFrameOversizedFileAndNoRegularFileAreRefusedBeforeAnyAllocation) {
     // Probing the picture's stream decodes it: without the pixel cap there,
     // 16000 x 16000 pixels are asked for before the movie's own decoder refuses.
     const std::string seed = DRAVIN_SOURCE_DIR "/fuzz/image/corpus/fuzz_movie/huge-frame.png";
@@ -124,6 +125,10 @@ TEST(MediaMovieLimits, HugeDeclaredFrameAndOversizedFileAreRefusedBeforeAnyAlloc
     std::filesystem::resize_file("large.mov", host::kMediaMaxFileBytes + 1);
     EXPECT_FALSE(host::MediaMovie::open("large.mov"));
     std::filesystem::remove("large.mov");
+    // No regular file: refused without waiting for a writer or reading for ever.
+    ASSERT_EQ(mkfifo("pipe.mov", 0600), 0);
+    for (const char* name : {"pipe.mov", "/dev/zero", "."})
+        EXPECT_FALSE(host::MediaMovie::open(name)) << name;
 }
 
 TEST(MediaMovieTimes, TimesAtTheEndsOfTheRangeShowTheFirstAndLastPictures) {
