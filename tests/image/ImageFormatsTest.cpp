@@ -156,6 +156,10 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     }
 }
 
+void PrintTo(const Kind& k, std::ostream* os) {
+    *os << k.file;
+}
+
 std::string kindName(const ::testing::TestParamInfo<Kind>& info) {
     std::string name = info.param.file;
     for (char& c : name)
