@@ -27,8 +27,8 @@ struct Kind {
 };
 
 // The image kinds the service accepts, each under every demuxer name FFmpeg's
-// probe can give it; everything else stays unidentified. The first row of a
-// type is the one its importer falls back to.
+// probe can give it; everything else stays unidentified. Bytes are always read
+// the way their own probe found, never by their format code alone.
 constexpr Kind kKinds[] = {
     {kMediaTypePNG, "png_pipe", AV_CODEC_ID_NONE},
     // An animated PNG probes as "apng"; its first packet is the default picture.
