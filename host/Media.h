@@ -24,6 +24,21 @@ inline constexpr uint32_t kMediaTypeTIFF = FourCC('T', 'I', 'F', 'F');
 inline constexpr uint32_t kMediaTypeGIF = FourCC('G', 'I', 'F', 'f');
 inline constexpr uint32_t kMediaTypeBMP = FourCC('B', 'M', 'P', 'f');
 inline constexpr uint32_t kMediaTypeWebP = FourCC('W', 'E', 'B', 'P');
+inline constexpr uint32_t kMediaTypeICO = FourCC('I', 'C', 'O', ' ');
+inline constexpr uint32_t kMediaTypePNM = FourCC('P', 'N', 'M', ' '); // PBM, PGM, PPM, PAM
+inline constexpr uint32_t kMediaTypePSD = FourCC('8', 'B', 'P', 'S');
+inline constexpr uint32_t kMediaTypeJPEG2000 = FourCC('j', 'p', '2', ' ');
+inline constexpr uint32_t kMediaTypeTGA = FourCC('T', 'P', 'I', 'C');
+inline constexpr uint32_t kMediaTypeSGI = FourCC('.', 'S', 'G', 'I');
+inline constexpr uint32_t kMediaTypeSunRaster = FourCC('S', 'U', 'N', 'R');
+inline constexpr uint32_t kMediaTypePCX = FourCC('P', 'C', 'X', ' ');
+inline constexpr uint32_t kMediaTypeXBM = FourCC('X', 'B', 'M', ' ');
+inline constexpr uint32_t kMediaTypeXPM = FourCC('X', 'P', 'M', ' ');
+inline constexpr uint32_t kMediaTypeXWD = FourCC('X', 'W', 'D', ' ');
+inline constexpr uint32_t kMediaTypeDDS = FourCC('D', 'D', 'S', ' ');
+inline constexpr uint32_t kMediaTypeDPX = FourCC('D', 'P', 'X', ' ');
+inline constexpr uint32_t kMediaTypePFM = FourCC('P', 'F', 'M', ' ');
+inline constexpr uint32_t kMediaTypeQOI = FourCC('q', 'o', 'i', 'f');
 
 // A picture larger than this many pixels is refused before anything is
 // allocated for it, so a small hostile file cannot ask for gigabytes.
@@ -101,7 +116,9 @@ class MediaImageImporter {
     int setDestination(MediaPort* port);
     // Scale factors applied to the image's own size; (1, 1) until set.
     void setScale(float sx, float sy);
-    // Decodes the bytes and draws the whole image, clipped to the port.
+    // Decodes the bytes and draws the whole image, clipped to the port. Where
+    // the scaled picture does not cover the port (the bytes hold a smaller
+    // picture than the description said), the rest of the port is cleared.
     int draw();
 
   private:
@@ -109,6 +126,7 @@ class MediaImageImporter {
     uint32_t type_{};
     const uint8_t* data_{};
     size_t size_{};
+    int kindRow_{-1}; // how the bytes are read: found when they are given
     MediaPort* port_{};
     float sx_{1.0f};
     float sy_{1.0f};

@@ -4,6 +4,7 @@
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 }
 
 #include <algorithm>
@@ -60,31 +61,26 @@ int scaleInto(const AVFrame* frame, int32_t dstWidth, int32_t dstHeight, AVPixel
                                     dstFormat, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!scaler)
         return kMediaErrDecode;
+    // swscale's fast converters work in blocks and may write past the end of
+    // the last row, so it draws into scratch rows with room to spare and only
+    // the picture's own bytes are copied out; a picture larger than the port
+    // keeps its top-left part.
     const int bytesPerPixel = dstFormat == AV_PIX_FMT_RGB555BE ? 2 : 4;
-    if (dstWidth <= clipWidth && dstHeight <= clipHeight) {
-        uint8_t* dst[4] = {pixels, nullptr, nullptr, nullptr};
-        int stride[4] = {int(rowBytes), 0, 0, 0};
-        int rows =
-            sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, stride);
-        return rows == dstHeight ? kMediaNoError : kMediaErrDecode;
-    }
-    // Larger than the port: scale aside and keep the top-left part.
-    size_t scratchRow = size_t(dstWidth) * bytesPerPixel;
-    std::vector<uint8_t> scratch;
-    try {
-        scratch.resize(scratchRow * size_t(dstHeight));
-    } catch (const std::bad_alloc&) {
+    const size_t scratchRow = (size_t(dstWidth) * bytesPerPixel + 63) & ~size_t(63);
+    constexpr int kSpareRows = 2;
+    std::unique_ptr<uint8_t, void (*)(void*)> scratch(
+        static_cast<uint8_t*>(av_malloc(scratchRow * (size_t(dstHeight) + kSpareRows))), av_free);
+    if (!scratch)
         return kMediaErrNoMemory;
-    }
-    uint8_t* dst[4] = {scratch.data(), nullptr, nullptr, nullptr};
+    uint8_t* dst[4] = {scratch.get(), nullptr, nullptr, nullptr};
     int stride[4] = {int(scratchRow), 0, 0, 0};
     if (sws_scale(scaler.get(), frame->data, frame->linesize, 0, frame->height, dst, stride) !=
         dstHeight)
         return kMediaErrDecode;
-    int32_t rows = std::min(dstHeight, clipHeight);
-    size_t copyBytes = size_t(std::min(dstWidth, clipWidth)) * bytesPerPixel;
+    const int32_t rows = std::min(dstHeight, clipHeight);
+    const size_t copyBytes = size_t(std::min(dstWidth, clipWidth)) * bytesPerPixel;
     for (int32_t y = 0; y < rows; ++y)
-        std::copy_n(scratch.data() + size_t(y) * scratchRow, copyBytes,
+        std::copy_n(scratch.get() + size_t(y) * scratchRow, copyBytes,
                     pixels + size_t(y) * rowBytes);
     return kMediaNoError;
 }

@@ -9,6 +9,7 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <sys/stat.h>
 
 namespace host {
@@ -16,29 +17,100 @@ namespace {
 
 using namespace media;
 
+// One way of reading an image kind: FFmpeg's demuxer of that name, or, where
+// FFmpeg has no demuxer that knows the kind by content, the whole file handed
+// to the decoder as one packet.
 struct Kind {
     uint32_t type;
     const char* demuxer;
+    AVCodecID codec;
 };
 
-// The image kinds the service accepts; everything else stays unidentified.
+// The image kinds the service accepts, each under every demuxer name FFmpeg's
+// probe can give it; everything else stays unidentified. Bytes are always read
+// the way their own probe found, never by their format code alone.
 constexpr Kind kKinds[] = {
-    {kMediaTypePNG, "png_pipe"}, {kMediaTypeJPEG, "jpeg_pipe"}, {kMediaTypeTIFF, "tiff_pipe"},
-    {kMediaTypeGIF, "gif_pipe"}, {kMediaTypeBMP, "bmp_pipe"},   {kMediaTypeWebP, "webp_pipe"},
+    {kMediaTypePNG, "png_pipe", AV_CODEC_ID_NONE},
+    // An animated PNG probes as "apng"; its first packet is the default picture.
+    {kMediaTypePNG, "apng", AV_CODEC_ID_NONE},
+    {kMediaTypeJPEG, "jpeg_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeTIFF, "tiff_pipe", AV_CODEC_ID_NONE},
+    // Every GIF probes as "gif", the demuxer of animations; its first packet
+    // is the first frame.
+    {kMediaTypeGIF, "gif", AV_CODEC_ID_NONE},
+    {kMediaTypeGIF, "gif_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeBMP, "bmp_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeWebP, "webp_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeICO, "ico", AV_CODEC_ID_NONE},
+    {kMediaTypePNM, "ppm_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypePNM, "pgm_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypePNM, "pbm_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypePNM, "pam_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypePNM, nullptr, AV_CODEC_ID_PAM}, // a PAM header the probe does not know
+    {kMediaTypePSD, "psd_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeJPEG2000, "j2k_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeTGA, nullptr, AV_CODEC_ID_TARGA},
+    {kMediaTypeSGI, "sgi_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeSunRaster, "sunrast_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypePCX, "pcx_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeXBM, "xbm_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeXPM, "xpm_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeXWD, "xwd_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeDDS, "dds_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeDPX, "dpx_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypePFM, "pfm_pipe", AV_CODEC_ID_NONE},
+    {kMediaTypeQOI, "qoi_pipe", AV_CODEC_ID_NONE},
 };
+constexpr int kKindCount = int(std::size(kKinds));
 
-const Kind* kindForType(uint32_t type) {
+bool knownType(uint32_t type) {
     for (const Kind& k : kKinds)
         if (k.type == type)
-            return &k;
-    return nullptr;
+            return true;
+    return false;
 }
 
-const Kind* kindForDemuxer(const char* name) {
-    for (const Kind& k : kKinds)
-        if (std::strcmp(k.demuxer, name) == 0)
-            return &k;
-    return nullptr;
+int rowForDemuxer(const char* name) {
+    for (int i = 0; i < kKindCount; ++i)
+        if (kKinds[i].demuxer && std::strcmp(kKinds[i].demuxer, name) == 0)
+            return i;
+    return -1;
+}
+
+int rowForCodec(AVCodecID codec) {
+    for (int i = 0; i < kKindCount; ++i)
+        if (kKinds[i].codec == codec)
+            return i;
+    return -1;
+}
+
+uint16_t readLittleEndian16(const uint8_t* p) {
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+// A Targa header: no magic number, so every field must hold one of its few
+// meaningful values; the decode that follows is the real test.
+bool looksLikeTarga(const uint8_t* d, size_t size) {
+    if (size < 18)
+        return false;
+    const int colourMap = d[1], imageType = d[2], mapEntryBits = d[7], bits = d[16];
+    const bool mapped = imageType == 1 || imageType == 9;
+    const bool knownType =
+        mapped || imageType == 2 || imageType == 3 || imageType == 10 || imageType == 11;
+    if (!knownType || colourMap != (mapped ? 1 : 0) || (d[17] & 0xc0) != 0)
+        return false;
+    if (mapped ? !(mapEntryBits == 15 || mapEntryBits == 16 || mapEntryBits == 24 ||
+                   mapEntryBits == 32)
+               : mapEntryBits != 0)
+        return false;
+    if (!(bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32))
+        return false;
+    return readLittleEndian16(d + 12) > 0 && readLittleEndian16(d + 14) > 0;
+}
+
+// "P7" and a line end begin a PAM header; FFmpeg's probe wants a digit next.
+bool looksLikePam(const uint8_t* d, size_t size) {
+    return size > 3 && d[0] == 'P' && d[1] == '7' && (d[2] == '\n' || d[2] == '\r');
 }
 
 // Reading position over bytes owned by someone else.
@@ -96,11 +168,19 @@ class MemoryDemuxer {
         }
     }
 
-    int open(const uint8_t* data, size_t size, const char* demuxerName) {
-        const AVInputFormat* input = av_find_input_format(demuxerName);
+    int open(const uint8_t* data, size_t size, const Kind& kind) {
+        reader_ = MemoryReader{data, size, 0};
+        if (!kind.demuxer) {
+            parameters_.reset(avcodec_parameters_alloc());
+            if (!parameters_)
+                return kMediaErrNoMemory;
+            parameters_->codec_type = AVMEDIA_TYPE_VIDEO;
+            parameters_->codec_id = kind.codec;
+            return kMediaNoError;
+        }
+        const AVInputFormat* input = av_find_input_format(kind.demuxer);
         if (!input)
             return kMediaErrUnknownFormat;
-        reader_ = MemoryReader{data, size, 0};
         constexpr int kIOBufferBytes = 64 * 1024;
         auto* buffer = static_cast<uint8_t*>(av_malloc(kIOBufferBytes));
         if (!buffer)
@@ -132,13 +212,15 @@ class MemoryDemuxer {
     // Decodes the first picture; with headerOnly the decoder may stop after
     // the picture's description, leaving only the codec's size and format.
     int decode(CodecPtr& codec, AVFrame* frame, bool headerOnly) {
-        int r = openDecoder(format_->streams[0]->codecpar, codec, headerOnly);
+        int r = openDecoder(format_ ? format_->streams[0]->codecpar : parameters_.get(), codec,
+                            headerOnly);
         if (r != kMediaNoError)
             return r;
         PacketPtr packet(av_packet_alloc());
         if (!packet)
             return kMediaErrNoMemory;
-        if (av_read_frame(format_.get(), packet.get()) < 0)
+        if (format_ ? av_read_frame(format_.get(), packet.get()) < 0
+                    : !wholeFileAsPacket(packet.get()))
             return kMediaErrDecode;
         if (avcodec_send_packet(codec.get(), packet.get()) < 0)
             return kMediaErrDecode;
@@ -150,9 +232,22 @@ class MemoryDemuxer {
     }
 
   private:
+    // The decoder reads past a packet's end by up to the padding, which must be zero.
+    bool wholeFileAsPacket(AVPacket* packet) {
+        if (reader_.size > size_t(INT32_MAX) - AV_INPUT_BUFFER_PADDING_SIZE ||
+            av_new_packet(packet, int(reader_.size)) < 0)
+            return false;
+        std::memcpy(packet->data, reader_.data, reader_.size);
+        return true;
+    }
+
+    struct ParametersFreer {
+        void operator()(AVCodecParameters* p) const { avcodec_parameters_free(&p); }
+    };
     MemoryReader reader_{};
     AVIOContext* io_{};
     FormatPtr format_;
+    std::unique_ptr<AVCodecParameters, ParametersFreer> parameters_;
 };
 
 uint32_t readBigEndian32(const uint8_t* p) {
@@ -199,7 +294,8 @@ bool describePng(const uint8_t* data, size_t size, MediaImageDescription& d) {
     return true;
 }
 
-const Kind* probeKind(const uint8_t* data, size_t size) {
+// The row of the kind table that reads these bytes, by content alone; -1 for none.
+int probeKind(const uint8_t* data, size_t size) {
     // The probe reads past its buffer by up to the padding, which must be zero.
     constexpr size_t kProbeBytes = 4096;
     size_t n = std::min(size, kProbeBytes);
@@ -212,9 +308,19 @@ const Kind* probeKind(const uint8_t* data, size_t size) {
     pd.mime_type = nullptr;
     int score = 0;
     const AVInputFormat* format = av_probe_input_format3(&pd, 1, &score);
-    if (!format || score <= 0)
-        return nullptr;
-    return kindForDemuxer(format->name);
+    if (format && score > 0)
+        return rowForDemuxer(format->name);
+    if (looksLikePam(data, size))
+        return rowForCodec(AV_CODEC_ID_PAM);
+    if (looksLikeTarga(data, size))
+        return rowForCodec(AV_CODEC_ID_TARGA);
+    return -1;
+}
+
+void clearPort(const MediaPixMap& pm) {
+    const size_t rowBytes = size_t(pm.width) * size_t(pm.pixelFormat / 8);
+    for (int32_t y = 0; y < pm.height; ++y)
+        std::memset(pm.baseAddr + size_t(y) * pm.rowBytes, 0, rowBytes);
 }
 
 } // namespace
@@ -223,30 +329,31 @@ int MediaIdentifyImage(const uint8_t* data, size_t size, MediaImageDescription& 
     silenceLibraryLog();
     if (!data || size == 0)
         return kMediaErrUnknownFormat;
-    const Kind* kind = probeKind(data, size);
-    if (!kind)
+    const int row = probeKind(data, size);
+    if (row < 0)
         return kMediaErrUnknownFormat;
+    const Kind& kind = kKinds[row];
     MediaImageDescription d{};
-    d.type = kind->type;
-    if (kind->type == kMediaTypePNG) {
+    d.type = kind.type;
+    if (kind.type == kMediaTypePNG) {
         if (!describePng(data, size, d))
             return kMediaErrUnknownFormat;
     } else {
         MemoryDemuxer demuxer;
-        if (demuxer.open(data, size, kind->demuxer) != kMediaNoError)
+        if (demuxer.open(data, size, kind) != kMediaNoError)
             return kMediaErrUnknownFormat;
         CodecPtr codec;
         FramePtr frame(av_frame_alloc());
         if (!frame)
             return kMediaErrNoMemory;
-        if (demuxer.decode(codec, frame.get(), /*headerOnly=*/true) != kMediaNoError)
-            return kMediaErrUnknownFormat;
-        int width = codec->width, height = codec->height;
-        AVPixelFormat format = codec->pix_fmt;
+        bool described = demuxer.decode(codec, frame.get(), /*headerOnly=*/true) == kMediaNoError;
+        int width = described ? codec->width : 0, height = described ? codec->height : 0;
+        AVPixelFormat format = described ? codec->pix_fmt : AV_PIX_FMT_NONE;
         if (width < 1 || height < 1 || format == AV_PIX_FMT_NONE) {
-            // This decoder does not stop at the header: take the size from a full decode.
+            // This decoder does not stop at the header (some refuse a packet they
+            // are told to skip): take the size from a full decode.
             MemoryDemuxer again;
-            if (again.open(data, size, kind->demuxer) != kMediaNoError ||
+            if (again.open(data, size, kind) != kMediaNoError ||
                 again.decode(codec, frame.get(), /*headerOnly=*/false) != kMediaNoError)
                 return kMediaErrUnknownFormat;
             width = frame->width;
@@ -291,7 +398,7 @@ int MediaIdentifyImageFile(const std::string& path, MediaImageDescription& descr
 
 std::unique_ptr<MediaImageImporter> MediaImageImporter::openForType(uint32_t type) {
     silenceLibraryLog();
-    if (!kindForType(type))
+    if (!knownType(type))
         return nullptr;
     return std::unique_ptr<MediaImageImporter>(new MediaImageImporter(type));
 }
@@ -301,13 +408,15 @@ MediaImageImporter::~MediaImageImporter() = default;
 int MediaImageImporter::setData(const uint8_t* data, size_t size) {
     data_ = nullptr;
     size_ = 0;
+    kindRow_ = -1;
     if (!data || size == 0)
         return kMediaErrNoData;
-    const Kind* kind = probeKind(data, size);
-    if (!kind || kind->type != type_)
+    const int row = probeKind(data, size);
+    if (row < 0 || kKinds[row].type != type_)
         return kMediaErrNoData;
     data_ = data;
     size_ = size;
+    kindRow_ = row;
     return kMediaNoError;
 }
 
@@ -331,7 +440,7 @@ int MediaImageImporter::draw() {
     if (!std::isfinite(sx_) || !std::isfinite(sy_) || sx_ <= 0.0f || sy_ <= 0.0f)
         return kMediaErrBadDestination;
     MemoryDemuxer demuxer;
-    int r = demuxer.open(data_, size_, kindForType(type_)->demuxer);
+    int r = demuxer.open(data_, size_, kKinds[kindRow_]);
     if (r != kMediaNoError)
         return r;
     CodecPtr codec;
@@ -348,6 +457,8 @@ int MediaImageImporter::draw() {
     if (width < 1.0 || height < 1.0 || width * height > double(kMediaMaxPixels))
         return kMediaErrTooLarge;
     const MediaPixMap& pm = *port_->pixMap();
+    if (width < double(pm.width) || height < double(pm.height))
+        clearPort(pm); // what the picture leaves uncovered must not keep old bytes
     return scaleInto(frame.get(), int32_t(width), int32_t(height), pixelFormatFor(pm.pixelFormat),
                      pm.baseAddr, pm.rowBytes, pm.width, pm.height);
 }

@@ -3,6 +3,10 @@
 #include "host/Media.h"
 #include "host/MediaInternal.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
 #include <cstdio>
 #include <vector>
 
@@ -48,25 +52,26 @@ FramePtr makeFrame(AVPixelFormat format, int32_t width, int32_t height) {
 
 int MediaWriteImage(const std::string& path, uint32_t type, int32_t width, int32_t height,
                     const uint32_t* argb, bool withAlpha) {
+    if (type == kMediaTypePNG || type == kMediaTypeTIFF)
+        return MediaWriteImageWithEncoder(path, type == kMediaTypePNG ? "png" : "tiff",
+                                          withAlpha ? "rgba" : "rgb24", width, height, argb);
+    if (type == kMediaTypeBMP)
+        return MediaWriteImageWithEncoder(path, "bmp", withAlpha ? "bgra" : "bgr24", width, height,
+                                          argb);
+    if (type == kMediaTypeJPEG)
+        return MediaWriteImageWithEncoder(path, "mjpeg", "yuvj444p", width, height, argb);
+    return kMediaErrUnknownFormat;
+}
+
+int MediaWriteImageWithEncoder(const std::string& path, const std::string& encoderName,
+                               const std::string& pixelFormat, int32_t width, int32_t height,
+                               const uint32_t* argb) {
     silenceLibraryLog();
     if (width < 1 || height < 1 || int64_t(width) * height > kMediaMaxPixels || !argb)
         return kMediaErrBadDestination;
-    const char* encoderName = nullptr;
-    AVPixelFormat format = AV_PIX_FMT_NONE;
-    if (type == kMediaTypePNG || type == kMediaTypeTIFF) {
-        encoderName = type == kMediaTypePNG ? "png" : "tiff";
-        format = withAlpha ? AV_PIX_FMT_RGBA : AV_PIX_FMT_RGB24;
-    } else if (type == kMediaTypeBMP) {
-        encoderName = "bmp";
-        format = withAlpha ? AV_PIX_FMT_BGRA : AV_PIX_FMT_BGR24;
-    } else if (type == kMediaTypeJPEG) {
-        encoderName = "mjpeg";
-        format = AV_PIX_FMT_YUVJ444P;
-    } else {
-        return kMediaErrUnknownFormat;
-    }
-    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName);
-    if (!encoder)
+    const AVPixelFormat format = av_get_pix_fmt(pixelFormat.c_str());
+    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName.c_str());
+    if (!encoder || format == AV_PIX_FMT_NONE)
         return kMediaErrUnknownFormat;
     CodecPtr codec(avcodec_alloc_context3(encoder));
     if (!codec)
@@ -75,7 +80,8 @@ int MediaWriteImage(const std::string& path, uint32_t type, int32_t width, int32
     codec->height = height;
     codec->pix_fmt = format;
     codec->time_base = AVRational{1, 25};
-    if (type == kMediaTypeJPEG) {
+    const bool jpeg = encoderName == "mjpeg";
+    if (jpeg) {
         codec->flags |= AV_CODEC_FLAG_QSCALE;
         codec->global_quality = FF_QP2LAMBDA * 2;
         codec->color_range = AVCOL_RANGE_JPEG;
@@ -102,15 +108,26 @@ int MediaWriteImage(const std::string& path, uint32_t type, int32_t width, int32
 int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int32_t fps,
                     int32_t frameCount, int32_t keyInterval,
                     const std::function<void(int32_t frame, uint32_t* argb)>& paint) {
+    return MediaWriteAnimation(path, "mov", "mpeg4", "yuv420p", width, height, fps, frameCount,
+                               keyInterval, paint);
+}
+
+int MediaWriteAnimation(const std::string& path, const std::string& container,
+                        const std::string& encoderName, const std::string& pixelFormat,
+                        int32_t width, int32_t height, int32_t fps, int32_t frameCount,
+                        int32_t keyInterval,
+                        const std::function<void(int32_t frame, uint32_t* argb)>& paint) {
     silenceLibraryLog();
     if (width < 2 || height < 2 || fps < 1 || frameCount < 0 || keyInterval < 1 ||
         int64_t(width) * height > kMediaMaxPixels)
         return kMediaErrBadDestination;
+    const AVPixelFormat format = av_get_pix_fmt(pixelFormat.c_str());
     AVFormatContext* raw = nullptr;
-    if (avformat_alloc_output_context2(&raw, nullptr, "mov", path.c_str()) < 0 || !raw)
+    if (format == AV_PIX_FMT_NONE ||
+        avformat_alloc_output_context2(&raw, nullptr, container.c_str(), path.c_str()) < 0 || !raw)
         return kMediaErrIO;
     std::unique_ptr<AVFormatContext, OutputCloser> output(raw);
-    const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_MPEG4);
+    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName.c_str());
     if (!encoder)
         return kMediaErrUnknownFormat;
     AVStream* stream = avformat_new_stream(output.get(), nullptr);
@@ -119,7 +136,7 @@ int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int3
         return kMediaErrNoMemory;
     codec->width = width;
     codec->height = height;
-    codec->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec->pix_fmt = format;
     codec->time_base = AVRational{1, fps};
     codec->framerate = AVRational{fps, 1};
     codec->gop_size = keyInterval;
@@ -142,7 +159,7 @@ int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int3
         return kMediaErrIO;
 
     PacketPtr packet(av_packet_alloc());
-    FramePtr frame = makeFrame(AV_PIX_FMT_YUV420P, width, height);
+    FramePtr frame = makeFrame(format, width, height);
     if (!packet || !frame)
         return kMediaErrNoMemory;
     auto drain = [&]() -> bool {

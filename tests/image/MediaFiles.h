@@ -6,6 +6,7 @@
 #include "host/Media.h"
 #include "host/MediaWriter.h"
 #include "host/OffscreenContext.h"
+#include "image/QTImage.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -79,6 +80,13 @@ inline int frameOf(const void* word) {
     uint32_t w;
     std::memcpy(&w, word, 4);
     return (int((w >> 16) & 0xff) - 20 + 11) / 22;
+}
+
+// The 32-bit word of an image's buffer at column x, row y (0 the top row).
+inline uint32_t wordAt(const QTImage& image, int x, int y) {
+    uint32_t word;
+    std::memcpy(&word, image.aligned_buffer_ptr + (y * int(image.buffer_size.width) + x) * 4, 4);
+    return word;
 }
 
 inline GLint boundSize(GLenum which) {

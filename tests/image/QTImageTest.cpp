@@ -1,5 +1,6 @@
 #include "image/QTImage.h"
 #include "tests/image/MediaFiles.h"
+#include "tests/support/CapturedOutput.h"
 
 #include <cmath>
 #include <cstring>
@@ -10,72 +11,11 @@
 namespace {
 
 using namespace testmedia;
-using host::kMediaTypePNG;
 
-// Stderr carries the host log.
 template <class F> std::string logOf(F f) {
-    testing::internal::CaptureStderr();
+    test::CapturedOutput output;
     f();
-    return testing::internal::GetCapturedStderr();
-}
-
-std::unique_ptr<QTImage> import(const std::string& name) {
-    auto image = QTImage::imageFromPath("../Resources/" + name);
-    if (image && image->LoadImageData())
-        image->CreateImageWithBitdepth(32, 512, 512);
-    return image;
-}
-
-uint32_t wordAt(const QTImage& image, int x, int y) {
-    uint32_t word;
-    std::memcpy(&word, image.aligned_buffer_ptr + (y * int(image.buffer_size.width) + x) * 4, 4);
-    return word;
-}
-
-int channelError(uint32_t a, uint32_t b) {
-    int worst = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        worst = std::max(worst, std::abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff)));
-    return worst;
-}
-
-TEST(QTImageImport, CornerColoursLandInTheirWordsTopRowFirstWithTheImagesAlpha) {
-    const uint32_t tl = ARGB(255, 250, 10, 10), tr = ARGB(200, 10, 240, 10),
-                   bl = ARGB(128, 10, 10, 230), br = ARGB(60, 220, 220, 30);
-    // clang-format off
-    const struct { const char* name; uint32_t type; bool alpha; int width, height, w, h, tolerance; }
-    cases[] = {
-        {"alpha.png", kMediaTypePNG, true, 64, 32, 64, 32, 0},
-        {"opaque.png", kMediaTypePNG, false, 64, 32, 64, 32, 0},
-        {"default.tif", host::kMediaTypeTIFF, true, 64, 32, 64, 32, 0},
-        {"png.jpg", kMediaTypePNG, true, 64, 32, 64, 32, 0}, // identified by content
-        {"opaque.bmp", host::kMediaTypeBMP, false, 64, 32, 64, 32, 0}, // stored bottom row first
-        {"photo.jpg", host::kMediaTypeJPEG, false, 64, 32, 64, 32, 6},
-        // Each axis scaled on its own to fill the buffer; a partial alpha may round by one.
-        {"wide.png", kMediaTypePNG, true, 300, 200, 512, 256, 1}};
-    // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_TRUE(writeImage(c.name, c.type, c.width, c.height,
-                               quadrants(c.width, c.height, tl, tr, bl, br), c.alpha));
-        auto image = import(c.name);
-        ASSERT_TRUE(image && image->image_loaded);
-        EXPECT_EQ(image->image_type, c.type);
-        ASSERT_EQ(image->buffer_size.width, float(c.w));
-        ASSERT_EQ(image->buffer_size.height, float(c.h));
-        EXPECT_EQ(image->buffer_memory_size, size_t(c.w) * size_t(c.h) * 4);
-        EXPECT_EQ(reinterpret_cast<uintptr_t>(image->aligned_buffer_ptr) % 32, 0u);
-        EXPECT_LT(image->aligned_buffer_ptr - image->buffer_ptr, 32);
-        // clang-format off
-        const std::tuple<int, int, uint32_t> probes[] = {{0, 0, tl}, {c.w - 1, 0, tr}, {0, c.h - 1, bl},
-            {c.w - 1, c.h - 1, br}, {c.w / 8, c.h / 4, tl}, {c.w * 5 / 8, c.h * 3 / 4, br}};
-        // clang-format on
-        for (auto [x, y, colour] : probes) {
-            uint32_t want = c.alpha ? colour : colour | 0xff000000u, got = wordAt(*image, x, y);
-            EXPECT_LE(channelError(got, want), c.tolerance)
-                << x << "," << y << std::hex << " got " << got << " want " << want;
-        }
-    }
+    return output.log();
 }
 
 TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
@@ -86,14 +26,19 @@ TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
     for (std::string name : {"text.png", "empty.png", "noise.png", "movie.mov", "missing.png"})
         EXPECT_EQ(logOf([&] { EXPECT_FALSE(QTImage::imageFromPath("../Resources/" + name)); }), "")
             << name;
-    auto image = import("c.png");
-    ASSERT_TRUE(image && image->image_loaded);
+    auto image = QTImage::imageFromPath("../Resources/c.png");
+    ASSERT_TRUE(image && image->LoadImageData() && image->CreateImageWithBitdepth(32, 512, 512) &&
+                image->image_loaded);
     uint8_t* first = image->buffer_ptr;
-    // Drawn again, the image keeps its buffer and reads the file anew.
-    ASSERT_TRUE(writeSolid("c.png", 16, ARGB(255, 0, 0, 200)));
+    // Drawn again, the image keeps its buffer and reads the file anew. The file
+    // now holds a smaller picture than identified: what it leaves uncovered is
+    // cleared, not left with the earlier picture.
+    ASSERT_TRUE(writeSolid("c.png", 4, ARGB(255, 0, 0, 200)));
     ASSERT_TRUE(image->CreateImageWithBitdepth(32, 512, 512) && image->image_loaded);
     EXPECT_EQ(image->buffer_ptr, first);
-    EXPECT_EQ(wordAt(*image, 5, 5), ARGB(255, 0, 0, 200));
+    EXPECT_EQ(wordAt(*image, 2, 2), ARGB(255, 0, 0, 200));
+    EXPECT_EQ(wordAt(*image, 5, 5), 0u);
+    EXPECT_EQ(wordAt(*image, 15, 15), 0u);
     // A path that names no file leaves the object as it was; a file that is no
     // image is taken after forgetting everything held.
     EXPECT_EQ(logOf([&] { EXPECT_FALSE(image->SetImageFromPath("missing.png")); }), "");

@@ -1,9 +1,12 @@
 #include "image/Texture.h"
 #include "tests/image/MediaFiles.h"
+#include "tests/support/CapturedOutput.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -16,18 +19,14 @@ struct PeekTexture : Texture {
 
 class TextureGL : public GLContext {};
 
-TEST_F(TextureGL, DefaultTifTexelsEqualTheBufferAndAChangeDeletesTheOldName) {
+TEST_F(TextureGL, DefaultIsTheTifAt64AndAChangeDeletesTheOldName) {
     ASSERT_TRUE(writeImage("default.tif", host::kMediaTypeTIFF, 64, 64,
-                           quadrants(64, 64, ARGB(255, 250, 0, 0), ARGB(128, 0, 250, 0),
-                                     ARGB(64, 0, 0, 250), ARGB(0, 9, 9, 9))));
+                           std::vector<uint32_t>(64 * 64, ARGB(255, 250, 0, 0))));
     Texture other;       // holds a name, so the changed texture's old one is not simply reused
     PeekTexture texture; // left bound
     ASSERT_TRUE(texture.image());
     EXPECT_NE(texture.texture(), other.texture());
-    auto texels = boundTexels();
-    ASSERT_EQ(texels.size(), 64u * 64u);
-    EXPECT_EQ(std::memcmp(texels.data(), texture.image()->aligned_buffer_ptr, 64 * 64 * 4), 0);
-    EXPECT_EQ(texels[0], ARGB(255, 250, 0, 0)); // top row first
+    EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), 64);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
     ASSERT_TRUE(writeSolid("b.png", 128, ARGB(255, 7, 8, 9)));
@@ -38,25 +37,56 @@ TEST_F(TextureGL, DefaultTifTexelsEqualTheBufferAndAChangeDeletesTheOldName) {
     EXPECT_EQ(boundTexels()[0], ARGB(255, 7, 8, 9));
 }
 
-TEST_F(TextureGL, UploadsNoMoreThanTheBufferHoldsAndNothingWithoutOne) {
-    ASSERT_TRUE(writeSolid("small.png", 100, 0) && writeSolid("huge.png", 2000, 0));
-    // Image, requested side, uploaded side, output: an image smaller than asked,
-    // a request above the largest buffer, and no image (the process goes on).
-    const std::tuple<const char*, int16_t, GLint, std::string> cases[] = {
-        {"small.png", 512, 128, ""},
-        {"huge.png", 2048, 1024, ""},
-        {"missing.png", 64, 0, "image create failed"}};
-    for (const auto& [name, request, uploaded, out] : cases) {
-        testing::internal::CaptureStdout();
-        Texture texture(name, request, request);
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), out);
+TEST_F(TextureGL, UploadsWidthByHeightButNoMoreThanTheBufferHoldsAndNothingWithoutOne) {
+    ASSERT_TRUE(writeSolid("small.png", 100, 0) && writeSolid("huge.png", 2000, 0) &&
+                writeImage("wide.png", host::kMediaTypePNG, 128, 32,
+                           quadrants(128, 32, ARGB(255, 1, 0, 0), ARGB(255, 2, 0, 0),
+                                     ARGB(255, 3, 0, 0), ARGB(255, 4, 0, 0))));
+    // Image, requested and uploaded sides, output: a picture wider than tall, an
+    // image smaller than asked, a request above the largest buffer, and no image
+    // (the process goes on).
+    const std::tuple<const char*, int16_t, int16_t, GLint, GLint, std::string> cases[] = {
+        {"wide.png", 128, 32, 128, 32, ""},
+        {"small.png", 512, 512, 128, 128, ""},
+        {"huge.png", 2048, 2048, 1024, 1024, ""},
+        {"missing.png", 64, 64, 0, 0, "image create failed"}};
+    for (const auto& [name, w, h, uploadedW, uploadedH, out] : cases) {
+        test::CapturedOutput output;
+        PeekTexture texture(name, w, h);
+        EXPECT_EQ(output.out(), out);
         // The bound texture is this one, configured even without an image.
         GLint minFilter = 0;
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
         EXPECT_EQ(minFilter, GL_LINEAR) << name;
-        EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), uploaded) << name;
-        EXPECT_EQ(boundSize(GL_TEXTURE_HEIGHT), uploaded) << name;
+        EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), uploadedW) << name;
+        EXPECT_EQ(boundSize(GL_TEXTURE_HEIGHT), uploadedH) << name;
+        if (uploadedW == w && uploadedH == h) { // rows read back as the buffer holds them
+            EXPECT_EQ(std::memcmp(boundTexels().data(), texture.image()->aligned_buffer_ptr,
+                                  size_t(w) * size_t(h) * 4),
+                      0);
+        }
     }
+}
+
+TEST_F(TextureGL, MagnifiedTexelsBlendLinearly) {
+    // Black beside white, stretched over the whole 64-pixel-wide view: a linear
+    // filter gives greys between them, a nearest one only black and white.
+    ASSERT_TRUE(writeImage("edge.png", host::kMediaTypePNG, 2, 2,
+                           quadrants(2, 2, ARGB(255, 0, 0, 0), ARGB(255, 255, 255, 255),
+                                     ARGB(255, 0, 0, 0), ARGB(255, 255, 255, 255))));
+    Texture texture("edge.png", 2, 2);
+    glViewport(0, 0, 64, 64);
+    glEnable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0), glVertex2f(-1, -1), glTexCoord2f(1, 0), glVertex2f(1, -1);
+    glTexCoord2f(1, 1), glVertex2f(1, 1), glTexCoord2f(0, 1), glVertex2f(-1, 1);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+    uint8_t row[64 * 4];
+    glReadPixels(0, 32, 64, 1, GL_RGBA, GL_UNSIGNED_BYTE, row);
+    EXPECT_EQ(row[0], 0);
+    EXPECT_EQ(row[63 * 4], 255);
+    EXPECT_NEAR(row[32 * 4], 128, 16);
 }
 
 TEST_F(TextureGL, IdentifiedImageThatCannotBeDrawnEndsTheProcessWithStatusOne) {

@@ -1,9 +1,12 @@
 #include "image/VideoTexture.h"
 #include "tests/image/MediaFiles.h"
+#include "tests/support/CapturedOutput.h"
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -29,18 +32,20 @@ TEST(VideoTextureSampling, TakesFramesAtWholeStepsOfTheTruncatedDurationShare) {
 
 TEST_F(VideoTextureGL, SamplesItsFramesAndShowsTheOneForEachTimeUploadingOnChangeOnly) {
     ASSERT_TRUE(writeCountingMovie("count.mov", 48, 10));
-    testing::internal::CaptureStderr();
+    test::CapturedOutput output;
     PeekVideo strip("count.mov", 64, 64, 4);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "video texture buffer size (KB): 64\n");
+    EXPECT_EQ(output.err(), "video texture buffer size (KB): 64\n");
     EXPECT_EQ(reinterpret_cast<uintptr_t>(strip.frame(0)) % 32, 0u);
     // Sampled at 0, 150, 300 and 450 of 600: frames 0, 2, 5 and 7 of the movie.
     const int sampled[] = {0, 2, 5, 7};
     for (int f = 0; f < 4; ++f)
         EXPECT_EQ(frameOf(strip.frame(f)), sampled[f]) << "frame " << f;
 
-    PeekVideo video("count.mov", 32, 32, 10);
+    // Wider than tall, so an upload with the sides swapped shows.
+    PeekVideo video("count.mov", 32, 16, 10);
     EXPECT_EQ(video.shown(), 0);
     EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), 32); // its own texture left bound, not the strip's
+    EXPECT_EQ(boundSize(GL_TEXTURE_HEIGHT), 16);
     // clang-format off
     const std::pair<float, int> times[] = {{0.0f, 0}, {0.05f, 0}, {0.5f, 5}, {0.99f, 9}, {1.0f, 9},
         {2.0f, 9}, {-0.3f, 0}, {0.3f, 3}, {NAN, 0}, {1e30f, 9}};
@@ -48,12 +53,12 @@ TEST_F(VideoTextureGL, SamplesItsFramesAndShowsTheOneForEachTimeUploadingOnChang
     for (auto [time, frame] : times) {
         video.gotoFrameWithNTime(time);
         auto texels = boundTexels();
-        ASSERT_EQ(texels.size(), 32u * 32u);
+        ASSERT_EQ(texels.size(), 32u * 16u);
         EXPECT_EQ(frameOf(&texels[0]), frame) << time;
         EXPECT_EQ(frameOf(&texels.back()), frame) << time;
     }
     video.gotoFrameWithNTime(0.5f);
-    std::memset(video.frame(5), 0, 32 * 32 * 4); // only a fresh upload would show this
+    std::memset(video.frame(5), 0, 32 * 16 * 4); // only a fresh upload would show this
     video.gotoFrameWithNTime(0.55f);
     EXPECT_EQ(frameOf(boundTexels().data()), 5);
     video.gotoFrameWithNTime(0.6f);
@@ -75,9 +80,9 @@ TEST_F(VideoTextureGL, FramesThatCannotBeHadAreTransparentBlackOrNotUploaded) {
         {"missing.mov", 256, 16384, -1, ""}};
     for (const auto& [name, side, frames, shown, out] : cases) {
         SCOPED_TRACE(name + (" x " + std::to_string(frames)));
-        testing::internal::CaptureStderr();
+        test::CapturedOutput output;
         PeekVideo video(name, side, side, frames);
-        std::string log = testing::internal::GetCapturedStderr();
+        const std::string log = output.err();
         EXPECT_TRUE(out.empty() || log == out) << log;
         EXPECT_EQ(video.shown(), shown);
         for (float t : {0.0f, 0.9f}) {
@@ -87,6 +92,55 @@ TEST_F(VideoTextureGL, FramesThatCannotBeHadAreTransparentBlackOrNotUploaded) {
                 ASSERT_EQ(texel, 0u) << t;
         }
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+}
+
+// The peak of this process's address space in MiB: memory asked for counts
+// even where it was never touched.
+long addressSpacePeak() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmPeak:", 0) == 0)
+            return std::stol(line.substr(7)) / 1024;
+    return -1;
+}
+
+TEST(MediaMovieLimits, HugeFrameOversizedFileAndNoRegularFileAreRefusedBeforeAnyAllocation) {
+    // Probing the picture's stream decodes it: without the pixel cap there,
+    // 16000 x 16000 pixels are asked for before the movie's own decoder refuses.
+    const std::string seed = DRAVIN_SOURCE_DIR "/fuzz/image/corpus/fuzz_movie/huge-frame.png";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const long before = addressSpacePeak();
+            auto movie = host::MediaMovie::open(seed);
+            std::vector<uint8_t> pixels(16 * 16 * 4);
+            bool drawn = movie && movie->renderFrame(0, pixels.data(), 16, 16, 64) == 0;
+            std::exit(!drawn && addressSpacePeak() - before < 64 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    // A movie that opens, followed by enough bytes to pass the file-size limit.
+    ASSERT_TRUE(writeCountingMovie("large.mov", 32, 2));
+    ASSERT_TRUE(host::MediaMovie::open("large.mov"));
+    std::filesystem::resize_file("large.mov", host::kMediaMaxFileBytes + 1);
+    EXPECT_FALSE(host::MediaMovie::open("large.mov"));
+    std::filesystem::remove("large.mov");
+    // No regular file: refused without waiting for a writer or reading for ever.
+    ASSERT_EQ(mkfifo("pipe.mov", 0600), 0);
+    for (const char* name : {"pipe.mov", "/dev/zero", "."})
+        EXPECT_FALSE(host::MediaMovie::open(name)) << name;
+}
+
+TEST(MediaMovieTimes, TimesAtTheEndsOfTheRangeShowTheFirstAndLastPictures) {
+    ASSERT_TRUE(writeCountingMovie("ends.mov", 32, 10));
+    auto movie = host::MediaMovie::open("ends.mov");
+    ASSERT_TRUE(movie);
+    std::vector<uint8_t> pixels(32 * 32 * 4);
+    const std::pair<int64_t, int> times[] = {
+        {INT64_MIN, 0}, {0, 0}, {movie->duration(), 9}, {INT64_MAX, 9}};
+    for (auto [time, frame] : times) {
+        ASSERT_EQ(movie->renderFrame(time, pixels.data(), 32, 32, 32 * 4), 0) << time;
+        EXPECT_EQ(frameOf(pixels.data()), frame) << time;
     }
 }
 

@@ -1,5 +1,5 @@
-// Writes the image and movie files the image tests and fuzz seeds are made of
-// into a folder: testmedia <folder>.
+// Writes the image and movie files the fuzz seeds are made of:
+// testmedia <image folder> <movie folder>.
 #include "host/Media.h"
 #include "host/MediaWriter.h"
 
@@ -25,6 +25,26 @@ std::vector<uint32_t> quadrants(int w, int h) {
     return pixels;
 }
 
+uint32_t crc32(const uint8_t* p, size_t n) {
+    uint32_t c = 0xffffffffu;
+    for (size_t i = 0; i < n; ++i) {
+        c ^= p[i];
+        for (int k = 0; k < 8; ++k)
+            c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+void putBigEndian32(std::string& s, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        s[at + i] = char(v >> (24 - 8 * i));
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 bool report(const std::string& name, int r) {
     if (r != 0)
         std::fprintf(stderr, "testmedia: %s failed (%d)\n", name.c_str(), r);
@@ -34,11 +54,11 @@ bool report(const std::string& name, int r) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: testmedia <folder>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: testmedia <image folder> <movie folder>\n");
         return 2;
     }
-    const std::string dir = std::string(argv[1]) + "/";
+    const std::string dir = std::string(argv[1]) + "/", movieDir = std::string(argv[2]) + "/";
     const int w = 24, h = 16;
     auto pixels = quadrants(w, h);
     bool ok = true;
@@ -52,20 +72,42 @@ int main(int argc, char** argv) {
                                                       h, pixels.data(), true));
     ok &= report("opaque.bmp", host::MediaWriteImage(dir + "opaque.bmp", host::kMediaTypeBMP, w, h,
                                                      pixels.data(), false));
+    // Kinds identified by content through other demuxers, or by a header check.
+    const struct {
+        const char* name;
+        const char* encoder;
+        const char* format;
+    } encoded[] = {{"palette.gif", "gif", "rgb8"}, {"lossy.webp", "libwebp", "yuva420p"},
+                   {"rgba.tga", "targa", "bgra"},  {"rgba.pam", "pam", "rgba"},
+                   {"rgba.qoi", "qoi", "rgba"},    {"grey16.png", "png", "gray16be"}};
+    for (const auto& e : encoded)
+        ok &= report(e.name, host::MediaWriteImageWithEncoder(dir + e.name, e.encoder, e.format, w,
+                                                              h, pixels.data()));
+    ok &= report("animated.png",
+                 host::MediaWriteAnimation(dir + "animated.png", "apng", "apng", "rgba", w, h, 10,
+                                           2, 1, [&](int32_t f, uint32_t* p) {
+                                               std::copy(pixels.begin(), pixels.end(), p);
+                                               if (f > 0)
+                                                   std::fill_n(p, w * h, argb(255, 0, 0, 0));
+                                           }));
     // A sound header and a cut-off picture.
-    {
-        std::ifstream in(dir + "alpha.png", std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::ofstream(dir + "truncated.png", std::ios::binary)
-            << bytes.substr(0, std::min<size_t>(bytes.size(), 60));
-    }
+    const std::string png = readAll(dir + "alpha.png");
+    std::ofstream(dir + "truncated.png", std::ios::binary)
+        << png.substr(0, std::min<size_t>(png.size(), 60));
+    // A picture whose header declares 16000 x 16000 pixels over a few bytes of
+    // data: opened as a movie, its streams are probed by decoding it.
+    std::string huge = png;
+    putBigEndian32(huge, 16, 16000);
+    putBigEndian32(huge, 20, 16000);
+    putBigEndian32(huge, 29, crc32(reinterpret_cast<const uint8_t*>(huge.data()) + 12, 17));
+    std::ofstream(movieDir + "huge-frame.png", std::ios::binary) << huge;
     std::ofstream(dir + "text.png") << "this is text with an image's name\n";
-    ok &= report("count.mov", host::MediaWriteMovie(dir + "count.mov", 32, 32, 10, 10, 4,
+    ok &= report("count.mov", host::MediaWriteMovie(movieDir + "count.mov", 32, 32, 10, 10, 4,
                                                     [](int32_t f, uint32_t* p) {
                                                         uint32_t g = uint32_t(20 + 22 * f);
                                                         std::fill_n(p, 32 * 32, argb(255, g, g, g));
                                                     }));
-    ok &= report("empty.mov", host::MediaWriteMovie(dir + "empty.mov", 32, 32, 10, 0, 1,
+    ok &= report("empty.mov", host::MediaWriteMovie(movieDir + "empty.mov", 32, 32, 10, 0, 1,
                                                     [](int32_t, uint32_t*) {}));
     return ok ? 0 : 1;
 }

@@ -1,0 +1,154 @@
+// Image files as common tools write them: ImageMagick and FFmpeg's encoders
+// make one of each kind and variant from the same four-colour picture; each
+// must be identified by content, and drawn with its colours, alpha and
+// orientation where they belong.
+#include "image/QTImage.h"
+#include "tests/image/MediaFiles.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+using namespace testmedia;
+using namespace host;
+
+// One row of ImageKinds.txt, which says what the columns mean.
+struct Kind {
+    std::string file;
+    uint32_t type{};
+    std::string colours, alpha;
+    int tolerance{};
+    std::vector<std::string> how;
+};
+
+std::vector<Kind> readKinds() {
+    std::vector<Kind> kinds;
+    std::ifstream table(DRAVIN_SOURCE_DIR "/tests/image/ImageKinds.txt");
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream row(line);
+        Kind k;
+        std::string type;
+        if (line.empty() || line[0] == '#' ||
+            !(row >> k.file >> type >> k.colours >> k.alpha >> k.tolerance))
+            continue;
+        type.resize(4, ' ');
+        k.type = FourCC(type[0], type[1], type[2], type[3]);
+        for (std::string word; row >> word;)
+            k.how.push_back(word);
+        kinds.push_back(k);
+    }
+    return kinds;
+}
+
+constexpr int kWidth = 48, kHeight = 32;
+// No grey among them: FFmpeg's XPM reader does not know the X11 grey names
+// ImageMagick writes for greys ("gray92"), and draws them black.
+constexpr uint32_t kCorners[4] = {ARGB(255, 230, 30, 30), ARGB(128, 240, 230, 40),
+                                  ARGB(0, 30, 40, 220), ARGB(255, 200, 235, 240)};
+
+int channel(uint32_t c, int shift) {
+    return int(c >> shift) & 0xff;
+}
+
+// The word a probe should read where the source has `c`, for the kind's colours.
+uint32_t expected(const std::string& colours, uint32_t c) {
+    const bool rec601 = colours == "grey601";
+    int y = int((rec601 ? 0.299f : 0.2126f) * channel(c, 16) +
+                (rec601 ? 0.587f : 0.7152f) * channel(c, 8) +
+                (rec601 ? 0.114f : 0.0722f) * channel(c, 0) + 0.5f);
+    if (colours == "bilevel")
+        y = y >= 128 ? 255 : 0;
+    return colours == "exact" ? c : (c & 0xff000000u) | ARGB(0, y, y, y);
+}
+
+class ImageFormats : public ::testing::TestWithParam<Kind> {
+  protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(writeImage("source-alpha.png", kMediaTypePNG, kWidth, kHeight, corners()));
+        ASSERT_TRUE(writeImage("source.png", kMediaTypePNG, kWidth, kHeight, corners(), false));
+    }
+    static std::vector<uint32_t> corners() {
+        return quadrants(kWidth, kHeight, kCorners[0], kCorners[1], kCorners[2], kCorners[3]);
+    }
+};
+
+TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
+    const Kind& k = GetParam();
+    const bool withAlpha = k.alpha != "opaque";
+    ASSERT_FALSE(k.how.empty());
+    auto pixels = corners();
+    for (uint32_t& c : pixels)
+        c |= withAlpha ? 0 : 0xff000000u;
+    if (k.how[0] == "ffmpeg") {
+        ASSERT_EQ(k.how.size(), 3u);
+        ASSERT_EQ(
+            MediaWriteImageWithEncoder(k.file, k.how[1], k.how[2], kWidth, kHeight, pixels.data()),
+            0);
+    } else if (k.how[0] == "ffmpeg-animation") { // the picture, then a black frame
+        ASSERT_EQ(k.how.size(), 4u);
+        auto paint = [&](int32_t f, uint32_t* p) {
+            for (size_t i = 0; i < pixels.size(); ++i)
+                p[i] = f == 0 ? pixels[i] : 0xff000000u;
+        };
+        ASSERT_EQ(MediaWriteAnimation(k.file, k.how[1], k.how[2], k.how[3], kWidth, kHeight, 10, 2,
+                                      1, paint),
+                  0);
+    } else {
+        std::string command =
+            std::string(DRAVIN_CONVERT) + (withAlpha ? " source-alpha.png" : " source.png");
+        for (size_t i = 1; i < k.how.size(); ++i)
+            command += " " + k.how[i];
+        // An argument ending in ":" is the variant prefix of the file name.
+        command += k.how.back().back() == ':' ? k.file : " " + k.file;
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    // Named after another kind, so only the content can tell.
+    const std::string misnamed = k.file + ".txt";
+    std::filesystem::rename(k.file, misnamed);
+    auto image = QTImage::imageFromPath("../Resources/" + misnamed);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->image_type, k.type) << std::hex << image->image_type;
+    EXPECT_EQ(image->image_size.width, float(kWidth));
+    EXPECT_EQ(image->image_size.height, float(kHeight));
+    ASSERT_TRUE(image->LoadImageData() && image->CreateImageWithBitdepth(32, 512, 512));
+    ASSERT_TRUE(image->image_loaded);
+    // Each axis scaled on its own to fill a 64 x 32 buffer starting on a 32-byte boundary.
+    ASSERT_EQ(image->buffer_size.width, 64.0f);
+    ASSERT_EQ(image->buffer_size.height, 32.0f);
+    EXPECT_EQ(image->buffer_memory_size, 64u * 32u * 4u);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(image->aligned_buffer_ptr) % 32, 0u);
+    // Scaling may move a channel by one even inside a quadrant.
+    const int tolerance = std::max(k.tolerance, 1);
+    for (int q = 0; q < 4; ++q) {
+        const uint32_t want = expected(k.colours, kCorners[q] | (withAlpha ? 0 : 0xff000000u));
+        const uint32_t got = wordAt(*image, q % 2 ? 48 : 16, q / 2 ? 24 : 8);
+        SCOPED_TRACE(testing::Message()
+                     << "quadrant " << q << std::hex << " got " << got << " want " << want);
+        const int alpha = channel(got, 24), wantAlpha = channel(want, 24);
+        if (k.alpha == "kept" || wantAlpha == 0 || wantAlpha == 255) {
+            EXPECT_NEAR(alpha, wantAlpha, k.alpha == "kept" ? tolerance : 0);
+        }
+        // The colour under full transparency is the tool's to choose.
+        for (int shift = 0; shift < 24 && wantAlpha != 0; shift += 8)
+            EXPECT_NEAR(channel(got, shift), channel(want, shift), tolerance);
+    }
+}
+
+void PrintTo(const Kind& k, std::ostream* os) {
+    *os << k.file;
+}
+
+std::string kindName(const ::testing::TestParamInfo<Kind>& info) {
+    std::string name = info.param.file;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(CommonTools, ImageFormats, ::testing::ValuesIn(readKinds()), kindName);
+
+} // namespace
