@@ -33,15 +33,22 @@ void fitIntoUnitSphere(MyOBJ& model) {
     const ModelBounds b = boundsOfVertices(model.mVerts, count);
     if (!b.found)
         return;
-    double centre[3], halfDiagonal = 0;
-    for (int k = 0; k < 3; ++k) {
-        centre[k] = (b.min[k] + b.max[k]) / 2;
-        const double half = (b.max[k] - b.min[k]) / 2;
-        halfDiagonal += half * half;
+    const double centre[3] = {(b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2,
+                              (b.min[2] + b.max[2]) / 2};
+    // The sphere about the box's centre through the farthest vertex: it holds
+    // the model however it turns, and is often much smaller than the box's
+    // own (a flat model, a knot).
+    double radius2 = 0;
+    for (int32_t i = 0; i < count; ++i) {
+        const double d[3] = {model.mVerts[i].x - centre[0], model.mVerts[i].y - centre[1],
+                             model.mVerts[i].z - centre[2]};
+        const double r2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+        if (std::isfinite(r2))
+            radius2 = std::max(radius2, r2);
     }
-    halfDiagonal = std::sqrt(halfDiagonal);
+    const double radius = std::sqrt(radius2);
     // In double: the differences of large, nearby coordinates stay exact.
-    const double scale = halfDiagonal > 0 && std::isfinite(halfDiagonal) ? 1 / halfDiagonal : 1;
+    const double scale = radius > 0 && std::isfinite(radius) ? 1 / radius : 1;
     for (int32_t i = 0; i < count; ++i) {
         Vector3D& v = model.mVerts[i];
         v.x = float((double(v.x) - centre[0]) * scale);

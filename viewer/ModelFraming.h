@@ -22,7 +22,8 @@ struct ModelBounds {
 ModelBounds boundsOfVertices(const Vector3D* verts, int32_t count);
 
 // Moves and scales the model's vertices so that the box's centre is at the
-// origin and its half diagonal is 1. A box of one point only moves.
+// origin and the farthest vertex from it at distance 1. A model of one point
+// only moves.
 void fitIntoUnitSphere(MyOBJ& model);
 
 // The distance from the eye at which a sphere of radius 1 fills the view of

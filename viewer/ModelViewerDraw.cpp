@@ -86,6 +86,10 @@ void ModelViewer::drawWorld(const host::Rect&) {
 
     setNeutralMaterial();
     glEnable(GL_LIGHTING);
+    // Flat normals follow each face's winding, which models from elsewhere do
+    // not keep alike: light both sides. A file's own normals are right
+    // whichever way a face winds, and two-sided lighting would turn them away.
+    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, myOBJ->rendersSmooth() ? GL_FALSE : GL_TRUE);
     glBindTexture(GL_TEXTURE_2D, checkerTexture_);
     myOBJ->render();
 
