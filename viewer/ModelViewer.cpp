@@ -152,19 +152,24 @@ void ModelViewer::scrollWheel(const host::Event& event) {
 // only move the pointer.
 void ModelViewer::mouseDown(const host::Event& event) {
     MyOpenGLView::mouseDragged(event);
-    if (myArcBall)
-        myArcBall->StartDragWithX(mouseLoc.x, mouseLoc.y);
+    if (!myArcBall)
+        return;
+    myArcBall->StartDragWithX(mouseLoc.x, mouseLoc.y);
+    dragging_ = true;
 }
 
+// Only a drag that began with a press here turns the model, whatever other
+// buttons are held.
 void ModelViewer::mouseDragged(const host::Event& event) {
     MyOpenGLView::mouseDragged(event);
-    if (myArcBall)
+    if (myArcBall && dragging_)
         myArcBall->DragWithX(mouseLoc.x, mouseLoc.y);
 }
 
 void ModelViewer::mouseUp(const host::Event&) {
-    if (myArcBall)
+    if (myArcBall && dragging_)
         myArcBall->EndDrag();
+    dragging_ = false;
 }
 
 // The middle button turns the model as the primary one does.

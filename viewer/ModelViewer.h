@@ -53,6 +53,8 @@ class ModelViewer : public MyOpenGLView {
   private:
     std::string modelPath_;
     float aspect_{4.0f / 3.0f};
+    // Between the press and the release of a button that turns the model.
+    bool dragging_{};
     // The checker that shows the model's texture coordinates; 0 until made.
     unsigned checkerTexture_{};
 };
