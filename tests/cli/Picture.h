@@ -1,5 +1,5 @@
-// Reads a PNG the program wrote, through the media layer, and runs the real
-// program with a few arguments; shared by the command-line and viewer tests.
+// The real program run with arguments, and the PNG pictures it writes read
+// back through the media layer; shared by the command-line and viewer tests.
 #pragma once
 
 #include "host/Media.h"
@@ -18,31 +18,25 @@ struct Picture {
 };
 
 inline Picture readPicture(const std::string& path) {
-    Picture p;
     std::vector<uint8_t> bytes;
     host::MediaImageDescription d;
-    if (host::MediaReadFile(path, bytes) != 0 ||
-        host::MediaIdentifyImage(bytes.data(), bytes.size(), d) != 0 ||
-        d.type != host::kMediaTypePNG)
-        return p;
-    std::vector<uint32_t> pixels(size_t(d.width) * d.height);
+    if (host::MediaReadFile(path, bytes) || host::MediaIdentifyImage(bytes.data(), bytes.size(), d))
+        return {};
+    Picture p{d.width, d.height, std::vector<uint32_t>(size_t(d.width) * d.height)};
     std::unique_ptr<host::MediaPort> port;
     auto importer = host::MediaImageImporter::openForType(d.type);
     if (!importer ||
         host::MediaPort::fromPointer(port, 32, d.width, d.height,
-                                     reinterpret_cast<uint8_t*>(pixels.data()),
+                                     reinterpret_cast<uint8_t*>(p.argb.data()),
                                      size_t(d.width) * 4) ||
         importer->setData(bytes.data(), bytes.size()) || importer->setDestination(port.get()) ||
         importer->draw())
-        return p;
-    p.width = d.width;
-    p.height = d.height;
-    p.argb = std::move(pixels);
+        return {};
     return p;
 }
 
-// The program with these arguments on SDL's offscreen driver, started in
-// the given directory (by a shell: the runner has no option for it).
+// On SDL's offscreen driver, started in the given directory (by a shell: the
+// runner has no option for it).
 inline testing_support::ProcessRun runProgram(std::vector<std::string> args,
                                               const std::string& directory = ".") {
     testing_support::ProcessOptions options;
@@ -53,7 +47,6 @@ inline testing_support::ProcessRun runProgram(std::vector<std::string> args,
     return testing_support::runProcess(options);
 }
 
-// A fresh folder under /tmp.
 inline std::string temporaryFolder() {
     char name[] = "/tmp/dravin_cli_XXXXXX";
     return mkdtemp(name) ? name : "/tmp";
