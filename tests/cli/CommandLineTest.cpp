@@ -3,7 +3,6 @@
 #include "app/CommandLine.h"
 
 #include <gtest/gtest.h>
-#include <regex>
 #include <unistd.h>
 
 using dravin::CommandLine;
@@ -80,15 +79,8 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
         EXPECT_TRUE(line.starts_with("dravin: " + named)) << line;
         EXPECT_TRUE(line.ends_with(" (try 'dravin --help')")) << line;
     }
+    // A scene run through dravin::run takes no model, and its help names none.
     EXPECT_EQ(parse({"a.obj"}, ModelOperand::refused),
               "dravin: unexpected argument 'a.obj' (try 'dravin --help')");
-}
-
-TEST(CommandLine, HelpListsEveryOptionAndTheViewersKeysOnlyWhereAModelIsTaken) {
-    const std::string program = dravin::usageText({}, ModelOperand::accepted);
-    for (const char* word : {"--help", "--version", "--window[=WIDTHxHEIGHT]", "--frames N",
-                             "--screenshot FILE.png", "\n  --   ", "Esc, Q quit", "2 for a usage"})
-        EXPECT_NE(program.find(word), std::string::npos) << word;
-    EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("MODEL.obj"), std::string::npos);
-    EXPECT_TRUE(std::regex_match(dravin::versionText(), std::regex("dravin \\d+\\.\\d+\\.\\d+\n")));
+    EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("MODEL"), std::string::npos);
 }

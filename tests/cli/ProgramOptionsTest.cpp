@@ -16,7 +16,12 @@ TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAndAFailedCaptureExitAsD
         std::string out, err; // regular expressions for the whole of each stream
     };
     const std::vector<Case> cases = {
-        {{"--help"}, 0, "Usage: dravin \\[OPTIONS\\] \\[MODEL.obj\\]\n[^]*Esc, Q quit[^]*", ""},
+        {{"--help"},
+         0,
+         "Usage: dravin \\[OPTIONS\\] \\[MODEL.obj\\]\n[^]*--help[^]*--version[^]*"
+         "--window\\[=WIDTHxHEIGHT\\][^]*--frames N[^]*--screenshot FILE.png[^]*\n  --  [^]*"
+         "drag[^]*wheel[^]*R +reset[^]*Esc, Q quit[^]*Exit status[^]*2 for a usage error[^]*",
+         ""},
         {{"--version"}, 0, "dravin \\d+\\.\\d+\\.\\d+\n", ""},
         {{"--bogus"}, 2, "", "dravin: unknown option '--bogus' \\(try 'dravin --help'\\)\n"},
         {{"/no/such.obj"},
