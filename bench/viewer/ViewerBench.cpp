@@ -1,0 +1,228 @@
+// The viewer with large models on SDL's offscreen driver (Mesa llvmpipe):
+// time from the program's start to its first presented frame, for the
+// shipped model and 490,000-face models, and the frame time while a drag
+// turns the model, at 1024 x 768.
+//   viewer_bench [turning frames [random model]]   (defaults 60 and 0)
+// The random model (the mesh benchmark's: faces joining random corners
+// across the whole model) is off unless asked: on a software renderer each
+// of its frames fills the view hundreds of thousands of times.
+#include "diag/Diagnostics.h"
+#include "host/Application.h"
+#include "viewer/ModelViewer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+struct Summary {
+    double median, p95;
+};
+
+Summary summarise(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t p95 = std::min(v.size() - 1, (v.size() * 95 + 99) / 100 - 1);
+    return {v[v.size() / 2], v[p95]};
+}
+
+// A torus about 9 units across on a 700 by 700 grid: 490,000 positions,
+// texture coordinates and normals; cells alternate between a quad and a
+// triangle, 490,000 faces.
+void writeTorus(const std::string& path) {
+    constexpr int kN = 700;
+    constexpr double kPi = 3.14159265358979323846, kMajor = 3.3, kMinor = 1.2;
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    std::fputs("o Torus\n", f);
+    for (int pass = 0; pass < 3; ++pass)
+        for (int i = 0; i < kN; ++i)
+            for (int j = 0; j < kN; ++j) {
+                const double u = 2 * kPi * i / kN, v = 2 * kPi * j / kN;
+                const double nx = std::cos(u) * std::cos(v), ny = std::sin(u) * std::cos(v),
+                             nz = std::sin(v);
+                if (pass == 0)
+                    std::fprintf(f, "v %.5f %.5f %.5f\n", kMajor * std::cos(u) + kMinor * nx,
+                                 kMajor * std::sin(u) + kMinor * ny, kMinor * nz);
+                else if (pass == 1)
+                    std::fprintf(f, "vt %.5f %.5f\n", double(i) / kN, double(j) / kN);
+                else
+                    std::fprintf(f, "vn %.5f %.5f %.5f\n", nx, ny, nz);
+            }
+    auto at = [](int i, int j) { return (i % kN) * kN + (j % kN) + 1; };
+    for (int i = 0; i < kN; ++i)
+        for (int j = 0; j < kN; ++j) {
+            const int a = at(i, j), b = at(i + 1, j), c = at(i + 1, j + 1), d = at(i, j + 1);
+            if ((i + j) % 2 == 0)
+                std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c,
+                             c, d, d, d);
+            else
+                std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c);
+        }
+    std::fclose(f);
+}
+
+// The mesh benchmark's model, with the same generator and seed.
+void writeRandomModel(const std::string& path) {
+    constexpr int kVerts = 490000, kFaces = 490000;
+    const std::string mtlPath = std::filesystem::path(path).replace_extension(".mtl").string();
+    std::FILE* mtl = std::fopen(mtlPath.c_str(), "w");
+    std::fputs("newmtl stone\nKa 0.1 0.1 0.1\nKd 0.6 0.6 0.55\nKs 0.2 0.2 0.2\nNs 20\n"
+               "newmtl leaf\nKa 0 0.1 0\nKd 0.2 0.7 0.1\nKs 0.1 0.1 0.1\nNs 60\n",
+               mtl);
+    std::fclose(mtl);
+    std::FILE* obj = std::fopen(path.c_str(), "w");
+    std::mt19937 rng(2026);
+    std::uniform_real_distribution<float> coord(-10.0f, 10.0f);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    std::uniform_int_distribution<int> index(1, kVerts);
+    std::fprintf(obj, "# generated\nmtllib %s\no Bench\n",
+                 std::filesystem::path(mtlPath).filename().c_str());
+    // Each value drawn in its own statement: the order of arguments is unspecified.
+    for (int kind = 0; kind < 3; ++kind)
+        for (int i = 0; i < kVerts; ++i) {
+            const float a = kind == 0 ? coord(rng) : unit(rng);
+            const float b = kind == 0 ? coord(rng) : unit(rng);
+            if (kind == 1) {
+                std::fprintf(obj, "vt %.6f %.6f\n", a, b);
+                continue;
+            }
+            const float c = kind == 0 ? coord(rng) : unit(rng);
+            std::fprintf(obj, "%s %.6f %.6f %.6f\n", kind == 0 ? "v" : "vn", a, b, c);
+        }
+    for (int kind : {4, 3}) {
+        std::fputs(kind == 4 ? "usemtl stone\n" : "usemtl leaf\n", obj);
+        for (int i = 0; i < (kind == 4 ? kFaces / 2 : kFaces - kFaces / 2); ++i) {
+            std::fputs("f", obj);
+            for (int c = 0; c < kind; ++c) {
+                const int v = index(rng), t = index(rng), n = index(rng);
+                std::fprintf(obj, " %d/%d/%d", v, t, n);
+            }
+            std::fputs("\n", obj);
+        }
+    }
+    std::fclose(obj);
+}
+
+std::string buildDirectory() {
+    // <build>/bench/viewer/viewer_bench
+    return std::filesystem::canonical("/proc/self/exe").parent_path().parent_path().parent_path();
+}
+
+// The real program from exec to the end of its first frame (it exits right
+// after presenting it), a fresh process each time.
+void timeStarts(const std::string& model, int starts) {
+    const std::string program = buildDirectory() + "/dravin";
+    std::vector<double> times;
+    for (int i = 0; i < starts; ++i) {
+        const auto start = Clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            execl(program.c_str(), program.c_str(), "--window=1024x768", "--frames", "1",
+                  model.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        int status = 1;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            std::printf("    the program failed (status %d)\n", status);
+            return;
+        }
+        times.push_back(ms(Clock::now() - start));
+    }
+    const Summary s = summarise(times);
+    std::printf("    start to first frame    median %9.1f ms   worst %9.1f ms   (%d starts)\n",
+                s.median, times.empty() ? 0 : *std::max_element(times.begin(), times.end()),
+                starts);
+}
+
+struct QuietViewer : ModelViewer {
+    using ModelViewer::ModelViewer;
+    void startThreads() override {}
+};
+
+// In process: each frame one step of a primary-button drag across the view,
+// then the frame drawn and presented.
+int timeTurning(const std::string& model, int frames) {
+    host::InterfaceDescription d;
+    d.contentRect = {0, 0, 1024, 768};
+    d.makeView = [&model] { return std::make_unique<QuietViewer>(model); };
+    // The reader's lines were shown by the program runs already.
+    diag::setSink([](diag::Channel, const char*, size_t, void*) {});
+    const bool loaded = host::Application::shared().load(d);
+    diag::setSink(nullptr);
+    if (!loaded)
+        return 1;
+    auto* view = static_cast<QuietViewer*>(host::Application::shared().mainView());
+    view->display(); // compiles the display lists
+    host::Event e;
+    e.locationInWindow = {312, 384};
+    view->mouseDown(e);
+    std::vector<double> times;
+    for (int i = 0; i < frames; ++i) {
+        e.locationInWindow = {float(312 + 400 * (i % 50) / 50), float(384 + 100 * (i % 7) / 7)};
+        const auto start = Clock::now();
+        view->mouseDragged(e);
+        view->display();
+        times.push_back(ms(Clock::now() - start));
+    }
+    const Summary s = summarise(times);
+    std::printf("    frame while turning     median %9.1f ms   p95   %9.1f ms   (%d frames)\n",
+                s.median, s.p95, frames);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int frames = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
+    const bool random = argc > 2 && std::atoi(argv[2]) != 0;
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    const std::string dir = std::filesystem::temp_directory_path() / "dravin_viewer_bench";
+    std::filesystem::create_directories(dir);
+    struct Model {
+        const char* name;
+        std::string path;
+    };
+    std::vector<Model> models = {
+        {"shipped model (5,832 faces)", buildDirectory() + "/Resources/1.obj"},
+        {"490,000-face torus", dir + "/torus.obj"}};
+    writeTorus(models[1].path);
+    if (random) {
+        models.push_back({"490,000-face random model of the mesh benchmark", dir + "/random.obj"});
+        writeRandomModel(models[2].path);
+    }
+    int status = 0;
+    for (const Model& m : models) {
+        std::printf("%s, 1024 x 768:\n", m.name);
+        const bool slow = random && &m == &models.back();
+        timeStarts(m.path, slow ? 1 : 5);
+        // Each model's view in a process of its own, as the program has it.
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(timeTurning(m.path, slow ? 2 : frames));
+        int childStatus = 1;
+        if (child < 0 || waitpid(child, &childStatus, 0) != child || childStatus != 0)
+            status = 1;
+    }
+    std::filesystem::remove_all(dir);
+    return status;
+}

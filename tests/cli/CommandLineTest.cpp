@@ -1,0 +1,86 @@
+// The command line, word by word: what each option sets, and which words
+// are usage errors.
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using dravin::CommandLine;
+using dravin::ModelOperand;
+
+namespace {
+
+// The parse in one line: action, window size when windowed, frames,
+// screenshot and model with the current directory written "@".
+std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOperand::accepted) {
+    words.insert(words.begin(), "/usr/lib/dravin/dravin");
+    std::vector<const char*> argv;
+    for (const auto& w : words)
+        argv.push_back(w.c_str());
+    const CommandLine r = dravin::parseCommandLine(int(words.size()), argv.data(), operand);
+    if (r.action == CommandLine::Action::usageError)
+        return r.error;
+    char buffer[4096];
+    const std::string cwd = getcwd(buffer, sizeof buffer) ? buffer : "?";
+    auto at = [&](std::string path) {
+        if (path.starts_with(cwd))
+            path.erase(0, cwd.size()).insert(path.begin(), '@');
+        return path;
+    };
+    return std::to_string(int(r.action)) + (r.window ? " w" : " f") +
+           std::to_string(r.windowWidth) + "x" + std::to_string(r.windowHeight) + " " +
+           std::to_string(r.frames) + " [" + at(r.screenshot) + "] [" + at(r.model) + "]";
+}
+
+} // namespace
+
+TEST(CommandLine, EachOptionSetsWhatItNames) {
+    // Actions: 0 run, 1 help, 2 version.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "0 f1280x800 0 [] []"},
+        {{"-h"}, "1 f1280x800 0 [] []"},
+        {{"--help", "--bogus"}, "1 f1280x800 0 [] []"},
+        {{"--version"}, "2 f1280x800 0 [] []"},
+        {{"-w"}, "0 w1280x800 0 [] []"},
+        {{"--window=640x480"}, "0 w640x480 0 [] []"},
+        {{"-w320x200"}, "0 w320x200 0 [] []"},
+        // An optional value only ever in the same word: the next word is the model.
+        {{"--window", "640x480"}, "0 w1280x800 0 [] [@/640x480]"},
+        {{"--frames", "3"}, "0 f1280x800 3 [] []"},
+        {{"--frames=2147483647"}, "0 f1280x800 2147483647 [] []"},
+        {{"--screenshot", "a.png"}, "0 f1280x800 1 [@/a.png] []"},
+        {{"--screenshot=/x/y.png", "--frames", "5"}, "0 f1280x800 5 [/x/y.png] []"},
+        {{"m/k.obj", "-w"}, "0 w1280x800 0 [] [@/m/k.obj]"},
+        {{"--", "-w"}, "0 f1280x800 0 [] [@/-w]"},
+    };
+    for (const auto& [words, expected] : cases)
+        EXPECT_EQ(parse(words), expected) << ::testing::PrintToString(words);
+}
+
+TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--bogus"}, "unknown option '--bogus'"},
+        {{"--bogus", "--help"}, "unknown option '--bogus'"},
+        {{"-xh"}, "unknown option '-x'"},
+        {{"--help=1"}, "option '--help' takes no value"},
+        {{"--frames"}, "option '--frames' needs a value"},
+        {{"--screenshot="}, "option '--screenshot' needs a value"},
+        {{"--frames", "0"}, "bad value '0' for --frames: a whole number from 1 expected"},
+        {{"--frames", " 3"}, "bad value ' 3' for --frames:"},
+        {{"--frames", "3x"}, "bad value '3x' for --frames:"},
+        {{"--frames", "2147483648"}, "bad value '2147483648' for --frames:"},
+        {{"--window=0x480"}, "bad value '0x480' for --window: WIDTHxHEIGHT expected, each from 1"},
+        {{"--window=640"}, "bad value '640' for --window:"},
+        {{"-w16385x10"}, "bad value '16385x10' for -w:"},
+        {{"a.obj", "b.obj"}, "one model at most, but 'b.obj' follows another"},
+    };
+    for (const auto& [words, named] : cases) {
+        const std::string line = parse(words);
+        EXPECT_TRUE(line.starts_with("dravin: " + named)) << line;
+        EXPECT_TRUE(line.ends_with(" (try 'dravin --help')")) << line;
+    }
+    // A scene run through dravin::run takes no model, and its help names none.
+    EXPECT_EQ(parse({"a.obj"}, ModelOperand::refused),
+              "dravin: unexpected argument 'a.obj' (try 'dravin --help')");
+    EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("MODEL"), std::string::npos);
+}

@@ -1,0 +1,93 @@
+// The real program with options: what it prints and its exit status, the
+// screenshot without a display, and its window on a virtual X screen.
+#include "tests/cli/Picture.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <regex>
+#include <set>
+
+using namespace clitest;
+
+TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAndAFailedCaptureExitAsDocumented) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err; // regular expressions for the whole of each stream
+    };
+    const std::vector<Case> cases = {
+        {{"--help"},
+         0,
+         "Usage: dravin \\[OPTIONS\\] \\[MODEL.obj\\]\n[^]*--help[^]*--version[^]*"
+         "--window\\[=WIDTHxHEIGHT\\][^]*--frames N[^]*--screenshot FILE.png[^]*\n  --  [^]*"
+         "drag[^]*wheel[^]*R +reset[^]*Esc, Q quit[^]*Exit status[^]*2 for a usage error[^]*",
+         ""},
+        {{"--version"}, 0, "dravin \\d+\\.\\d+\\.\\d+\n", ""},
+        {{"--bogus"}, 2, "", "dravin: unknown option '--bogus' \\(try 'dravin --help'\\)\n"},
+        {{"/no/such.obj"},
+         1,
+         "",
+         "dravin: cannot read the model /no/such.obj: No such file or directory\n"},
+        {{"/tmp"}, 1, "", "dravin: cannot read the model /tmp: Is a directory\n"},
+        {{"--screenshot", "/no/such/x.png"},
+         1,
+         "initWithFrame\n[^]*",
+         "(reshape\n)*dravin: could not write the screenshot /no/such/x.png\n(reshape\n)*"},
+    };
+    for (const Case& c : cases) {
+        const auto run = runProgram(c.args);
+        EXPECT_EQ(run.exitStatus, c.status) << c.args[0];
+        EXPECT_TRUE(std::regex_match(run.outText(), std::regex(c.out))) << run.outText();
+        EXPECT_TRUE(std::regex_match(run.errText(), std::regex(c.err))) << run.errText();
+    }
+}
+
+TEST(ProgramOptions, WithoutADisplayFramesAndScreenshotWriteTheSameDemoPictureEachRun) {
+    // Relative paths name files where the program started, not in its resource directory.
+    const std::string dir = temporaryFolder();
+    std::vector<Picture> pictures;
+    for (const char* name : {"one.png", "two.png"}) {
+        const auto run = runProgram({"--frames", "3", "--screenshot", name}, dir);
+        EXPECT_EQ(run.exitStatus, 0) << run.errText();
+        EXPECT_TRUE(run.outText().ends_with("dravinKnot\nv: 4860, vt: 460, vn: 4860, f: 5832\n\n"
+                                            "startThreads\n/startThreads\n/awakeFromNib\n"));
+        pictures.push_back(readPicture(dir + "/" + name));
+    }
+    std::filesystem::remove_all(dir);
+    const Picture& p = pictures[0];
+    ASSERT_EQ(p.width, 1024); // the offscreen driver's screen
+    ASSERT_EQ(p.height, 768);
+    // The scroll moves per drawn frame, so frame 3 is always one picture.
+    EXPECT_EQ(p.argb, pictures[1].argb);
+    // The demo: the blue sky of its backdrop at the top, the model in the
+    // middle with the leaves inside it; a great many colours.
+    EXPECT_GT(p.at(10, 10) & 0xff, 2 * (p.at(10, 10) >> 16 & 0xff)); // not upside down
+    EXPECT_NE(p.at(512, 384), p.at(10, 10));
+    EXPECT_GT(std::set<uint32_t>(p.argb.begin(), p.argb.end()).size(), 2000u);
+}
+
+TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQuittingEndsIt) {
+    // The demo ended with Ctrl+Q and with the window manager's close request,
+    // the viewer with Esc and with Q.
+    const std::string build = testing_support::buildDirectory();
+    std::string script = "exe='" + build + "/dravin'; model='" + build + "/Resources/1.obj'; ";
+    script += "run() { \"$exe\" --window=640x480 $1 >/dev/null 2>&1 & pid=$!; "
+              "for i in $(seq 50); do w=$(xdotool search --name '^dravin$' 2>/dev/null | head -1); "
+              "[ -n \"$w\" ] && break; sleep 0.1; done; sleep 1; "
+              "xdotool getwindowgeometry \"$w\"; xprop -id \"$w\" _NET_WM_STATE; eval \"$2\"; "
+              "for i in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+              "kill -KILL $pid 2>/dev/null && echo still running; wait $pid; echo \"exit=$?\"; }; "
+              "run '' 'xdotool key --window $w ctrl+q'; run '' '" SEND_CLOSE_REQUEST " $w'; "
+              "run \"$model\" 'xdotool key --window $w Escape'; "
+              "run \"$model\" 'xdotool key --window $w q'";
+    testing_support::ProcessOptions options;
+    options.argv = {"/usr/bin/xvfb-run", "-a", "-s",  "-screen 0 1280x800x24 -noreset",
+                    "/bin/sh",           "-c", script};
+    options.env = {"SDL_VIDEODRIVER=x11"};
+    const std::string out = testing_support::runProcess(options).outText();
+    const std::string once = "Geometry: 640x480\n_NET_WM_STATE:  not found.\nexit=0\n";
+    size_t quits = 0;
+    for (size_t at = out.find(once); at != std::string::npos; at = out.find(once, at + 1))
+        ++quits;
+    EXPECT_EQ(quits, 4u) << out;
+}
