@@ -1,7 +1,7 @@
 // Writes a 490,000-vertex, 490,000-face OBJ (texture coordinates, normals,
 // two materials, quads and triangles), then times MyOBJ::loadOBJFile on it
 // beside tinyobjloader, and the first render (the display-list rebuild).
-#include "host/OffscreenContext.h"
+#include "tests/support/OffscreenContext.h"
 #include "mesh/MyOBJ.h"
 
 #include <GL/gl.h>

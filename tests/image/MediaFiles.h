@@ -5,7 +5,7 @@
 
 #include "host/Media.h"
 #include "host/MediaWriter.h"
-#include "host/OffscreenContext.h"
+#include "tests/support/OffscreenContext.h"
 #include "image/QTImage.h"
 
 #include <GL/gl.h>

@@ -1,7 +1,7 @@
 // What the drawing routines and render emit on a real offscreen GL context,
 // captured through feedback mode or read back from pixels.
 #include "MeshTestSupport.h"
-#include "host/OffscreenContext.h"
+#include "tests/support/OffscreenContext.h"
 
 #include <GL/gl.h>
 #include <algorithm>

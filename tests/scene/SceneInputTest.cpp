@@ -1,6 +1,6 @@
 // Mouse input through the host's real event path: which buttons turn the
 // model, and that the turn is the arcball's own for the same pointer positions.
-#include "host/EventInjection.h"
+#include "tests/support/EventInjection.h"
 #include "tests/scene/SceneHarness.h"
 
 #include <array>
