@@ -39,7 +39,8 @@ inline bool matchesScanf(MyOBJ& obj, std::string_view input) {
     const char* text = line.c_str();
     char word[256];
     float v[3] = {0, 0, 0}, vt[3] = {0, 0, 0}, kd[3] = {0.25f, 0.5f, 0.75f};
-    obj.loadMTLText("newmtl m\n");
+    static mesh::MemoryFiles library{{{"m.mtl", "newmtl m\n"}}};
+    obj.loadMTLFile("m.mtl", library.source());
     std::memcpy(obj.mMaterialProperties[0].Kd, kd, sizeof kd);
     std::sscanf(text, "%s %f %f %f", word, &v[0], &v[1], &v[2]);
     std::sscanf(text, "%s %f %f", word, &vt[0], &vt[1]);
@@ -71,8 +72,13 @@ inline bool matchesScanf(MyOBJ& obj, std::string_view input) {
              std::memcmp(f.vn, fn, sizeof f.vn) == 0));
 }
 
-// OBJ text, optionally followed by a line "#mtl" and the text that its
-// "mtllib" lines read.
+// The model "f.obj" and its library "m.mtl" through the readers' map source.
+inline void load(MyOBJ& obj, std::string_view objText, std::string_view mtlText) {
+    mesh::MemoryFiles files{{{"f.obj", std::string(objText)}, {"m.mtl", std::string(mtlText)}}};
+    obj.loadOBJFile("f.obj", files.source());
+}
+
+// OBJ text, optionally followed by a line "#mtl" and the text of "m.mtl".
 inline void runObj(MyOBJ& obj, const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     constexpr std::string_view kSplit = "\n#mtl\n";
@@ -83,16 +89,16 @@ inline void runObj(MyOBJ& obj, const uint8_t* data, size_t size) {
     if (!matchesScanf(obj, input)) {
         std::abort(); // libFuzzer reports it as a crash
     }
-    obj.loadOBJText(objText, mtlText);
+    load(obj, objText, mtlText);
     drawEverything(obj);
 }
 
 // MTL text, used by a small model that names a few materials.
 inline void runMtl(MyOBJ& obj, const uint8_t* data, size_t size) {
-    const std::string_view mtlText(reinterpret_cast<const char*>(data), size);
-    obj.loadOBJText("mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n"
-                    "usemtl b\nf 3 2 1\nusemtl a\nf 1 2 3 1\nusemtl\nf 2 3 1\n",
-                    mtlText);
+    load(obj,
+         "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n"
+         "usemtl b\nf 3 2 1\nusemtl a\nf 1 2 3 1\nusemtl\nf 2 3 1\n",
+         std::string_view(reinterpret_cast<const char*>(data), size));
     drawEverything(obj);
 }
 
