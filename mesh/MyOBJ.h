@@ -80,6 +80,12 @@ class MyOBJ {
     void readNormal(const char* line);
     void readFace(const char* line);
 
+    // Bytes a load reads at a time. Unless readsInParallel is false, a helper
+    // thread scans half of each block of 64 KB or more; the model and the
+    // messages are the same either way.
+    size_t readBlockBytes = size_t{4} << 20;
+    bool readsInParallel = true;
+
     // Replaces the materials by those of the library.
     void loadMTLFile(const char* fileName, const mesh::FileSource& files = mesh::systemFiles());
 

@@ -170,8 +170,3 @@ void MyOBJ::readNormal(const char* line) {
 void MyOBJ::readFace(const char* line) {
     readFaceLine(line, line + std::strlen(line));
 }
-
-void MyOBJ::readOBJFile(void* file) {
-    objscan::forEachPieceOfFile(
-        *mFiles, file, [this](const char* line, const char* end) { readOBJLine(line, end); });
-}
