@@ -136,9 +136,16 @@ class Helper {
         mWake.notify_all();
     }
 
-    void wait() {
+    // True once the helper has scanned the part; false when it had not begun,
+    // on a busy machine, and the caller takes the part back.
+    bool finish() {
         std::unique_lock lock(mMutex);
-        mWake.wait(lock, [this] { return !mPending; });
+        if (mPending) {
+            mPending = false;
+            return false;
+        }
+        mWake.wait(lock, [this] { return !mRunning; });
+        return true;
     }
 
   private:
@@ -149,10 +156,12 @@ class Helper {
             if (mQuit) {
                 return;
             }
+            mPending = false;
+            mRunning = true;
             lock.unlock();
             mBatch.scanPart(mBegin, mSize, mAtEnd);
             lock.lock();
-            mPending = false;
+            mRunning = false;
             mWake.notify_all();
         }
     }
@@ -164,6 +173,7 @@ class Helper {
     size_t mSize = 0;
     bool mAtEnd = false;
     bool mPending = false;
+    bool mRunning = false;
     bool mQuit = false;
     std::thread mThread; // last: it starts once the rest is made
 };
@@ -248,17 +258,22 @@ void MyOBJ::readOBJFile(void* file) {
     for (bool more = true; more;) {
         more = fill(*mFiles, file, data, blockBytes, have);
         const bool atEnd = !more;
+        // This thread also reads the file and appends the batch: it takes less.
+        const size_t middle = have / 20 * 9;
         const void* newline =
-            shareable(have) ? std::memchr(data + have / 2, '\n', have - have / 2) : nullptr;
+            shareable(have) ? std::memchr(data + middle, '\n', have - middle) : nullptr;
         size_t used = 0;
         if (newline) {
             const size_t split = static_cast<size_t>(static_cast<const char*>(newline) - data) + 1;
             helper->start(data + split, have - split, atEnd);
             objscan::forEachPiece(data, split, true, readLine);
-            helper->wait();
-            appendBatch(*batch);
-            used = split + batch->used;
-            if (batch->stopped) {
+            used = split;
+            const bool helped = helper->finish();
+            if (helped) {
+                appendBatch(*batch);
+                used += batch->used;
+            }
+            if (!helped || batch->stopped) {
                 used += objscan::forEachPiece(data + used, have - used, atEnd, readLine);
             }
         } else {

@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     const auto bytes = std::filesystem::file_size(objPath);
 
     auto obj = std::make_unique<MyOBJ>();
-    Figures reading, pipeline, tiny;
+    Figures reading, pipeline, tiny, oneThread;
     SummaryClock summary;
     diag::setSink(&SummaryClock::receive, &summary);
     for (int run = 0; run < kRuns; ++run) {
@@ -138,6 +138,11 @@ int main(int argc, char** argv) {
         obj->loadOBJFile(objPath.c_str());
         pipeline.add(watch.read());
         reading.add(summary.readDone);
+        obj->readsInParallel = false;
+        const Stopwatch oneWatch;
+        obj->loadOBJFile(objPath.c_str());
+        oneThread.add(oneWatch.read());
+        obj->readsInParallel = true;
         if (loadOnly) {
             continue;
         }
@@ -190,6 +195,7 @@ int main(int argc, char** argv) {
     };
     line("MyOBJ pipeline (read + sort + checks)", pipeline);
     line("MyOBJ reading alone (to the summary)", reading);
+    line("MyOBJ pipeline in one thread", oneThread);
     if (loadOnly) {
         return 0;
     }
@@ -203,6 +209,7 @@ int main(int argc, char** argv) {
     };
     ratio("MyOBJ pipeline:", pipeline, "(goal 5x, stretch 7x)");
     ratio("MyOBJ reading alone:", reading, "");
+    ratio("MyOBJ pipeline in one thread:", oneThread, "");
     std::printf(
         "first render (display-list rebuild, smooth textured faces, no rasterisation): %.3f s\n",
         firstRender);
