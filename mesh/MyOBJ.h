@@ -187,4 +187,5 @@ class MyOBJ {
     void applyMaterial(int32_t mtlChangeIndex, unsigned mode, bool& saved);
     void restoreMaterial(unsigned mode, bool& saved);
     template <bool Textured, bool Smooth> void renderPolys();
+    template <class F> void drawFaceLines(F&& f);
 };
