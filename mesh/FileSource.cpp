@@ -26,6 +26,7 @@ void* systemOpen(const char* name, void*) {
         ::close(fd); // a directory or a device such as /dev/zero is no model
         return nullptr;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return reinterpret_cast<void*>(static_cast<intptr_t>(fd) + 1);
 }
 

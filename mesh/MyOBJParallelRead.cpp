@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -212,13 +213,16 @@ void MyOBJ::readOBJFile(void* file) {
         return;
     }
     // Made at the first block worth sharing; without one, this thread reads all.
-    std::unique_ptr<Batch> batch;
+    // Raw storage: the batch is an aggregate that every use writes before it
+    // reads, and filling its 6 MB with zeros would cost more than a block's hand-over.
+    const auto release = [](Batch* b) { std::free(b); };
+    std::unique_ptr<Batch, decltype(release)> batch(nullptr, release);
     std::optional<Helper> helper;
     bool helperTried = false;
     const auto shareable = [&](size_t have) {
         if (!helperTried && have >= minShared) {
             helperTried = true;
-            batch.reset(new (std::nothrow) Batch);
+            batch.reset(static_cast<Batch*>(std::malloc(sizeof(Batch))));
             try {
                 if (batch) {
                     helper.emplace(*batch);
