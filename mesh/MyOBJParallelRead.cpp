@@ -212,11 +212,11 @@ void MyOBJ::readOBJFile(void* file) {
         objscan::forEachPieceOfFile(*mFiles, file, readLine);
         return;
     }
-    // Made at the first block worth sharing; without one, this thread reads all.
     // Raw storage: the batch is an aggregate that every use writes before it
     // reads, and filling its 6 MB with zeros would cost more than a block's hand-over.
     const auto release = [](Batch* b) { std::free(b); };
     std::unique_ptr<Batch, decltype(release)> batch(nullptr, release);
+    // Made at the first block worth sharing; without one, this thread reads all.
     std::optional<Helper> helper;
     bool helperTried = false;
     const auto shareable = [&](size_t have) {
