@@ -81,8 +81,8 @@ class MyOBJ {
     void readFace(const char* line);
 
     // Bytes a load reads at a time. Unless readsInParallel is false, a helper
-    // thread scans half of each block of 64 KB or more; the model and the
-    // messages are the same either way.
+    // thread scans the larger part of each block of 64 KB or more; the model
+    // and the messages are the same either way.
     size_t readBlockBytes = size_t{4} << 20;
     bool readsInParallel = true;
 
