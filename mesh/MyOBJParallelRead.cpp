@@ -53,40 +53,28 @@ struct Batch {
 
     // One piece: false when it must be left and there is no room to.
     bool scan(const char* line, const char* end) {
-        Record kind = kRecordKinds;
-        bool scanned = false;
+        const auto take = [&](Record kind, auto* list, auto scanQuickly) {
+            if (counts[kind] < kRecords && scanQuickly(line, end, list[counts[kind]])) {
+                ++counts[kind];
+                return true;
+            }
+            return leaveLine(line, end);
+        };
         switch (objrecords::kindOf(line, end)) {
         case LineKind::Blank:
         case LineKind::Comment:
             return true;
         case LineKind::Vertex:
-            kind = kVertex;
-            scanned = counts[kind] < kRecords &&
-                      objrecords::scanVertexQuickly(line, end, verts[counts[kind]]);
-            break;
+            return take(kVertex, verts, objrecords::scanVertexQuickly);
         case LineKind::TextureVertex:
-            kind = kTextureVertex;
-            scanned = counts[kind] < kRecords &&
-                      objrecords::scanTextureVertexQuickly(line, end, textureVerts[counts[kind]]);
-            break;
+            return take(kTextureVertex, textureVerts, objrecords::scanTextureVertexQuickly);
         case LineKind::Normal:
-            kind = kNormal;
-            scanned = counts[kind] < kRecords &&
-                      objrecords::scanVertexQuickly(line, end, normals[counts[kind]]);
-            break;
+            return take(kNormal, normals, objrecords::scanVertexQuickly);
         case LineKind::Face:
-            kind = kFace;
-            scanned = counts[kind] < kRecords &&
-                      objrecords::scanFaceQuickly(line, end, faces[counts[kind]]);
-            break;
+            return take(kFace, faces, objrecords::scanFaceQuickly);
         default:
-            break;
+            return leaveLine(line, end);
         }
-        if (scanned) {
-            ++counts[kind];
-            return true;
-        }
-        return leaveLine(line, end);
     }
 
     bool leaveLine(const char* line, const char* end) {
