@@ -194,8 +194,11 @@ void MyOBJ::readOBJFile(void* file) {
     const auto readLine = [this](const char* line, const char* end) { readOBJLine(line, end); };
     const size_t blockBytes = std::max(readBlockBytes, size_t{1024});
     const size_t minShared = std::min(kMinSharedBlock, blockBytes / 2);
-    const std::unique_ptr<char[]> buffer(readsInParallel ? new (std::nothrow) char[blockBytes]
-                                                         : nullptr);
+    // Two blocks, so that the next is read while the helper scans; before
+    // each, room for the unfinished piece at the end of the other.
+    constexpr size_t kRoom = objscan::kMaxPiece;
+    const std::unique_ptr<char[]> buffer(
+        readsInParallel ? new (std::nothrow) char[2 * (kRoom + blockBytes)] : nullptr);
     if (!buffer) {
         objscan::forEachPieceOfFile(*mFiles, file, readLine);
         return;
@@ -245,12 +248,21 @@ void MyOBJ::readOBJFile(void* file) {
         }
         appendUpTo(b.counts);
     };
-    char* const data = buffer.get();
+    char* const blocks[2] = {buffer.get() + kRoom, buffer.get() + 2 * kRoom + blockBytes};
+    int current = 0;
+    char* data = blocks[current];
     size_t have = 0;
-    for (bool more = true; more;) {
-        more = fill(*mFiles, file, data, blockBytes, have);
+    bool more = fill(*mFiles, file, data, blockBytes, have);
+    for (;;) {
         const bool atEnd = !more;
-        // This thread also reads the file and appends the batch: it takes less.
+        size_t nextHave = 0;
+        const auto readNext = [&] {
+            if (!atEnd) {
+                more = fill(*mFiles, file, blocks[1 - current], blockBytes, nextHave);
+            }
+        };
+        // The helper takes the larger part: this thread also reads the next
+        // block and appends the batch.
         const size_t middle = have / 20 * 9;
         const void* newline =
             shareable(have) ? std::memchr(data + middle, '\n', have - middle) : nullptr;
@@ -259,6 +271,7 @@ void MyOBJ::readOBJFile(void* file) {
             const size_t split = static_cast<size_t>(static_cast<const char*>(newline) - data) + 1;
             helper->start(data + split, have - split, atEnd);
             objscan::forEachPiece(data, split, true, readLine);
+            readNext();
             used = split;
             const bool helped = helper->finish();
             if (helped) {
@@ -270,9 +283,16 @@ void MyOBJ::readOBJFile(void* file) {
             }
         } else {
             used = objscan::forEachPiece(data, have, atEnd, readLine);
+            readNext();
         }
-        // What is left is shorter than one piece.
-        std::memmove(data, data + used, have - used);
-        have -= used;
+        if (atEnd) {
+            return;
+        }
+        // What is left is shorter than one piece: it goes before the next block.
+        const size_t left = have - used;
+        current = 1 - current;
+        std::memcpy(blocks[current] - left, data + used, left);
+        data = blocks[current] - left;
+        have = left + nextHave;
     }
 }
