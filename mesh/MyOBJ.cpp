@@ -1,6 +1,6 @@
 // Creation defaults, the render flags and the capacity warnings.
-#include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
+#include "diag/Diagnostics.h"
 #include "mesh/MyOBJDropped.h"
 
 #include <cstdio>

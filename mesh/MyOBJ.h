@@ -10,6 +10,7 @@
 #pragma once
 
 #include "math/Vector3D.h"
+#include "mesh/FileSource.h"
 
 #include <cstdint>
 #include <string_view>
@@ -33,7 +34,8 @@ struct MaterialProperties {
 };
 
 // From the face startingFace on, material materialIndex is in force.
-// A "usemtl" that names no loaded material records materialIndex -1.
+// A "usemtl" that names no loaded material records materialIndex -1: its
+// faces are drawn with the material state the drawing started with.
 struct MtlChange {
     int32_t startingFace{};
     int32_t materialIndex{};
@@ -67,9 +69,9 @@ class MyOBJ {
     void setRendersMaterials(bool yn);
 
     // Replaces the model by the file's content; reports on standard output.
-    void loadOBJFile(const char* fileName);
-    // The same from text in memory: prints what loadOBJFile prints after the
-    // file opened, and every "mtllib" line reads mtlText instead of a file.
+    // The model and the libraries it names come from files, or from the source.
+    void loadOBJFile(const char* fileName, const mesh::FileSource& files = mesh::systemFiles());
+    // The model from text as the file "(text)"; every library it names reads mtlText.
     void loadOBJText(std::string_view objText, std::string_view mtlText = {});
 
     // One whole line each (NUL-terminated). Used by the OBJ reader.
@@ -78,9 +80,14 @@ class MyOBJ {
     void readNormal(const char* line);
     void readFace(const char* line);
 
+    // Bytes a load reads at a time. Unless readsInParallel is false, a helper
+    // thread scans the larger part of each block of 64 KB or more; the model
+    // and the messages are the same either way.
+    size_t readBlockBytes = size_t{4} << 20;
+    bool readsInParallel = true;
+
     // Replaces the materials by those of the library.
-    void loadMTLFile(const char* fileName);
-    void loadMTLText(std::string_view mtlText);
+    void loadMTLFile(const char* fileName, const mesh::FileSource& files = mesh::systemFiles());
 
     // One whole line each (NUL-terminated). Used by the MTL and OBJ readers.
     void newMaterial(const char* line);
@@ -91,7 +98,7 @@ class MyOBJ {
     void readUseMtl(const char* line);
 
     // Groups the faces by material (stable), one change record per material.
-    // Faces without a loaded material follow all groups.
+    // Faces without a loaded material follow all groups, under a change to -1.
     void sortFaces();
 
     // Decides which faces and corners the renderers may draw. Runs after every
@@ -157,15 +164,15 @@ class MyOBJ {
     uint32_t mDropped{};
     // The material that property lines write into; -1 when there is none.
     int32_t mCurrentMaterial{};
-    // While loadOBJText runs: the text that "mtllib" lines read.
-    const std::string_view* mLibraryText{};
+    // While a load runs: where "mtllib" lines read their libraries.
+    const mesh::FileSource* mFiles{};
 
     void beginOBJLoad();
     void finishOBJLoad();
+    void readOBJFile(void* file);
     void readOBJLine(const char* line, const char* end);
+    void readMtlLibLine(const char* line, const char* end);
     void readMTLLine(const char* line, const char* end);
-    void readMTLBytes(std::string_view text);
-    void finishMTLLoad();
     void readVertexLine(const char* line, const char* end, Vector3D* array, int32_t& count,
                         uint32_t droppedBit);
     void readTextureVertexLine(const char* line, const char* end);
@@ -177,6 +184,8 @@ class MyOBJ {
     void reportDropped(uint32_t kinds);
     void ensureFacesChecked();
     int32_t drawableFaceCount() const;
-    void applyMaterial(int32_t mtlChangeIndex, unsigned mode);
+    void applyMaterial(int32_t mtlChangeIndex, unsigned mode, bool& saved);
+    void restoreMaterial(unsigned mode, bool& saved);
     template <bool Textured, bool Smooth> void renderPolys();
+    template <class F> void drawFaceLines(F&& f);
 };

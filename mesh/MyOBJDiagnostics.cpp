@@ -32,15 +32,21 @@ void MyOBJ::renderModelAsPoints() {
     glEnd();
 }
 
-void MyOBJ::renderModelAsFlatNormals() {
+// Line segments for every face that may be drawn: f(face index, face, checks).
+template <class F> void MyOBJ::drawFaceLines(F&& f) {
     ensureFacesChecked();
     const int32_t faceCount = drawableFaceCount();
     glBegin(GL_LINES);
     for (int32_t n = 0; n < faceCount; ++n) {
-        if (!(mFaceChecks[n] & facecheck::kDrawable)) {
-            continue;
+        if (mFaceChecks[n] & facecheck::kDrawable) {
+            f(n, mFaces[n], mFaceChecks[n]);
         }
-        const Face& face = mFaces[n];
+    }
+    glEnd();
+}
+
+void MyOBJ::renderModelAsFlatNormals() {
+    drawFaceLines([this](int32_t n, const Face& face, uint16_t) {
         const Vector3D a = mVerts[face.v[0] - 1];
         const Vector3D b = mVerts[face.v[1] - 1];
         const Vector3D c = mVerts[face.v[2] - 1];
@@ -59,38 +65,21 @@ void MyOBJ::renderModelAsFlatNormals() {
             diag::out("WARNING: Computed Face Normal is NaN (face %d)\n", n);
         }
         lineAlong(centre, normal);
-    }
-    glEnd();
+    });
 }
 
 void MyOBJ::renderModelAsSmoothNormals() {
-    ensureFacesChecked();
-    const int32_t faceCount = drawableFaceCount();
-    glBegin(GL_LINES);
-    for (int32_t n = 0; n < faceCount; ++n) {
-        const uint16_t checks = mFaceChecks[n];
-        if (!(checks & facecheck::kDrawable)) {
-            continue;
-        }
-        const Face& face = mFaces[n];
+    drawFaceLines([this](int32_t, const Face& face, uint16_t checks) {
         for (int32_t faceVert = 0; faceVert < face.verts; ++faceVert) {
             if (checks & facecheck::normal(faceVert)) {
                 lineAlong(mVerts[face.v[faceVert] - 1], mNormals[face.vn[faceVert] - 1]);
             }
         }
-    }
-    glEnd();
+    });
 }
 
 void MyOBJ::renderModelAsFramePolys() {
-    ensureFacesChecked();
-    const int32_t faceCount = drawableFaceCount();
-    glBegin(GL_LINES);
-    for (int32_t n = 0; n < faceCount; ++n) {
-        if (!(mFaceChecks[n] & facecheck::kDrawable)) {
-            continue;
-        }
-        const Face& face = mFaces[n];
+    drawFaceLines([this](int32_t, const Face& face, uint16_t) {
         for (int32_t faceVert = 1; faceVert <= face.verts; ++faceVert) {
             // The last round closes the outline back to the first corner.
             const Vector3D& from = mVerts[face.v[faceVert - 1] - 1];
@@ -98,6 +87,5 @@ void MyOBJ::renderModelAsFramePolys() {
             glVertex3f(from.x, from.y, from.z);
             glVertex3f(to.x, to.y, to.z);
         }
-    }
-    glEnd();
+    });
 }

@@ -11,12 +11,6 @@ using objscan::Scanner;
 
 namespace {
 
-constexpr size_t kMaxKeyword = 15;
-
-template <size_t N> bool keywordIs(const char* word, size_t length, const char (&name)[N]) {
-    return length == N - 1 && std::memcmp(word, name, N - 1) == 0;
-}
-
 // A name is the raw line from just after the keyword and one separator on,
 // terminator included; blanks before the keyword shift it.
 void copyNameAfter(size_t keywordLength, const char* line, const char* end, char* name) {
@@ -32,82 +26,48 @@ void copyNameAfter(size_t keywordLength, const char* line, const char* end, char
 
 } // namespace
 
-void MyOBJ::loadMTLFile(const char* fileName) {
+void MyOBJ::loadMTLFile(const char* fileName, const mesh::FileSource& files) {
     mMaterialPropertyCount = 0;
     mCurrentMaterial = -1;
     mDropped &= ~meshdrop::kMaterials;
-    std::FILE* file = std::fopen(fileName, "r");
+    void* file = files.open(fileName, files.user);
     if (file) {
         diag::out("MTL File Open: %s\n", fileName);
-        objscan::forEachPieceOfStream(
-            file, [this](const char* line, const char* end) { readMTLLine(line, end); });
+        objscan::forEachPieceOfFile(
+            files, file, [this](const char* line, const char* end) { readMTLLine(line, end); });
+        files.close(file, files.user);
     } else {
         diag::out("WARNING: MTL File did not open: %s\n", fileName);
     }
-    finishMTLLoad();
-    if (file) {
-        std::fclose(file);
-    }
-}
-
-void MyOBJ::loadMTLText(std::string_view mtlText) {
-    mMaterialPropertyCount = 0;
-    mCurrentMaterial = -1;
-    mDropped &= ~meshdrop::kMaterials;
-    readMTLBytes(mtlText);
-    finishMTLLoad();
-}
-
-void MyOBJ::readMTLBytes(std::string_view text) {
-    objscan::forEachPieceOfText(
-        text, [this](const char* line, const char* end) { readMTLLine(line, end); });
-}
-
-void MyOBJ::finishMTLLoad() {
     reportDropped(mDropped & meshdrop::kMaterials);
     displayListDirty = true;
 }
 
 void MyOBJ::readMTLLine(const char* line, const char* end) {
-    Scanner scan{line, end};
-    scan.skipSpace();
-    const char* word = scan.p;
-    if (!scan.word()) {
+    const objscan::Keyword word = objscan::keywordOf(line, end);
+    if (word.length == 0) {
         return; // blank lines mean nothing
     }
-    const size_t length = static_cast<size_t>(scan.p - word);
-    if (length <= kMaxKeyword) {
-        if (keywordIs(word, length, "newmtl")) {
-            newMaterialLine(line, end);
-            return;
-        }
-        if (keywordIs(word, length, "Ns")) {
-            readShininessLine(line, end);
-            return;
-        }
-        if (keywordIs(word, length, "Ka")) {
-            if (mCurrentMaterial >= 0) {
-                readColourLine(line, end, mMaterialProperties[mCurrentMaterial].Ka);
-            }
-            return;
-        }
-        if (keywordIs(word, length, "Kd")) {
-            if (mCurrentMaterial >= 0) {
-                readColourLine(line, end, mMaterialProperties[mCurrentMaterial].Kd);
-            }
-            return;
-        }
-        if (keywordIs(word, length, "Ks")) {
-            if (mCurrentMaterial >= 0) {
-                readColourLine(line, end, mMaterialProperties[mCurrentMaterial].Ks);
-            }
-            return;
-        }
-        if (keywordIs(word, length, "d") || keywordIs(word, length, "illum")) {
-            return;
-        }
+    float* colour[3] = {};
+    if (mCurrentMaterial >= 0) {
+        MaterialProperties& m = mMaterialProperties[mCurrentMaterial];
+        colour[0] = m.Ka;
+        colour[1] = m.Kd;
+        colour[2] = m.Ks;
     }
-    diag::out("\nWARNING: line type not known:\n(%.*s)\n\n", static_cast<int>(end - line), line);
+    if (word.is("newmtl")) {
+        newMaterialLine(line, end);
+    } else if (word.is("Ns")) {
+        readShininessLine(line, end);
+    } else if (word.is("Ka") || word.is("Kd") || word.is("Ks")) {
+        float* rgb = colour[word.begin[1] == 'a' ? 0 : word.begin[1] == 'd' ? 1 : 2];
+        if (rgb) {
+            readColourLine(line, end, rgb);
+        }
+    } else if (!word.is("d") && !word.is("illum")) {
+        diag::out("\nWARNING: line type not known:\n(%.*s)\n\n", static_cast<int>(end - line),
+                  line);
+    }
 }
 
 void MyOBJ::newMaterialLine(const char* line, const char* end) {

@@ -2,26 +2,12 @@
 #include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
 #include "mesh/MyOBJDropped.h"
+#include "mesh/ObjRecords.h"
 #include "mesh/ObjScan.h"
 
-#include <cstdio>
 #include <cstring>
 
-using objscan::Scanner;
-
-namespace {
-
-constexpr size_t kMaxKeyword = 15;
-
-template <size_t N> bool keywordIs(const char* word, size_t length, const char (&name)[N]) {
-    return length == N - 1 && std::memcmp(word, name, N - 1) == 0;
-}
-
-void warnUnknownLine(const char* line, const char* end) {
-    diag::out("\nWARNING: line type not known:\n(%.*s)\n\n", static_cast<int>(end - line), line);
-}
-
-} // namespace
+using objrecords::LineKind;
 
 void MyOBJ::beginOBJLoad() {
     mVertCount = 0;
@@ -37,113 +23,102 @@ void MyOBJ::beginOBJLoad() {
 void MyOBJ::finishOBJLoad() {
     reportDropped(mDropped & ~meshdrop::kMaterials);
     diag::out("Object Loaded: %sv: %d, vt: %d, vn: %d, f: %d\n\n", objectName, mVertCount,
-                mTextureVertCount, mNormalCount, mFaceCount);
+              mTextureVertCount, mNormalCount, mFaceCount);
     sortFaces();
     checkFaces();
     displayListDirty = true;
 }
 
-void MyOBJ::loadOBJFile(const char* fileName) {
+void MyOBJ::loadOBJFile(const char* fileName, const mesh::FileSource& files) {
     beginOBJLoad();
-    std::FILE* file = std::fopen(fileName, "r");
+    void* file = files.open(fileName, files.user);
     if (file) {
         diag::out("OBJ File Open: %s\n", fileName);
-        objscan::forEachPieceOfStream(
-            file, [this](const char* line, const char* end) { readOBJLine(line, end); });
+        mFiles = &files;
+        readOBJFile(file);
+        mFiles = nullptr;
+        files.close(file, files.user);
     } else {
         diag::out("WARNING: OBJ File did not open: %s\n", fileName);
     }
     finishOBJLoad();
-    if (file) {
-        std::fclose(file);
-    }
 }
 
+namespace {
+
+// loadOBJText's files: the model under its own name, the library under every other.
+constexpr const char* kTextName = "(text)";
+constexpr const char* kLibraryName = "(library)";
+
+struct TextFiles {
+    mesh::MemoryFiles memory;
+    mesh::FileSource source = memory.source();
+
+    static void* open(const char* name, void* user) {
+        const auto* self = static_cast<TextFiles*>(user);
+        const char* held = std::strcmp(name, kTextName) == 0 ? kTextName : kLibraryName;
+        return self->source.open(held, self->source.user);
+    }
+};
+
+} // namespace
+
 void MyOBJ::loadOBJText(std::string_view objText, std::string_view mtlText) {
-    beginOBJLoad();
-    mLibraryText = &mtlText;
-    objscan::forEachPieceOfText(
-        objText, [this](const char* line, const char* end) { readOBJLine(line, end); });
-    mLibraryText = nullptr;
-    finishOBJLoad();
+    TextFiles text;
+    text.memory.files.emplace(kTextName, objText);
+    text.memory.files.emplace(kLibraryName, mtlText);
+    loadOBJFile(kTextName,
+                mesh::FileSource{&TextFiles::open, text.source.read, text.source.close, &text});
 }
 
 void MyOBJ::readOBJLine(const char* line, const char* end) {
-    Scanner scan{line, end};
-    scan.skipSpace();
-    const char* word = scan.p;
-    if (!scan.word()) {
-        return; // blank lines mean nothing
-    }
-    const size_t length = static_cast<size_t>(scan.p - word);
-    if (length > kMaxKeyword) {
-        warnUnknownLine(line, end);
+    switch (objrecords::kindOf(line, end)) {
+    case LineKind::Blank:
+    case LineKind::Comment:
+        return;
+    case LineKind::Vertex:
+        readVertexLine(line, end, mVerts, mVertCount, meshdrop::kVerts);
+        return;
+    case LineKind::TextureVertex:
+        readTextureVertexLine(line, end);
+        return;
+    case LineKind::Normal:
+        readVertexLine(line, end, mNormals, mNormalCount, meshdrop::kNormals);
+        return;
+    case LineKind::Face:
+        readFaceLine(line, end);
+        return;
+    case LineKind::UseMtl:
+        readUseMtlLine(line, end);
+        return;
+    case LineKind::MtlLib:
+        readMtlLibLine(line, end);
+        return;
+    case LineKind::Object: {
+        // By position in the raw line: from its third character on.
+        const size_t lineLength = static_cast<size_t>(end - line);
+        const size_t n = lineLength > 2 ? lineLength - 2 : 0;
+        std::memcpy(objectName, line + 2, n);
+        objectName[n] = '\0';
         return;
     }
-    switch (word[0]) {
-    case 'v':
-        if (length == 1) {
-            readVertexLine(line, end, mVerts, mVertCount, meshdrop::kVerts);
-            return;
-        }
-        if (keywordIs(word, length, "vt")) {
-            readTextureVertexLine(line, end);
-            return;
-        }
-        if (keywordIs(word, length, "vn")) {
-            readVertexLine(line, end, mNormals, mNormalCount, meshdrop::kNormals);
-            return;
-        }
-        break;
-    case 'f':
-        if (length == 1) {
-            readFaceLine(line, end);
-            return;
-        }
-        break;
-    case 'u':
-        if (keywordIs(word, length, "usemtl")) {
-            readUseMtlLine(line, end);
-            return;
-        }
-        break;
-    case '#':
-        if (length == 1) {
-            return;
-        }
-        break;
-    case 'm':
-        if (keywordIs(word, length, "mtllib")) {
-            // The library name is the next word only, as "%s %s" reads it.
-            Scanner arg{scan.p, end};
-            arg.skipSpace();
-            const char* name = arg.p;
-            arg.word();
-            char fileName[objscan::kLineBuffer] = {};
-            std::memcpy(fileName, name, static_cast<size_t>(arg.p - name));
-            if (mLibraryText) {
-                diag::out("MTL File Open: %s\n", fileName);
-                loadMTLText(*mLibraryText);
-            } else {
-                loadMTLFile(fileName);
-            }
-            return;
-        }
-        break;
-    case 'o':
-        if (length == 1) {
-            // By position in the raw line: from its third character on.
-            const size_t lineLength = static_cast<size_t>(end - line);
-            const size_t n = lineLength > 2 ? lineLength - 2 : 0;
-            std::memcpy(objectName, line + 2, n);
-            objectName[n] = '\0';
-            return;
-        }
-        break;
-    default:
+    case LineKind::Unknown:
         break;
     }
-    warnUnknownLine(line, end);
+    diag::out("\nWARNING: line type not known:\n(%.*s)\n\n", static_cast<int>(end - line), line);
+}
+
+void MyOBJ::readMtlLibLine(const char* line, const char* end) {
+    // The library name is the next word only, as "%s %s" reads it.
+    const objscan::Keyword keyword = objscan::keywordOf(line, end);
+    const objscan::Keyword name = objscan::keywordOf(keyword.begin + keyword.length, end);
+    if (name.length == 0) {
+        diag::out("WARNING: mtllib names no file; the materials stay as they are\n");
+        return;
+    }
+    char fileName[objscan::kLineBuffer] = {};
+    std::memcpy(fileName, name.begin, name.length);
+    loadMTLFile(fileName, *mFiles);
 }
 
 void MyOBJ::readVertexLine(const char* line, const char* end, Vector3D* array, int32_t& count,
@@ -152,18 +127,7 @@ void MyOBJ::readVertexLine(const char* line, const char* end, Vector3D* array, i
         mDropped |= droppedBit;
         return;
     }
-    Vector3D value{};
-    Scanner scan{line, end};
-    if (scan.word() && scan.real(value.x) && scan.real(value.y)) {
-        scan.real(value.z);
-    }
-    if (scan.unsure) {
-        value = Vector3D{};
-        const objscan::LineCopy copy(line, end);
-        char keyword[objscan::kLineBuffer + 1];
-        std::sscanf(copy.text, "%s %f %f %f", keyword, &value.x, &value.y, &value.z);
-    }
-    array[count++] = value;
+    array[count++] = objrecords::scanVertex(line, end);
 }
 
 void MyOBJ::readTextureVertexLine(const char* line, const char* end) {
@@ -171,154 +135,15 @@ void MyOBJ::readTextureVertexLine(const char* line, const char* end) {
         mDropped |= meshdrop::kTextureVerts;
         return;
     }
-    float u = 0;
-    float v = 0;
-    Scanner scan{line, end};
-    if (scan.word() && scan.real(u)) {
-        scan.real(v);
-    }
-    if (scan.unsure) {
-        u = 0;
-        v = 0;
-        const objscan::LineCopy copy(line, end);
-        char keyword[objscan::kLineBuffer + 1];
-        std::sscanf(copy.text, "%s %f %f", keyword, &u, &v);
-    }
-    // Image rows run top down, texture v bottom up.
-    const float flipped = 1.0f - v;
-    mTextureVerts[mTextureVertCount++] = Vector3D{u, flipped, 0.0f};
+    mTextureVerts[mTextureVertCount++] = objrecords::scanTextureVertex(line, end);
 }
-
-namespace {
-
-enum class FaceNotation { PositionNormal, Full, PositionOnly };
-
-// Fills the indices the way sscanf does with the notation's pattern: up to
-// the first group that does not fit.
-void scanFace(Scanner& scan, FaceNotation notation, int32_t* v, int32_t* vt, int32_t* vn) {
-    if (!scan.word()) {
-        return;
-    }
-    for (int corner = 0; corner < 4; ++corner) {
-        scan.skipSpace();
-        if (!scan.integer(v[corner])) {
-            return;
-        }
-        switch (notation) {
-        case FaceNotation::PositionNormal:
-            if (!scan.literal('/') || !scan.literal('/') || !scan.integer(vn[corner])) {
-                return;
-            }
-            break;
-        case FaceNotation::Full:
-            if (!scan.literal('/') || !scan.integer(vt[corner]) || !scan.literal('/') ||
-                !scan.integer(vn[corner])) {
-                return;
-            }
-            break;
-        case FaceNotation::PositionOnly:
-            break;
-        }
-    }
-}
-
-void scanFaceSlowly(const char* line, const char* end, FaceNotation notation, int32_t* v,
-                    int32_t* vt, int32_t* vn) {
-    const objscan::LineCopy copy(line, end);
-    char keyword[objscan::kLineBuffer + 1];
-    switch (notation) {
-    case FaceNotation::PositionNormal:
-        std::sscanf(copy.text, "%s %d//%d %d//%d %d//%d %d//%d", keyword, &v[0], &vn[0], &v[1],
-                    &vn[1], &v[2], &vn[2], &v[3], &vn[3]);
-        break;
-    case FaceNotation::Full:
-        std::sscanf(copy.text, "%s %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d", keyword, &v[0], &vt[0],
-                    &vn[0], &v[1], &vt[1], &vn[1], &v[2], &vt[2], &vn[2], &v[3], &vt[3], &vn[3]);
-        break;
-    case FaceNotation::PositionOnly:
-        std::sscanf(copy.text, "%s %d %d %d %d", keyword, &v[0], &v[1], &v[2], &v[3]);
-        break;
-    }
-}
-
-} // namespace
-
-namespace {
-
-// An index that starts right here: a blank before it would make another word.
-[[gnu::always_inline]] inline bool adjacentInteger(Scanner& scan, int32_t& out) {
-    return scan.p < scan.end && !objscan::isSpace(*scan.p) && scan.integer(out);
-}
-
-// The common line whose every word after the keyword is a well-formed group
-// of one notation. Then the word count and the slashes are known without a
-// pass of their own, and the pattern's scan gives exactly these indices.
-// False when the line is anything else; nothing is stored then.
-bool scanFaceQuickly(const char* line, const char* end, int32_t& corners, int32_t* v, int32_t* vt,
-                     int32_t* vn) {
-    Scanner scan{line, end};
-    scan.skipSpace();
-    const char* keyword = scan.p;
-    scan.word();
-    if (std::memchr(keyword, '/', static_cast<size_t>(scan.p - keyword))) {
-        return false; // a slash in the keyword still chooses the notation
-    }
-    FaceNotation notation = FaceNotation::PositionOnly;
-    int32_t groups = 0;
-    for (;;) {
-        scan.skipSpace();
-        if (scan.p == end) {
-            break;
-        }
-        if (groups == 4 || !scan.integer(v[groups])) {
-            return false;
-        }
-        FaceNotation shape = FaceNotation::PositionOnly;
-        if (scan.literal('/')) {
-            if (scan.literal('/')) {
-                shape = FaceNotation::PositionNormal;
-                if (!adjacentInteger(scan, vn[groups])) {
-                    return false;
-                }
-            } else {
-                shape = FaceNotation::Full;
-                if (!adjacentInteger(scan, vt[groups]) || !scan.literal('/') ||
-                    !adjacentInteger(scan, vn[groups])) {
-                    return false;
-                }
-            }
-        }
-        if ((groups > 0 && shape != notation) || (scan.p < end && !objscan::isSpace(*scan.p))) {
-            return false;
-        }
-        notation = shape;
-        ++groups;
-    }
-    corners = groups;
-    return groups >= 3 && !scan.unsure;
-}
-
-} // namespace
 
 void MyOBJ::readFaceLine(const char* line, const char* end) {
-    if (mFaceCount < kMaxFaces) {
-        Face& face = mFaces[mFaceCount];
-        int32_t corners = 0;
-        int32_t indices[12] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-        if (scanFaceQuickly(line, end, corners, indices, indices + 4, indices + 8)) {
-            face.verts = corners;
-            std::memcpy(face.v, indices, sizeof face.v);
-            std::memcpy(face.vt, indices + 4, sizeof face.vt);
-            std::memcpy(face.vn, indices + 8, sizeof face.vn);
-            ++mFaceCount;
-            return;
-        }
+    if (mFaceCount < kMaxFaces && objrecords::scanFaceQuickly(line, end, mFaces[mFaceCount])) {
+        ++mFaceCount;
+        return;
     }
-    // The corner groups are the words after the keyword; the notation
-    // follows from the slashes anywhere in the line.
-    const objscan::WordsAndSlashes shape = objscan::countWordsAndSlashes(line, end);
-    const int32_t words = shape.words;
-    const int32_t corners = words > 0 ? words - 1 : 0;
+    const int32_t corners = objrecords::faceCorners(line, end);
     if (corners < 3 || corners > 4) {
         diag::out("WARNING: unsupported face (%d verts)\n", corners);
         return;
@@ -327,27 +152,7 @@ void MyOBJ::readFaceLine(const char* line, const char* end) {
         mDropped |= meshdrop::kFaces;
         return;
     }
-    const FaceNotation notation = shape.doubleSlash ? FaceNotation::PositionNormal
-                                  : shape.slash     ? FaceNotation::Full
-                                                    : FaceNotation::PositionOnly;
-    Face& face = mFaces[mFaceCount];
-    face.verts = corners;
-    for (int i = 0; i < 4; ++i) {
-        face.v[i] = -1;
-        face.vt[i] = -1;
-        face.vn[i] = -1;
-    }
-    Scanner scan{line, end};
-    scanFace(scan, notation, face.v, face.vt, face.vn);
-    if (scan.unsure) {
-        for (int i = 0; i < 4; ++i) {
-            face.v[i] = -1;
-            face.vt[i] = -1;
-            face.vn[i] = -1;
-        }
-        scanFaceSlowly(line, end, notation, face.v, face.vt, face.vn);
-    }
-    ++mFaceCount;
+    objrecords::scanFace(line, end, mFaces[mFaceCount++]);
 }
 
 void MyOBJ::readVertex(const char* line) {

@@ -1,15 +1,30 @@
 // The filled-face routines: quads, then triangles, switching material at the
-// starts of the material groups.
+// starts of the material groups. They leave the caller's material as it was.
 #include "mesh/FaceChecks.h"
 #include "mesh/MyOBJ.h"
 
 #include <GL/gl.h>
 #include <algorithm>
 
-void MyOBJ::applyMaterial(int32_t mtlChangeIndex, unsigned mode) {
+void MyOBJ::restoreMaterial(unsigned mode, bool& saved) {
+    if (saved) {
+        glEnd();
+        glPopAttrib();
+        saved = false;
+        glBegin(mode);
+    }
+}
+
+// The first material of a routine saves the caller's material state; a change
+// to no loaded material brings it back. The current values are saved with it:
+// on Mesa, a pop of the lighting group alone inside a display list left the
+// last corner's normal in place even past render's own pop. Material calls
+// are not allowed inside a batch, nor are attribute pushes.
+void MyOBJ::applyMaterial(int32_t mtlChangeIndex, unsigned mode, bool& saved) {
     const int32_t index = mMtlChanges[mtlChangeIndex].materialIndex;
     const int32_t materialCount = std::clamp(mMaterialPropertyCount, int32_t{0}, kMaxMaterials);
     if (index < 0 || index >= materialCount) {
+        restoreMaterial(mode, saved);
         return;
     }
     const MaterialProperties& m = mMaterialProperties[index];
@@ -17,8 +32,11 @@ void MyOBJ::applyMaterial(int32_t mtlChangeIndex, unsigned mode) {
     const GLfloat MaterialDiffuse[4] = {m.Kd[0], m.Kd[1], m.Kd[2], 1.0f};
     const GLfloat MaterialSpecular[4] = {m.Ks[0], m.Ks[1], m.Ks[2], 1.0f};
     const GLfloat shininess = m.Ns;
-    // Material calls are not allowed inside a batch.
     glEnd();
+    if (!saved) {
+        glPushAttrib(GL_LIGHTING_BIT | GL_CURRENT_BIT);
+        saved = true;
+    }
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, MaterialAmbient);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, MaterialDiffuse);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, MaterialSpecular);
@@ -31,6 +49,8 @@ template <bool Textured, bool Smooth> void MyOBJ::renderPolys() {
     const int32_t faceCount = drawableFaceCount();
     const int32_t changeCount =
         mRendersMaterials ? std::clamp(mMtlChangeCount, int32_t{0}, kMaxMtlChanges) : 0;
+    const int32_t firstChange = changeCount > 0 ? mMtlChanges[0].startingFace : faceCount;
+    bool saved = false;
     for (const int32_t kind : {4, 3}) {
         const GLenum mode = kind == 4 ? GL_QUADS : GL_TRIANGLES;
         int32_t mtlChangeIndex = 0;
@@ -40,8 +60,11 @@ template <bool Textured, bool Smooth> void MyOBJ::renderPolys() {
             if (face.verts != kind) {
                 continue;
             }
+            if (n < firstChange) {
+                restoreMaterial(mode, saved); // the previous pass's material must not run on
+            }
             while (mtlChangeIndex < changeCount && n >= mMtlChanges[mtlChangeIndex].startingFace) {
-                applyMaterial(mtlChangeIndex, mode);
+                applyMaterial(mtlChangeIndex, mode, saved);
                 ++mtlChangeIndex;
             }
             const uint16_t checks = mFaceChecks[n];
@@ -74,6 +97,9 @@ template <bool Textured, bool Smooth> void MyOBJ::renderPolys() {
             }
         }
         glEnd();
+    }
+    if (saved) {
+        glPopAttrib();
     }
 }
 

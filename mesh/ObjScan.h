@@ -5,6 +5,8 @@
 // says so and the caller runs sscanf itself.
 #pragma once
 
+#include "mesh/FileSource.h"
+
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +14,7 @@
 #include <cstring>
 #include <string_view>
 #include <system_error>
+#include <type_traits>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -123,7 +126,9 @@ inline WordsAndSlashes countWordsAndSlashes(const char* p, const char* end) {
 // The pieces that fgets with a 255-byte buffer would return, in order, each
 // as [begin, end) cut at its first NUL (the reader sees C strings). Returns
 // how many bytes were used: everything when atEnd, else up to the last piece
-// that is sure to be complete.
+// that is sure to be complete. A piece starts right after every newline, so
+// a range may be split there and read in parts. When f returns bool, false
+// stops before that piece and leaves it unused.
 template <class F> size_t forEachPiece(const char* data, size_t size, bool atEnd, F&& f) {
     const char* p = data;
     const char* const end = data + size;
@@ -148,19 +153,25 @@ template <class F> size_t forEachPiece(const char* data, size_t size, bool atEnd
         } else {
             break;
         }
-        f(p, lineEnd);
+        if constexpr (std::is_same_v<decltype(f(p, lineEnd)), bool>) {
+            if (!f(p, lineEnd)) {
+                break;
+            }
+        } else {
+            f(p, lineEnd);
+        }
         p = pieceEnd;
     }
     return static_cast<size_t>(p - data);
 }
 
-// Feeds a whole stream through a fixed buffer, piece by piece.
-template <class F> void forEachPieceOfStream(std::FILE* file, F&& f) {
+// Feeds a whole file of the source through a fixed buffer, piece by piece.
+template <class F> void forEachPieceOfFile(const mesh::FileSource& files, void* file, F&& f) {
     constexpr size_t kBufferSize = 64 * 1024;
     char buffer[kBufferSize];
     size_t have = 0;
     for (;;) {
-        const size_t got = std::fread(buffer + have, 1, kBufferSize - have, file);
+        const size_t got = files.read(file, buffer + have, kBufferSize - have, files.user);
         have += got;
         const bool atEnd = got == 0;
         const size_t used = forEachPiece(buffer, have, atEnd, f);
@@ -176,6 +187,32 @@ template <class F> void forEachPieceOfStream(std::FILE* file, F&& f) {
 // The same over text in memory.
 template <class F> void forEachPieceOfText(std::string_view text, F&& f) {
     forEachPiece(text.data(), text.size(), true, f);
+}
+
+// The first word of a line: the keyword of both readers.
+struct Keyword {
+    const char* begin = nullptr;
+    size_t length = 0; // 0 for a line without a word
+
+    // The keyword buffer of the readers holds 15 characters; a longer first
+    // word is no keyword at all.
+    static constexpr size_t kMaxLength = 15;
+
+    template <size_t N> bool is(const char (&name)[N]) const {
+        return length == N - 1 && std::memcmp(begin, name, N - 1) == 0;
+    }
+};
+
+inline Keyword keywordOf(const char* line, const char* end) {
+    const char* p = line;
+    while (p < end && isSpace(*p)) {
+        ++p;
+    }
+    const char* word = p;
+    while (p < end && !isSpace(*p)) {
+        ++p;
+    }
+    return Keyword{word, static_cast<size_t>(p - word)};
 }
 
 // A cursor over one line with the directives of scanf's format strings.

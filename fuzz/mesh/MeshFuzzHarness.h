@@ -2,6 +2,7 @@
 // kept inputs through the same functions.
 #pragma once
 
+#include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -39,7 +41,8 @@ inline bool matchesScanf(MyOBJ& obj, std::string_view input) {
     const char* text = line.c_str();
     char word[256];
     float v[3] = {0, 0, 0}, vt[3] = {0, 0, 0}, kd[3] = {0.25f, 0.5f, 0.75f};
-    obj.loadMTLText("newmtl m\n");
+    static mesh::MemoryFiles library{{{"m.mtl", "newmtl m\n"}}};
+    obj.loadMTLFile("m.mtl", library.source());
     std::memcpy(obj.mMaterialProperties[0].Kd, kd, sizeof kd);
     std::sscanf(text, "%s %f %f %f", word, &v[0], &v[1], &v[2]);
     std::sscanf(text, "%s %f %f", word, &vt[0], &vt[1]);
@@ -71,8 +74,62 @@ inline bool matchesScanf(MyOBJ& obj, std::string_view input) {
              std::memcmp(f.vn, fn, sizeof f.vn) == 0));
 }
 
-// OBJ text, optionally followed by a line "#mtl" and the text that its
-// "mtllib" lines read.
+// The model "f.obj" and its library "m.mtl" through the readers' map source.
+inline void load(MyOBJ& obj, std::string_view objText, std::string_view mtlText) {
+    mesh::MemoryFiles files{{{"f.obj", std::string(objText)}, {"m.mtl", std::string(mtlText)}}};
+    obj.loadOBJFile("f.obj", files.source());
+}
+
+// Everything a load decides, as bytes: counts, records, materials, changes, name.
+inline std::string modelBytes(const MyOBJ& obj) {
+    std::string s;
+    const auto add = [&](const void* p, size_t n) { s.append(static_cast<const char*>(p), n); };
+    const auto clamped = [](int32_t n, int32_t capacity) {
+        return static_cast<size_t>(n < 0 ? 0 : n > capacity ? capacity : n);
+    };
+    for (const int32_t* n : {&obj.mVertCount, &obj.mTextureVertCount, &obj.mNormalCount,
+                             &obj.mFaceCount, &obj.mMaterialPropertyCount, &obj.mMtlChangeCount}) {
+        add(n, sizeof *n);
+    }
+    add(obj.mVerts, sizeof(Vector3D) * clamped(obj.mVertCount, MyOBJ::kMaxVerts));
+    add(obj.mTextureVerts, sizeof(Vector3D) * clamped(obj.mTextureVertCount, MyOBJ::kMaxVerts));
+    add(obj.mNormals, sizeof(Vector3D) * clamped(obj.mNormalCount, MyOBJ::kMaxVerts));
+    add(obj.mFaces, sizeof(Face) * clamped(obj.mFaceCount, MyOBJ::kMaxFaces));
+    for (size_t i = 0; i < clamped(obj.mMaterialPropertyCount, MyOBJ::kMaxMaterials); ++i) {
+        const MaterialProperties& m = obj.mMaterialProperties[i];
+        add(m.name, std::strlen(m.name) + 1); // what follows the name's end is no part of it
+        add(&m.Ns, sizeof(float) * 10);       // Ns, Ka, Kd, Ks
+    }
+    add(obj.mMtlChanges, sizeof(MtlChange) * clamped(obj.mMtlChangeCount, MyOBJ::kMaxMtlChanges));
+    add(obj.objectName, std::strlen(obj.objectName));
+    return s;
+}
+
+// What a load prints on standard output, then the model's bytes.
+inline std::string loadedBytes(MyOBJ& obj, std::string_view objText, std::string_view mtlText) {
+    struct Collect {
+        static void receive(diag::Channel, const char* bytes, size_t length, void* user) {
+            static_cast<std::string*>(user)->append(bytes, length);
+        }
+    };
+    std::string out;
+    diag::setSink(&Collect::receive, &out);
+    load(obj, objText, mtlText);
+    diag::setSink(nullptr);
+    return out + modelBytes(obj);
+}
+
+// Whether a load that shares blocks of blockBytes with the helper thread gives
+// the model and the messages of a load in one thread.
+inline bool sameInParallel(MyOBJ& one, MyOBJ& shared, std::string_view objText,
+                           std::string_view mtlText, size_t blockBytes) {
+    one.readsInParallel = false;
+    shared.readsInParallel = true;
+    shared.readBlockBytes = blockBytes;
+    return loadedBytes(one, objText, mtlText) == loadedBytes(shared, objText, mtlText);
+}
+
+// OBJ text, optionally followed by a line "#mtl" and the text of "m.mtl".
 inline void runObj(MyOBJ& obj, const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     constexpr std::string_view kSplit = "\n#mtl\n";
@@ -80,19 +137,19 @@ inline void runObj(MyOBJ& obj, const uint8_t* data, size_t size) {
     const std::string_view objText = input.substr(0, split);
     const std::string_view mtlText =
         split == std::string_view::npos ? std::string_view() : input.substr(split + kSplit.size());
-    if (!matchesScanf(obj, input)) {
+    static const std::unique_ptr<MyOBJ> shared = std::make_unique<MyOBJ>();
+    if (!matchesScanf(obj, input) || !sameInParallel(*shared, obj, objText, mtlText, 1024)) {
         std::abort(); // libFuzzer reports it as a crash
     }
-    obj.loadOBJText(objText, mtlText);
     drawEverything(obj);
 }
 
 // MTL text, used by a small model that names a few materials.
 inline void runMtl(MyOBJ& obj, const uint8_t* data, size_t size) {
-    const std::string_view mtlText(reinterpret_cast<const char*>(data), size);
-    obj.loadOBJText("mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n"
-                    "usemtl b\nf 3 2 1\nusemtl a\nf 1 2 3 1\nusemtl\nf 2 3 1\n",
-                    mtlText);
+    load(obj,
+         "mtllib m.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl a\nf 1 2 3\n"
+         "usemtl b\nf 3 2 1\nusemtl a\nf 1 2 3 1\nusemtl\nf 2 3 1\n",
+         std::string_view(reinterpret_cast<const char*>(data), size));
     drawEverything(obj);
 }
 

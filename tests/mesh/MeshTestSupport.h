@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mesh/MyOBJ.h"
+#include "tests/support/CapturedOutput.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -10,16 +11,25 @@
 #include <utility>
 #include <vector>
 
-// Runs f and returns what it printed.
+// Runs f and returns what it printed on standard output.
 template <class F> std::string printed(F&& f) {
-    testing::internal::CaptureStdout();
+    test::CapturedOutput captured;
     f();
-    return testing::internal::GetCapturedStdout();
+    return captured.out();
 }
 
-// Loads OBJ text ("mtllib" lines read mtlText) and returns what the load printed.
+// Loads the file "m.obj" of the map source and returns what the load printed
+// after its first line, which must say that the file opened.
+inline std::string loadFiles(MyOBJ& obj, mesh::MemoryFiles files) {
+    const std::string out = printed([&] { obj.loadOBJFile("m.obj", files.source()); });
+    const std::string opened = "OBJ File Open: m.obj\n";
+    EXPECT_EQ(out.substr(0, opened.size()), opened);
+    return out.substr(opened.size());
+}
+
+// The same with OBJ text and, as "m.mtl", library text.
 inline std::string loadText(MyOBJ& obj, std::string_view objText, std::string_view mtlText = {}) {
-    return printed([&] { obj.loadOBJText(objText, mtlText); });
+    return loadFiles(obj, {{{"m.obj", std::string(objText)}, {"m.mtl", std::string(mtlText)}}});
 }
 
 // The load's closing line, for a model without an "o" name.

@@ -1,12 +1,23 @@
 #include "MeshTestSupport.h"
 
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Loads "m.mtl" of the map source on its own and returns what it printed.
+static std::string loadLibrary(MyOBJ& obj, const std::string& text) {
+    mesh::MemoryFiles files{{{"m.mtl", text}}};
+    return printed([&] { obj.loadMTLFile("m.mtl", files.source()); });
+}
+
 TEST(MtlReader, PropertiesFillTheLastMaterialAndKeepWhatALineDoesNotSupply) {
     auto obj = std::make_unique<MyOBJ>();
     const char* const text = "Kd 1 1 1\nKs 1 1 1\nnewmtl red\nKd 1 0 0\nNs 50\nKa 0.5\n"
                              "Ks 0.5 x 7\nd 1\nillum 2\nnewmtl b\n# c\nmap_Kd a.png";
     const std::string unknown = "\nWARNING: line type not known:\n(";
-    EXPECT_EQ(printed([&] { obj->loadMTLText(text); }),
-              unknown + "# c\n)\n\n" + unknown + "map_Kd a.png)\n\n");
+    EXPECT_EQ(loadLibrary(*obj, text),
+              "MTL File Open: m.mtl\n" + unknown + "# c\n)\n\n" + unknown + "map_Kd a.png)\n\n");
     EXPECT_EQ(obj->mFaceCount, 0); // the lines before "newmtl" wrote nothing before the array
     ASSERT_EQ(obj->mMaterialPropertyCount, 2);
     const MaterialProperties& m = obj->mMaterialProperties[0];
@@ -22,9 +33,10 @@ TEST(MtlReader, SeventeenthMaterialIsDroppedAndAMissingLibraryLeavesNone) {
         text += "newmtl m" + std::to_string(i) + "\nNs " + std::to_string(i) + "\n";
     }
     auto obj = std::make_unique<MyOBJ>();
-    const auto load = [&](std::string_view t) { return printed([&] { obj->loadMTLText(t); }); };
-    EXPECT_EQ(load(text.substr(0, text.find("newmtl m16"))), ""); // exactly full
-    EXPECT_EQ(load(text), "WARNING: more than 16 materials, the rest dropped\n");
+    const std::string opened = "MTL File Open: m.mtl\n";
+    EXPECT_EQ(loadLibrary(*obj, text.substr(0, text.find("newmtl m16"))), opened); // full
+    EXPECT_EQ(loadLibrary(*obj, text),
+              opened + "WARNING: more than 16 materials, the rest dropped\n");
     EXPECT_EQ(obj->mMaterialPropertyCount, 16);
     EXPECT_EQ(obj->mMaterialProperties[15].Ns, 15.0f);
     EXPECT_EQ(printed([&] { obj->loadMTLFile("/nonexistent/none.mtl"); }),
@@ -33,9 +45,32 @@ TEST(MtlReader, SeventeenthMaterialIsDroppedAndAMissingLibraryLeavesNone) {
               "WARNING: UseMtl Material Not found: m0\n\n");
 }
 
+TEST(MtlReader, WhatIsNoRegularFileWarnsOnceWithoutWaiting) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("dravin_mesh_files_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string fifo = (dir / "pipe").string(), model = (dir / "m.obj").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string names[] = {dir.string(), "/dev/zero", fifo};
+    std::ofstream(model) << "mtllib " + names[0] + "\nmtllib /dev/zero\nmtllib " + fifo + "\n";
+    auto obj = std::make_unique<MyOBJ>();
+    std::string libraries, models;
+    for (const std::string& name : names) {
+        libraries += "WARNING: MTL File did not open: " + name + "\n";
+        models += printed([&] { obj->loadOBJFile(name.c_str()); });
+    }
+    EXPECT_EQ(printed([&] { obj->loadOBJFile(model.c_str()); }),
+              "OBJ File Open: " + model + "\n" + libraries + summary(0, 0, 0, 0));
+    EXPECT_EQ(obj->mMaterialPropertyCount, 0);
+    const std::string none = "WARNING: OBJ File did not open: ";
+    EXPECT_EQ(models, none + names[0] + "\n" + summary(0, 0, 0, 0) + none + names[1] + "\n" +
+                          summary(0, 0, 0, 0) + none + names[2] + "\n" + summary(0, 0, 0, 0));
+    std::filesystem::remove_all(dir);
+}
+
 TEST(UseMtl, RecordsFromWhichFaceAMaterialHoldsComparingNamesWithTerminators) {
     auto obj = std::make_unique<MyOBJ>();
-    obj->loadMTLText("newmtl red\nnewmtl red \nnewmtl red\n");
+    loadLibrary(*obj, "newmtl red\nnewmtl red \nnewmtl red\n");
     const auto use = [&](const char* line) { return printed([&] { obj->readUseMtl(line); }); };
     EXPECT_EQ(use("usemtl red\n"), ""); // the later duplicate wins
     obj->readFace("f 1 2 3\n");
@@ -47,15 +82,24 @@ TEST(UseMtl, RecordsFromWhichFaceAMaterialHoldsComparingNamesWithTerminators) {
     EXPECT_EQ(changes(*obj), (Changes{{0, 2}, {2, 1}, {2, -1}, {2, -1}}));
 }
 
-TEST(UseMtl, AThousandChangesFitTheRestAreDroppedWithOneWarning) {
+TEST(UseMtl, LibrariesReplaceEachOtherAndAThousandChangesFit) {
     auto obj = std::make_unique<MyOBJ>();
-    std::string text = "mtllib x.mtl\nmtllib y.mtl\n"; // the second library replaces the first
-    const std::string opened = "MTL File Open: x.mtl\nMTL File Open: y.mtl\n";
+    // The second library replaces the first; one without a name changes nothing.
+    std::string text = "mtllib x.mtl\nmtllib m.mtl\nmtllib\nmtllib  \t\n";
+    const std::string unnamed = "WARNING: mtllib names no file; the materials stay as they are\n";
+    const std::string opened = "MTL File Open: x.mtl\nMTL File Open: m.mtl\n" + unnamed + unnamed;
     for (int i = 0; i < 1000; ++i) {
         text += "usemtl a\n";
     }
-    EXPECT_EQ(loadText(*obj, text, "newmtl a\n"), opened + summary(0, 0, 0, 0));
-    EXPECT_EQ(loadText(*obj, text + "usemtl a\nusemtl a\n", "newmtl a\n"),
+    const mesh::MemoryFiles files{{{"x.mtl", "newmtl b\nnewmtl c\n"}, {"m.mtl", "newmtl a\n"}}};
+    auto withModel = [&](const std::string& model) {
+        mesh::MemoryFiles all = files;
+        all.files["m.obj"] = model;
+        return all;
+    };
+    EXPECT_EQ(loadFiles(*obj, withModel(text + "f 1 2 3\n")), opened + summary(0, 0, 0, 1));
+    EXPECT_EQ(changes(*obj), (Changes{{0, 0}}));
+    EXPECT_EQ(loadFiles(*obj, withModel(text + "usemtl a\nusemtl a\n")),
               opened + "WARNING: more than 1000 material changes, the rest dropped\n" +
                   summary(0, 0, 0, 0));
     EXPECT_EQ(obj->mMaterialPropertyCount, 1);

@@ -69,3 +69,28 @@ TEST(ObjScanDifferential, EveryReaderMatchesScanfOnNumberAndFaceLines) {
     EXPECT_EQ(mismatch, "");
     EXPECT_GT(faces, 40000);
 }
+
+TEST(ObjScanDifferential, ReadingWithTheHelperThreadGivesTheModelAndMessagesOfOneThread) {
+    std::mt19937 rng(99);
+    const char* const others[] = {"usemtl a\n", "usemtl b\n", "mtllib m.mtl\n", "o Name\n", "# c\n",
+                                  "g x\n",      "\n",         "mtllib\n"};
+    std::string mixed; // every kind of line, a long one and a NUL now and then
+    while (mixed.size() < 300000) {
+        const auto pick = rng() % 16;
+        mixed += pick < 8 ? others[pick]
+                 : pick < 15
+                     ? randomLine(rng, pick % 2) + "\n"
+                     : "v 1 2 3 " + std::string(rng() % 600, 'x') + std::string(1, '\0') + "\n";
+    }
+    std::string many; // more records in one part than the helper holds
+    for (int i = 0; i < 300000; ++i) {
+        many += i % 1000 ? "v 1 2 3\n" : "vt 0.5 x\n";
+    }
+    const char* const library = "newmtl a\nKd 1 0 0\nnewmtl b\n";
+    auto one = std::make_unique<MyOBJ>(), shared = std::make_unique<MyOBJ>();
+    for (const size_t block : {1024, 4096, 65536}) {
+        EXPECT_TRUE(meshfuzz::sameInParallel(*one, *shared, mixed, library, block)) << block;
+    }
+    EXPECT_TRUE(meshfuzz::sameInParallel(*one, *shared, many, library, size_t{4} << 20));
+    EXPECT_EQ(shared->mVertCount, 299700);
+}

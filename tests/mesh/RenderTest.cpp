@@ -62,7 +62,7 @@ class MeshGl : public testing::Test {
 };
 
 TEST_F(MeshGl, ShadedRoutinesDrawQuadsFirstSwitchingMaterialsAtGroupStartsWhenEnabled) {
-    const std::string lib = "newmtl r\nKd 1 0 0\nnewmtl g\nKd 0 1 0\n", head = "mtllib m\n";
+    const std::string lib = "newmtl r\nKd 1 0 0\nnewmtl g\nKd 0 1 0\n", head = "mtllib m.mtl\n";
     // Faces: none yet, green, red, red quad, a material that is not found.
     const std::string faces =
         "f 1 2 3\nusemtl g\nf 1 2 4\nusemtl r\nf 2 3 4\nf 1 2 3 4\nusemtl x\nf 1 3 4\n";
@@ -74,11 +74,10 @@ TEST_F(MeshGl, ShadedRoutinesDrawQuadsFirstSwitchingMaterialsAtGroupStartsWhenEn
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
     for (int i = 0; i < 4; ++i) {
         // Quads (Mesa hands each back as two triangles): the red quad. Triangles: red,
-        // green, then the two without a material under whatever is in force (green).
-        EXPECT_EQ(capture(kRoutines[i], 'c'), "RRRGGG") << i;
+        // green, then the two without a material under the caller's (blue).
+        EXPECT_EQ(capture(kRoutines[i], 'c'), "RRRGBB") << i;
     }
-    obj->setRendersMaterials(false);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+    obj->setRendersMaterials(false); // and the routines left the caller's material
     EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "BBBBBB");
     // Sorted: red triangle, green quad, blue quad. The quad pass applies red
     // and green together before the green quad.
@@ -86,6 +85,29 @@ TEST_F(MeshGl, ShadedRoutinesDrawQuadsFirstSwitchingMaterialsAtGroupStartsWhenEn
              lib + "newmtl b\nKd 0 0 1\n");
     obj->setRendersMaterials(true);
     EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "GGBBR");
+}
+
+TEST_F(MeshGl, RenderDrawsFacesWithoutAMaterialWithTheMaterialItStartedWith) {
+    // Lower right: red. Upper left: before any "usemtl", so in the caller's blue.
+    loadText(*obj, std::string("mtllib m.mtl\n") + kSquare + "f 1 3 4\nusemtl r\nf 1 2 3\n",
+             "newmtl r\nKd 1 0 0\n");
+    obj->setRendersWireframes(false);
+    obj->setRendersNormals(false);
+    const GLfloat blue[4] = {0, 0, 1, 1};
+    glViewport(0, 0, 64, 64);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+    for (int frame = 0; frame < 2; ++frame) { // the rebuild, then the lists as they are
+        glClear(GL_COLOR_BUFFER_BIT);
+        obj->render();
+        unsigned char lowerRight[4], upperLeft[4];
+        glReadPixels(40, 20, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, lowerRight);
+        glReadPixels(20, 44, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, upperLeft);
+        EXPECT_GT(lowerRight[0], 200) << frame;
+        EXPECT_LT(upperLeft[0], 60) << frame;
+        EXPECT_GT(upperLeft[2], 200) << frame;
+    }
 }
 
 TEST_F(MeshGl, RoutinesDrawOnlyWhatTheLoadedArraysHold) {
@@ -193,7 +215,7 @@ TEST_F(MeshGl, RenderDrawsTheWireframeOverTheFacesUnlitAndRestoresEveryAttribute
         return s;
     };
     loadText(*obj,
-             std::string("mtllib m\n") + kSquare +
+             std::string("mtllib m.mtl\n") + kSquare +
                  "vt 0 1\nvn 0 1 0\nusemtl a\nf 1/1/1 2/1/1 3/1/1 4/1/1\n",
              "newmtl a\nKd 0.2 0.4 0.6\nNs 30\n");
     glViewport(0, 0, 64, 64);
