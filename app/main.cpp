@@ -1,20 +1,20 @@
-#include "app/FullscreenWindow.h"
-#include "host/Application.h"
+// dravin [OPTIONS] [MODEL.obj]: the demo scene, or the viewer for one model.
+#include "app/Run.h"
 #include "scene/dravinView.h"
+#include "viewer/ModelViewer.h"
 
-#include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
-    // Lines arrive as they are printed, also through a pipe.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
-
-    host::InterfaceDescription description;
-    description.contentRect = {0, 0, 800, 600};
-    description.makeWindow = [](const host::Rect& rect, uint32_t style, host::BackingStore backing,
-                                bool defer) {
-        return std::make_unique<FullscreenWindow>(rect, style, backing, defer);
-    };
-    description.makeView = [] { return std::make_unique<dravinView>(); };
-    return host::applicationMain(argc, argv, description);
+    using namespace dravin;
+    const CommandLine options = parseCommandLine(argc, argv, ModelOperand::accepted);
+    if (options.action != CommandLine::Action::run)
+        return finishWithoutRunning(options, ModelOperand::accepted);
+    if (options.model.empty())
+        return runView(argc, argv, options, [] { return std::make_unique<dravinView>(); });
+    // A model that cannot be read ends the program before any window opens.
+    if (!ModelViewer::canRead(options.model))
+        return 1;
+    return runView(argc, argv, options,
+                   [model = options.model] { return std::make_unique<ModelViewer>(model); });
 }

@@ -127,6 +127,9 @@ bool pumpEvents() {
         case SDL_KEYDOWN:
             id = ev.key.windowID;
             break;
+        case SDL_MOUSEWHEEL:
+            id = ev.wheel.windowID;
+            break;
         default:
             continue;
         }
@@ -147,12 +150,24 @@ bool pumpEvents() {
                 ev.type == SDL_MOUSEBUTTONDOWN);
         } else if (ev.type == SDL_MOUSEMOTION) {
             dispatchMotion(*window, *view, ev.motion);
+        } else if (ev.type == SDL_MOUSEWHEEL) {
+            Event e;
+            float sign = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.0f : 1.0f;
+            e.deltaX = sign * float(ev.wheel.x);
+            e.deltaY = sign * float(ev.wheel.y);
+            view->scrollWheel(e);
         } else if (ev.type == SDL_KEYDOWN) {
             Event e;
             SDL_Keycode key = ev.key.keysym.sym;
-            if (key >= 0x20 && key < 0x7f)
+            if (key == SDLK_BACKSPACE)
+                e.characters = "\x7f";
+            else if ((key >= 0x20 && key < 0x7f) || key == SDLK_ESCAPE || key == SDLK_RETURN ||
+                     key == SDLK_TAB)
                 e.characters = std::string(1, char(key));
             view->keyDown(e);
+            // The application, not the view, offers Quit.
+            if (key == SDLK_q && (ev.key.keysym.mod & KMOD_CTRL))
+                quit = true;
         }
     }
     return quit;
@@ -185,7 +200,6 @@ bool Application::load(const InterfaceDescription& d) {
 }
 
 void Application::runUntil(double deadline) {
-    stopRequested_ = false;
     RunLoop& loop = RunLoop::shared();
     while (!stopRequested_ && !gSignalled.load()) {
         // Calls first: another thread is waiting for them.
@@ -200,6 +214,8 @@ void Application::runUntil(double deadline) {
             break;
         loop.waitForWork(left < kEventPollInterval ? left : kEventPollInterval);
     }
+    // A stop ends one loop; one asked before the loop began ends it at once.
+    stopRequested_ = false;
 }
 
 void Application::run() {
@@ -211,9 +227,19 @@ void Application::runFor(double seconds) {
     runUntil(now() + seconds);
 }
 
-void Application::stop() {
+void Application::stop(int exitStatus) {
+    exitStatus_ = exitStatus;
     stopRequested_ = true;
     RunLoop::shared().wake();
+}
+
+void Application::setFrameHook(std::function<void(OpenGLView&)> hook) {
+    frameHook_ = std::move(hook);
+}
+
+void Application::beforeFlush(OpenGLView& view) {
+    if (frameHook_ && &view == view_.get())
+        frameHook_(view);
 }
 
 int applicationMain(int, char**, const InterfaceDescription& description) {
@@ -226,7 +252,7 @@ int applicationMain(int, char**, const InterfaceDescription& description) {
     // The view's threads run for the life of the process: leave without
     // destructors so nothing they use goes away under them.
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(app.exitStatus());
 }
 
 } // namespace host

@@ -33,11 +33,19 @@ class Application {
     // awakeFromNib to the window and to the view. False if the platform's
     // video could not start.
     bool load(const InterfaceDescription& description);
-    // Runs the event loop until stop(), the window closes, or SIGINT/SIGTERM.
+    // Runs the event loop until stop(), the window closes, Ctrl+Q, or
+    // SIGINT/SIGTERM.
     void run();
     // Runs the event loop for at most the given time (tests).
     void runFor(double seconds);
-    void stop();
+    // Ends the event loop at its next pass; applicationMain then ends the
+    // process with this status. Safe to call from any thread.
+    void stop(int exitStatus = 0);
+    int exitStatus() const { return exitStatus_.load(); }
+
+    // Called on the main thread, with the view's context current, right before
+    // each buffer swap of the main view (its context's flushBuffer). Empty: none.
+    void setFrameHook(std::function<void(OpenGLView&)> hook);
 
     Window* mainWindow() const { return window_.get(); }
     OpenGLView* mainView() const { return view_.get(); }
@@ -48,11 +56,17 @@ class Application {
 
     std::unique_ptr<Window> window_;
     std::unique_ptr<OpenGLView> view_;
+    friend class OpenGLContext;
+    void beforeFlush(OpenGLView& view);
+
     std::atomic<bool> stopRequested_{};
+    std::atomic<int> exitStatus_{};
+    std::function<void(OpenGLView&)> frameHook_;
 };
 
 // The program's entry into the host: loads the description and runs the loop.
-// Ends the process with status 0 when the loop ends, without tearing down
+// Ends the process when the loop ends, with the status given to stop (0 after
+// a signal, Ctrl+Q or the window's close request), without tearing down
 // anything the view's threads may still be using. Returns 1 only when the
 // application could not start.
 int applicationMain(int argc, char** argv, const InterfaceDescription& description);

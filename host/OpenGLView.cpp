@@ -1,5 +1,6 @@
 #include "host/OpenGLView.h"
 
+#include "host/Application.h"
 #include "host/PixelFormat.h"
 #include "host/Window.h"
 
@@ -15,6 +16,8 @@ void OpenGLContext::makeCurrentContext() {
 }
 
 void OpenGLContext::flushBuffer() {
+    if (OpenGLView* view = window_->contentView())
+        Application::shared().beforeFlush(*view);
     SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_->platformWindow()));
 }
 

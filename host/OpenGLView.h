@@ -49,6 +49,7 @@ class OpenGLView {
     virtual void otherMouseDown(const Event&) {}
     virtual void otherMouseDragged(const Event&) {}
     virtual void otherMouseUp(const Event&) {}
+    virtual void scrollWheel(const Event&) {}
     virtual bool acceptsFirstResponder() { return false; }
     virtual bool becomeFirstResponder() { return true; }
     virtual bool resignFirstResponder() { return true; }

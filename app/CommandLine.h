@@ -1,0 +1,47 @@
+// The program's command line, GNU style: dravin [OPTIONS] [MODEL.obj].
+// Parsing prints nothing and touches nothing, so every case can be tested;
+// run() (app/Run.h) acts on the result.
+#pragma once
+
+#include <string>
+
+namespace dravin {
+
+struct CommandLine {
+    enum class Action { run, help, version, usageError };
+    Action action{Action::run};
+    // The name the usage and the error lines give the program.
+    std::string program{"dravin"};
+
+    // A normal, decorated, resizable window instead of the full screen.
+    bool window{};
+    int windowWidth{1280};
+    int windowHeight{800};
+    // Stop after this many drawn frames; 0 runs until the user quits.
+    int frames{};
+    // Absolute paths (resolved against the directory the program started
+    // in); empty when not asked for.
+    std::string screenshot;
+    std::string model;
+
+    // For usageError: the one line that names what was wrong.
+    std::string error;
+};
+
+// Whether the program takes a MODEL.obj operand (the program does; a scene
+// run through dravin::run does not).
+enum class ModelOperand { refused, accepted };
+
+CommandLine parseCommandLine(int argc, const char* const* argv, ModelOperand operand);
+
+// The --help text, listing every option, the viewer's keys when a model is
+// accepted, and the exit statuses.
+std::string usageText(const CommandLine& parsed, ModelOperand operand);
+// "dravin X.Y.Z\n".
+std::string versionText();
+
+// The path made absolute against the current directory; unchanged when it is
+// absolute already or empty.
+std::string absolutePath(const std::string& path);
+
+} // namespace dravin

@@ -1,0 +1,60 @@
+// The viewer scene: one OBJ model of the user's, framed from its bounding
+// box on a neutral background, lit from the eye, turned with the arcball by
+// a primary or middle drag, zoomed with the wheel, with keys that switch the
+// model's render flags.
+#pragma once
+
+#include "app/MyOpenGLView.h"
+#include "math/ArcBall.h"
+#include "mesh/MyOBJ.h"
+
+#include <memory>
+#include <string>
+
+class ModelViewer : public MyOpenGLView {
+  public:
+    // The vertical field of view of the viewer's projection, in degrees.
+    static constexpr float kFieldOfView = 30.0f;
+
+    // modelPath is absolute, or relative to the directory the program
+    // started in; the view changes directory while it is created.
+    explicit ModelViewer(std::string modelPath);
+
+    // Whether the file can be opened for reading as a model; when not, prints
+    // one line naming it on standard error.
+    static bool canRead(const std::string& path);
+
+    // Created by initWorld and kept for the life of the process.
+    std::unique_ptr<ArcBall> myArcBall;
+    std::unique_ptr<MyOBJ> myOBJ;
+    // The camera distance over the distance that frames the model; the wheel
+    // changes it, R sets it back to 1.
+    float zoom{1.0f};
+
+    void initGLParam() override;
+    void initWorld() override;
+    void sizeGLWithWidth(int width, int height) override;
+    void drawWorld(const host::Rect& rect) override;
+
+    void keyDown(const host::Event& event) override;
+    void scrollWheel(const host::Event& event) override;
+    void mouseDown(const host::Event& event) override;
+    void mouseDragged(const host::Event& event) override;
+    void mouseUp(const host::Event& event) override;
+    void otherMouseDown(const host::Event& event) override;
+    void otherMouseDragged(const host::Event& event) override;
+    void otherMouseUp(const host::Event& event) override;
+
+    // The view as it was after loading: no turn, no zoom.
+    void resetView();
+    // "smooth on, faces on, wireframe off, ..." on standard output.
+    void printRenderState() const;
+
+  private:
+    std::string modelPath_;
+    float aspect_{4.0f / 3.0f};
+    // Between the press and the release of a button that turns the model.
+    bool dragging_{};
+    // The checker that shows the model's texture coordinates; 0 until made.
+    unsigned checkerTexture_{};
+};
