@@ -59,6 +59,8 @@ def included_module(root, path, target):
         target = os.path.normpath(os.path.join(os.path.dirname(path), target)).replace(os.sep, "/")
     elif "/" not in target:
         return None  # beside the including file, or a system header
+    if target.startswith("dravin/"):
+        target = target[len("dravin/"):]  # the installed form of the same header
     top = target.split("/", 1)[0]
     if top in LAYERS or top in NON_MODULES:
         return top
@@ -95,7 +97,7 @@ def self_test():
     cases = {
         "math/Ok.h": '#include "math/Vector3D.h"\n#include <cmath>\n#include <GL/gl.h>\n',
         "math/Bad.cpp": '#include "diag/Diagnostics.h"\n',
-        "mesh/Bad.cpp": '#include "host/Files.h"\n#include "../image/QTImage.h"\n',
+        "mesh/Bad.cpp": '#include "host/Files.h"\n#include "../image/QTImage.h"\n#include <dravin/app/Run.h>\n',
         "image/Bad.cpp": '#include <SDL.h>\n#include "app/MyOpenGLView.h"\n',
         "host/Ok.cpp": '#include <SDL.h>\n#include <libavcodec/avcodec.h>\n#include "diag/Diagnostics.h"\n',
         "app/main.cpp": '#include "scene/dravinView.h"\n#include "viewer/ViewerView.h"\n',
@@ -104,7 +106,7 @@ def self_test():
         "tests/Bad.cpp": '#include "scene/dravinView.h"\n#  include <SDL2/SDL_video.h>\n',
     }
     expected = {
-        "math/Bad.cpp:1", "mesh/Bad.cpp:1", "mesh/Bad.cpp:2", "image/Bad.cpp:1",
+        "math/Bad.cpp:1", "mesh/Bad.cpp:1", "mesh/Bad.cpp:2", "mesh/Bad.cpp:3", "image/Bad.cpp:1",
         "image/Bad.cpp:2", "app/Bad.cpp:1", "app/Bad.cpp:2", "tests/Bad.cpp:2",
     }
     with tempfile.TemporaryDirectory() as root:
