@@ -57,8 +57,6 @@ TEST(ProgramOptions, WithoutADisplayFramesAndScreenshotWriteTheSameDemoPictureEa
     for (const char* name : {"one.png", "two.png"}) {
         const auto run = runProgram({"--frames", "3", "--screenshot", name}, dir);
         EXPECT_EQ(run.exitStatus, 0) << run.errText();
-        EXPECT_TRUE(run.outText().ends_with("dravinKnot\nv: 4860, vt: 460, vn: 4860, f: 5832\n\n"
-                                            "startThreads\n/startThreads\n/awakeFromNib\n"));
         pictures.push_back(readPicture(dir + "/" + name));
     }
     std::filesystem::remove_all(dir);
