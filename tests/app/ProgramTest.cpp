@@ -24,14 +24,11 @@ struct RateLine {
 
 std::vector<RateLine> rateLines(const std::vector<Line>& err) {
     std::vector<RateLine> rates;
-    for (const auto& l : err) {
-        RateLine r{};
-        if (std::sscanf(l.text.c_str(), "calcFPS: %d, drawFPS: %d, drawRequests: %d", &r.calc,
-                        &r.draw, &r.requests) == 3) {
-            r.seconds = l.seconds;
+    for (const auto& l : err)
+        if (RateLine r{0, 0, 0, l.seconds};
+            std::sscanf(l.text.c_str(), "calcFPS: %d, drawFPS: %d, drawRequests: %d", &r.calc,
+                        &r.draw, &r.requests) == 3)
             rates.push_back(r);
-        }
-    }
     return rates;
 }
 
