@@ -1,16 +1,20 @@
-// The calculation and drawing loops, calls onto the main thread, timers and
-// the merging of redraw requests, on the null platform: the real event loop
-// without a window system.
+// The application loop on the null platform, the real event loop without a
+// window system: the calculation and drawing loops, calls onto the main
+// thread, timers, merged redraw requests, and platform events to the view's
+// handlers with the pointer mapping and the application's own keys.
 #include "app/MyOpenGLView.h"
 #include "host/Threads.h"
 #include "host/Timer.h"
 #include "tests/app/ViewHarness.h"
 #include "tests/support/CapturedOutput.h"
+#include "tests/support/EventInjection.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <numeric>
+#include <string>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -22,9 +26,25 @@ host::Application& app() {
     return host::Application::shared();
 }
 
-// Loops off: only the test asks for redraws.
-struct QuietView : MyOpenGLView {
+// Records which handler each platform event reached; its loops never start.
+class RecordingView : public MyOpenGLView {
+  public:
+    std::string calls;
     void startThreads() override {}
+    void mouseDown(const host::Event&) override { calls += "down "; }
+    void mouseUp(const host::Event&) override { calls += "up "; }
+    void mouseDragged(const host::Event& e) override {
+        calls += "drag ";
+        MyOpenGLView::mouseDragged(e);
+    }
+    void otherMouseDown(const host::Event&) override { calls += "otherDown "; }
+    void otherMouseDragged(const host::Event&) override { calls += "otherDrag "; }
+    void otherMouseUp(const host::Event&) override { calls += "otherUp "; }
+    void keyDown(const host::Event& e) override { calls += "key:" + e.characters + " "; }
+    void scrollWheel(const host::Event& e) override {
+        calls += "wheel:" + std::to_string(int(e.deltaY)) + " ";
+    }
+    void reshape() override { calls += "reshape "; }
 };
 
 // Counts of its own: the rate line zeroes the view's each second.
@@ -50,28 +70,15 @@ struct ShortCalcView : MyOpenGLView {
 } // namespace
 
 TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderBeyondTheQueueCapacity) {
-    ASSERT_NE(loadNullView<QuietView>(), nullptr);
-    constexpr int kCalls = 500;
-    // Each call carries its number and the count of calls run before it.
-    struct Call {
-        int number;
-        std::atomic<int>* next;
-        std::atomic<bool>* inOrder;
-    };
-    std::atomic<int> next{0};
-    std::atomic<bool> inOrder{true}, returned{false};
-    std::vector<Call> calls(kCalls, Call{0, &next, &inOrder});
+    ASSERT_NE(loadNullView<RecordingView>(), nullptr);
+    static std::vector<int> seen; // only the main thread touches it
+    auto record = [](void* n) { seen.push_back(*static_cast<int*>(n)); };
+    std::vector<int> numbers(500);
+    std::iota(numbers.begin(), numbers.end(), 0);
+    std::atomic<bool> returned{false};
     std::thread producer([&] {
-        for (int i = 0; i < kCalls; ++i) {
-            calls[i].number = i;
-            host::performOnMainThread(
-                [](void* p) {
-                    auto* c = static_cast<Call*>(p);
-                    if (c->next->fetch_add(1) != c->number)
-                        c->inOrder->store(false);
-                },
-                &calls[i], i + 1 == kCalls); // the last one waits until done
-        }
+        for (int& n : numbers) // the last one waits until done
+            host::performOnMainThread(record, &n, &n == &numbers.back());
         returned = true;
     });
     // No event loop runs yet: the last call, which waits, cannot have returned.
@@ -80,45 +87,14 @@ TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderBeyondTheQueueCapacity
     while (!returned.load())
         app().runFor(0.05);
     producer.join();
-    EXPECT_EQ(next.load(), kCalls);
-    EXPECT_TRUE(inOrder.load());
-    int direct = 0; // from the main thread itself: at once
-    host::performOnMainThread([](void* n) { ++*static_cast<int*>(n); }, &direct, true);
-    EXPECT_EQ(direct, 1);
+    EXPECT_EQ(seen, numbers);
+    host::performOnMainThread(record, &numbers[7], true); // from the main thread itself: at once
+    EXPECT_EQ(seen.back(), 7);
     EXPECT_FALSE(host::platform::sdlVideoStarted()); // nothing of the window system ran
 }
 
-TEST(FrameLoop, RequestsBeforeADisplayPassMergeIntoOneRedraw) {
-    QuietView* view = loadNullView<QuietView>();
-    ASSERT_NE(view, nullptr);
-    app().runFor(0.05);
-    view->drawFrames = 0;
-    for (int i = 0; i < 5; ++i)
-        host::performOnMainThread(
-            [](void* v) { static_cast<MyOpenGLView*>(v)->mainThreadStepDraw(); }, view, false);
-    app().runFor(0.05);
-    EXPECT_EQ(view->drawFrames.load(), 1);
-    app().runFor(0.05);
-    EXPECT_EQ(view->drawFrames.load(), 1); // nothing asked again
-}
-
-TEST(FrameLoop, TheRateLineNamesEachCountInItsPlaceAndZeroesThem) {
-    QuietView* view = loadNullView<QuietView>();
-    ASSERT_NE(view, nullptr);
-    test::CapturedOutput captured;
-    view->calcFrames = 3;
-    // Two host redraws: frames, but not requests.
-    view->window()->setFrame({0, 0, 128, 96}, true);
-    view->window()->setFrame({0, 0, 64, 64}, true);
-    view->drawRequests += 7;
-    view->printFPS(nullptr);
-    EXPECT_NE(captured.err().find("calcFPS: 3, drawFPS: 2, drawRequests: 7\n"), std::string::npos)
-        << captured.err();
-    EXPECT_EQ(view->calcFrames.load() + view->drawFrames.load() + view->drawRequests.load(), 0);
-}
-
 TEST(FrameLoop, AnInvalidatedTimerStaysReadableAndNeverFiresAgain) {
-    ASSERT_NE(loadNullView<QuietView>(), nullptr);
+    ASSERT_NE(loadNullView<RecordingView>(), nullptr);
     int fired = 0;
     host::Timer* once = host::Timer::scheduledTimer(
         0.01, [&](host::Timer*) { ++fired; }, false);
@@ -144,36 +120,18 @@ TEST(FrameLoop, ASubclassThatChangesTheRatesChangesThePace) {
     EXPECT_LT(view->draws.load(), 215);
 }
 
-TEST(FrameLoop, AStepOverrideThatReturnsEndsOnlyItsLoop) {
+TEST(FrameLoop, AStepOverrideThatReturnsEndsOnlyItsLoopAndASecondLoadMeanwhileIsRefused) {
     ShortCalcView* view = loadNullView<ShortCalcView>();
     ASSERT_NE(view, nullptr);
-    test::CapturedOutput quiet;
+    test::CapturedOutput captured;
+    EXPECT_EQ(loadNullView<RecordingView>(), nullptr);
+    EXPECT_EQ(app().mainView(), view);
+    EXPECT_EQ(captured.log(),
+              "error: a view is already loaded and its loops still run; the new one is not\n");
     app().runFor(0.3);
     EXPECT_EQ(view->calcs.load(), 3);
     EXPECT_GT(view->drawFrames.load(), 50);
 }
-
-TEST(FrameLoop, ASecondLoadWhileTheLoopsRunIsRefusedAndTheViewKept) {
-    MyOpenGLView* first = loadNullView<MyOpenGLView>();
-    ASSERT_NE(first, nullptr);
-    test::CapturedOutput captured;
-    EXPECT_EQ(loadNullView<QuietView>(), nullptr);
-    EXPECT_EQ(app().mainView(), first);
-    EXPECT_EQ(captured.log(),
-              "error: a view is already loaded and its loops still run; the new one is not\n");
-    app().runFor(0.1);
-    EXPECT_GT(first->drawFrames.load(), 0);
-}
-
-#ifndef NDEBUG
-TEST(FrameLoopDeathTest, MainThreadOnlyOperationsFromAnotherThreadStopADebugBuild) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    auto fromAnotherThread = [](auto operation) { std::thread(operation).join(); };
-    EXPECT_DEATH(fromAnotherThread([] { host::Timer::scheduledTimer(1, nullptr, false); }),
-                 "main thread");
-    EXPECT_DEATH(fromAnotherThread([] { host::Application::shared().load({}); }), "main thread");
-}
-#endif
 
 #if !defined(__SANITIZE_THREAD__) && !defined(__SANITIZE_ADDRESS__)
 TEST(FrameLoopDeathTest, AThreadTheSystemCannotMakeIsOneLineNotAnException) {
@@ -195,3 +153,119 @@ TEST(FrameLoopDeathTest, AThreadTheSystemCannotMakeIsOneLineNotAnException) {
                 "error: a thread could not be started: ");
 }
 #endif
+
+TEST(EventRouting, EachButtonReachesItsHandlers) {
+    RecordingView* view = loadNullView<RecordingView>(1024, 768);
+    ASSERT_NE(view, nullptr);
+    host::Window& w = *view->window();
+    for (int button : {0, 1, 2, 4}) { // secondary (1): no handler
+        host::postMouseButton(w, button, true, 512, 384);
+        host::postMouseMotion(w, 1u << button, 256, 576);
+        host::postMouseButton(w, button, false, 256, 576);
+    }
+    host::postKey(w, 'a');
+    host::postWheel(w, 0, -2);
+    app().runFor(0.05);
+    EXPECT_EQ(view->calls, "down drag up otherDown otherDrag otherUp otherDown otherDrag otherUp "
+                           "key:a wheel:-2 ");
+    // The drag's position arrives in window coordinates, y up.
+    EXPECT_EQ(view->mouseLoc.x, -0.5f);
+    EXPECT_EQ(view->mouseLoc.y, 0.5f);
+}
+
+TEST(EventRouting, PointerMovesMapToMinusOneToOneWhileDeliveryIsOn) {
+    RecordingView* view = loadNullView<RecordingView>(1024, 768);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->mouseLoc.x, 0); // at the centre until the pointer moves
+    const struct {
+        float x, y, expectX, expectY;
+        bool delivered;
+    } cases[] = {
+        {256, 576, -0.5f, 0.5f, true}, // a quarter in from the left, a quarter down from the top
+        {0, 0, -1, -1, true},          // lower-left corner
+        {1024, 768, 1, 1, true},       // upper-right corner
+        {1536, 384, 2, 0, true},       // beyond the right edge: not clamped
+        {-512, -384, -2, -2, true},    // beyond the lower-left corner
+        {512, 384, -2, -2, false},     // after losing focus: not delivered
+        {512, 384, 0, 0, true},        // focus back
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "at " << c.x << "," << c.y);
+        if (c.delivered != view->window()->acceptsMouseMovedEvents())
+            c.delivered ? view->becomeFirstResponder() : view->resignFirstResponder();
+        host::postMouseMotion(*view->window(), 0, c.x, c.y);
+        app().runFor(0.01);
+        EXPECT_EQ(view->mouseLoc.x, c.expectX);
+        EXPECT_EQ(view->mouseLoc.y, c.expectY);
+    }
+    test::CapturedOutput captured;
+    view->MyOpenGLView::mouseDown({});
+    EXPECT_EQ(captured.out(), "mouseDown\n");
+    EXPECT_EQ(view->mouseLoc.x, 0); // a press does not move it
+}
+
+TEST(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateLineTellsThemApart) {
+    RecordingView* view = loadNullView<RecordingView>(320, 240);
+    ASSERT_NE(view, nullptr);
+    app().runFor(0.01);
+    view->drawFrames = 0;
+    view->calls.clear();
+    host::postExpose(*view->window());
+    host::postExpose(*view->window());
+    host::postResize(*view->window(), 640, 480);
+    app().runFor(0.05);
+    EXPECT_EQ(view->drawFrames.load(), 1);
+    EXPECT_EQ(view->drawRequests.load(), 0);
+    EXPECT_EQ(view->calls, "reshape ");
+    EXPECT_EQ(view->frame().width, 640);
+    EXPECT_EQ(view->window()->frame().height, 480);
+    for (int i = 0; i < 5; ++i)
+        host::performOnMainThread(
+            [](void* v) { static_cast<MyOpenGLView*>(v)->mainThreadStepDraw(); }, view, false);
+    app().runFor(0.1);
+    EXPECT_EQ(view->drawFrames.load(), 2); // merged, and nothing asked again
+    view->calcFrames = 3;
+    view->drawRequests = 7;
+    test::CapturedOutput captured;
+    view->printFPS(nullptr);
+    EXPECT_EQ(captured.err(), "calcFPS: 3, drawFPS: 2, drawRequests: 7\n");
+    EXPECT_EQ(view->calcFrames.load() + view->drawFrames.load() + view->drawRequests.load(), 0);
+}
+
+TEST(EventRouting, CtrlQAndTheCloseRequestEndTheLoopWithStatusZero) {
+    RecordingView* view = loadNullView<RecordingView>();
+    ASSERT_NE(view, nullptr);
+    app().stop(3);
+    app().run(); // a stop asked before the loop ends it at once
+    EXPECT_EQ(app().exitStatus(), 3);
+    for (bool close : {false, true}) {
+        SCOPED_TRACE(close ? "close request" : "Ctrl+Q");
+        view->calls.clear();
+        close ? host::postCloseRequest(*view->window()) : host::postKey(*view->window(), 'q', true);
+        host::postKey(*view->window(), 'x'); // after the quit: not delivered by this loop
+        app().runFor(2.0);
+        EXPECT_EQ(app().exitStatus(), 0);
+        EXPECT_EQ(view->calls, close ? "" : "key:q "); // the view still gets the key
+        app().runFor(0.01);
+    }
+}
+
+TEST(EventRouting, TheFrameHookRunsBeforeEachSwapOfTheMainView) {
+    RecordingView* view = loadNullView<RecordingView>();
+    ASSERT_NE(view, nullptr);
+    auto& null = host::platform::useNullPlatform();
+    int hooked = 0, swapsSeen = -1;
+    app().setFrameHook([&](host::OpenGLView& v) {
+        EXPECT_EQ(&v, view);
+        ++hooked;
+        swapsSeen = null.swaps;
+    });
+    int swaps = null.swaps;
+    view->openGLContext()->flushBuffer();
+    view->openGLContext()->flushBuffer();
+    EXPECT_EQ(hooked, 2);
+    EXPECT_EQ(swapsSeen, swaps + 1); // the second hook ran before the second swap
+    app().setFrameHook(nullptr);
+    view->openGLContext()->flushBuffer();
+    EXPECT_EQ(hooked, 2);
+}

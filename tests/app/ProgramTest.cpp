@@ -9,7 +9,6 @@
 #include <vector>
 
 using testing_support::Line;
-using testing_support::ProcessOptions;
 using testing_support::runProcess;
 
 namespace {
@@ -25,31 +24,19 @@ struct RateLine {
 
 std::vector<RateLine> rateLines(const std::vector<Line>& err) {
     std::vector<RateLine> rates;
-    for (const auto& l : err) {
-        RateLine r{};
-        if (std::sscanf(l.text.c_str(), "calcFPS: %d, drawFPS: %d, drawRequests: %d", &r.calc,
-                        &r.draw, &r.requests) == 3) {
-            r.seconds = l.seconds;
+    for (const auto& l : err)
+        if (RateLine r{0, 0, 0, l.seconds};
+            std::sscanf(l.text.c_str(), "calcFPS: %d, drawFPS: %d, drawRequests: %d", &r.calc,
+                        &r.draw, &r.requests) == 3)
             rates.push_back(r);
-        }
-    }
     return rates;
-}
-
-const Line* find(const std::vector<Line>& lines, const std::string& text) {
-    auto it =
-        std::find_if(lines.begin(), lines.end(), [&](const Line& l) { return l.text == text; });
-    return it == lines.end() ? nullptr : &*it;
 }
 
 } // namespace
 
 TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint) {
-    ProcessOptions options;
-    options.argv = {program()};
-    options.env = {"SDL_VIDEODRIVER=offscreen"};
-    options.signalAfter = 4.5;
-    auto run = runProcess(options);
+    auto run =
+        runProcess({.argv = {program()}, .env = {"SDL_VIDEODRIVER=offscreen"}, .signalAfter = 4.5});
 
     EXPECT_EQ(run.exitStatus, 0) << run.errText();
     EXPECT_EQ(run.termSignal, 0);
@@ -66,8 +53,9 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
 
     auto rates = rateLines(run.err);
     ASSERT_GE(rates.size(), 3u) << run.errText();
-    const Line* started = find(run.out, "/startThreads");
-    ASSERT_NE(started, nullptr);
+    const auto started = std::find_if(run.out.begin(), run.out.end(),
+                                      [](const Line& l) { return l.text == "/startThreads"; });
+    ASSERT_NE(started, run.out.end());
     // Output through pipes arrives late by a scheduling slice at most.
     EXPECT_NEAR(rates[0].seconds - started->seconds, 1.0, 0.4);
     for (size_t i = 0; i < rates.size(); ++i) {
@@ -92,12 +80,10 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
 }
 
 TEST(Program, EndsWithStatusZeroOnSigterm) {
-    ProcessOptions options;
-    options.argv = {program()};
-    options.env = {"SDL_VIDEODRIVER=offscreen"};
-    options.signalAfter = 1.0;
-    options.signal = 15;
-    auto run = runProcess(options);
+    auto run = runProcess({.argv = {program()},
+                           .env = {"SDL_VIDEODRIVER=offscreen"},
+                           .signalAfter = 1.0,
+                           .signal = 15});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.termSignal, 0);
 }
@@ -115,11 +101,9 @@ TEST(Program, UnderXvfbTheWindowIsBorderlessAboveOthersAndCoversTheScreen) {
               "xdotool getwindowgeometry \"$w\"; "
               "xprop -id \"$w\" _MOTIF_WM_HINTS _NET_WM_STATE; "
               "kill -INT $pid; wait $pid; echo \"exit=$?\"";
-    ProcessOptions options;
-    options.argv = {"/usr/bin/xvfb-run", "-a", "-s",  "-screen 0 1280x800x24 -noreset",
-                    "/bin/sh",           "-c", script};
-    options.env = {"SDL_VIDEODRIVER=x11"};
-    auto run = runProcess(options);
+    auto run = runProcess({.argv = {"/usr/bin/xvfb-run", "-a", "-s",
+                                    "-screen 0 1280x800x24 -noreset", "/bin/sh", "-c", script},
+                           .env = {"SDL_VIDEODRIVER=x11"}});
     std::string out = run.outText();
     EXPECT_NE(out.find("Position: 0,0"), std::string::npos) << out;
     EXPECT_NE(out.find("Geometry: 1280x800"), std::string::npos) << out;

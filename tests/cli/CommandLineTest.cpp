@@ -11,7 +11,7 @@ using dravin::ModelOperand;
 namespace {
 
 // The parse in one line: action, window size when windowed, frames,
-// screenshot and model with the current directory written "@".
+// screenshot and model; the current directory is /tmp.
 std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOperand::accepted) {
     words.insert(words.begin(), "/usr/lib/dravin/dravin");
     std::vector<const char*> argv;
@@ -20,21 +20,15 @@ std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOp
     const CommandLine r = dravin::parseCommandLine(int(words.size()), argv.data(), operand);
     if (r.action == CommandLine::Action::usageError)
         return r.error;
-    char buffer[4096];
-    const std::string cwd = getcwd(buffer, sizeof buffer) ? buffer : "?";
-    auto at = [&](std::string path) {
-        if (path.starts_with(cwd))
-            path.erase(0, cwd.size()).insert(path.begin(), '@');
-        return path;
-    };
     return std::to_string(int(r.action)) + (r.window ? " w" : " f") +
            std::to_string(r.windowWidth) + "x" + std::to_string(r.windowHeight) + " " +
-           std::to_string(r.frames) + " [" + at(r.screenshot) + "] [" + at(r.model) + "]";
+           std::to_string(r.frames) + " [" + r.screenshot + "] [" + r.model + "]";
 }
 
 } // namespace
 
 TEST(CommandLine, EachOptionSetsWhatItNames) {
+    ASSERT_EQ(chdir("/tmp"), 0);
     // Actions: 0 run, 1 help, 2 version.
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, "0 f1280x800 0 [] []"},
@@ -45,13 +39,13 @@ TEST(CommandLine, EachOptionSetsWhatItNames) {
         {{"--window=640x480"}, "0 w640x480 0 [] []"},
         {{"-w320x200"}, "0 w320x200 0 [] []"},
         // An optional value only ever in the same word: the next word is the model.
-        {{"--window", "640x480"}, "0 w1280x800 0 [] [@/640x480]"},
+        {{"--window", "640x480"}, "0 w1280x800 0 [] [/tmp/640x480]"},
         {{"--frames", "3"}, "0 f1280x800 3 [] []"},
         {{"--frames=2147483647"}, "0 f1280x800 2147483647 [] []"},
-        {{"--screenshot", "a.png"}, "0 f1280x800 1 [@/a.png] []"},
+        {{"--screenshot", "a.png"}, "0 f1280x800 1 [/tmp/a.png] []"},
         {{"--screenshot=/x/y.png", "--frames", "5"}, "0 f1280x800 5 [/x/y.png] []"},
-        {{"m/k.obj", "-w"}, "0 w1280x800 0 [] [@/m/k.obj]"},
-        {{"--", "-w"}, "0 f1280x800 0 [] [@/-w]"},
+        {{"m/k.obj", "-w"}, "0 w1280x800 0 [] [/tmp/m/k.obj]"},
+        {{"--", "-w"}, "0 f1280x800 0 [] [/tmp/-w]"},
     };
     for (const auto& [words, expected] : cases)
         EXPECT_EQ(parse(words), expected) << ::testing::PrintToString(words);

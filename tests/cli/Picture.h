@@ -35,16 +35,14 @@ inline Picture readPicture(const std::string& path) {
     return p;
 }
 
-// On SDL's offscreen driver, started in the given directory (by a shell: the
-// runner has no option for it).
+// On the given SDL video driver, started in the given directory (by a shell:
+// the runner has no option for it).
 inline testing_support::ProcessRun runProgram(std::vector<std::string> args,
-                                              const std::string& directory = ".") {
-    testing_support::ProcessOptions options;
-    options.argv = {"/bin/sh", "-c", "cd \"$0\" && exec \"$@\"", directory,
-                    testing_support::buildDirectory() + "/dravin"};
-    options.argv.insert(options.argv.end(), args.begin(), args.end());
-    options.env = {"SDL_VIDEODRIVER=offscreen"};
-    return testing_support::runProcess(options);
+                                              const std::string& directory = ".",
+                                              const std::string& driver = "offscreen") {
+    args.insert(args.begin(), {"/bin/sh", "-c", "cd \"$0\" && exec \"$@\"", directory,
+                               testing_support::buildDirectory() + "/dravin"});
+    return testing_support::runProcess({.argv = args, .env = {"SDL_VIDEODRIVER=" + driver}});
 }
 
 inline std::string temporaryFolder() {

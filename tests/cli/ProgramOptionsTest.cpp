@@ -9,11 +9,12 @@
 
 using namespace clitest;
 
-TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAndAFailedCaptureExitAsDocumented) {
+TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAFailedCaptureAndNoGLExitAsDocumented) {
     struct Case {
         std::vector<std::string> args;
         int status;
         std::string out, err; // regular expressions for the whole of each stream
+        std::string driver = "offscreen";
     };
     const std::vector<Case> cases = {
         {{"--help"},
@@ -33,10 +34,17 @@ TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAndAFailedCaptureExitAsD
          1,
          "initWithFrame\n[^]*",
          "(reshape\n)*dravin: could not write the screenshot /no/such/x.png\n(reshape\n)*"},
+        // SDL's dummy driver makes windows but offers no OpenGL: one line, before
+        // the scene wakes (no model read, no loop started).
+        {{},
+         1,
+         "(?![^]*awakeFromNib)[^]*",
+         "error: no OpenGL context could be created: .*\n",
+         "dummy"},
     };
     for (const Case& c : cases) {
-        const auto run = runProgram(c.args);
-        EXPECT_EQ(run.exitStatus, c.status) << c.args[0];
+        const auto run = runProgram(c.args, ".", c.driver);
+        EXPECT_EQ(run.exitStatus, c.status) << testing::PrintToString(c.args);
         EXPECT_TRUE(std::regex_match(run.outText(), std::regex(c.out))) << run.outText();
         EXPECT_TRUE(std::regex_match(run.errText(), std::regex(c.err))) << run.errText();
     }
@@ -49,8 +57,6 @@ TEST(ProgramOptions, WithoutADisplayFramesAndScreenshotWriteTheSameDemoPictureEa
     for (const char* name : {"one.png", "two.png"}) {
         const auto run = runProgram({"--frames", "3", "--screenshot", name}, dir);
         EXPECT_EQ(run.exitStatus, 0) << run.errText();
-        EXPECT_TRUE(run.outText().ends_with("dravinKnot\nv: 4860, vt: 460, vn: 4860, f: 5832\n\n"
-                                            "startThreads\n/startThreads\n/awakeFromNib\n"));
         pictures.push_back(readPicture(dir + "/" + name));
     }
     std::filesystem::remove_all(dir);
@@ -80,11 +86,11 @@ TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQui
               "run '' 'xdotool key --window $w ctrl+q'; run '' '" SEND_CLOSE_REQUEST " $w'; "
               "run \"$model\" 'xdotool key --window $w Escape'; "
               "run \"$model\" 'xdotool key --window $w q'";
-    testing_support::ProcessOptions options;
-    options.argv = {"/usr/bin/xvfb-run", "-a", "-s",  "-screen 0 1280x800x24 -noreset",
-                    "/bin/sh",           "-c", script};
-    options.env = {"SDL_VIDEODRIVER=x11"};
-    const std::string out = testing_support::runProcess(options).outText();
+    const std::string out = testing_support::runProcess({.argv = {"/usr/bin/xvfb-run", "-a", "-s",
+                                                                  "-screen 0 1280x800x24 -noreset",
+                                                                  "/bin/sh", "-c", script},
+                                                         .env = {"SDL_VIDEODRIVER=x11"}})
+                                .outText();
     const std::string once = "Geometry: 640x480\n_NET_WM_STATE:  not found.\nexit=0\n";
     size_t quits = 0;
     for (size_t at = out.find(once); at != std::string::npos; at = out.find(once, at + 1))

@@ -5,7 +5,7 @@
 
 namespace host {
 
-OffscreenContext::OffscreenContext(int width, int height) : width_(width), height_(height) {
+OffscreenContext::OffscreenContext(int width, int height) {
     platform::Platform& p = platform::current();
     if (!p.startVideo(/*preferOffscreen=*/true))
         return;
@@ -22,16 +22,6 @@ OffscreenContext::OffscreenContext(int width, int height) : width_(width), heigh
 OffscreenContext::~OffscreenContext() {
     if (surface_)
         platform::current().destroySurface(surface_);
-}
-
-void OffscreenContext::makeCurrent() {
-    if (surface_)
-        platform::current().makeCurrent(*surface_);
-}
-
-void OffscreenContext::swapBuffers() {
-    if (surface_)
-        platform::current().swapBuffers(*surface_);
 }
 
 } // namespace host

@@ -18,15 +18,9 @@ class OffscreenContext {
     OffscreenContext& operator=(const OffscreenContext&) = delete;
 
     bool valid() const { return surface_ != nullptr; }
-    void makeCurrent();
-    void swapBuffers();
-    int width() const { return width_; }
-    int height() const { return height_; }
 
   private:
     platform::Surface* surface_{};
-    int width_{};
-    int height_{};
 };
 
 } // namespace host

@@ -5,19 +5,14 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 namespace testing_support {
 
 namespace {
-
-double seconds(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 std::string join(const std::vector<Line>& lines) {
     std::string s;
@@ -26,13 +21,13 @@ std::string join(const std::vector<Line>& lines) {
     return s;
 }
 
-// Splits what arrived into whole lines, keeping a partial one for later.
-void takeLines(std::string& pending, std::vector<Line>& lines, double at) {
-    size_t nl;
-    while ((nl = pending.find('\n')) != std::string::npos) {
+// Takes the whole lines that arrived, keeping a partial one until the end (n <= 0).
+void take(std::string& pending, std::vector<Line>& lines, const char* bytes, ssize_t n, double at) {
+    pending.append(bytes, size_t(n > 0 ? n : 0));
+    for (size_t nl; (nl = pending.find('\n')) != std::string::npos; pending.erase(0, nl + 1))
         lines.push_back({pending.substr(0, nl), at});
-        pending.erase(0, nl + 1);
-    }
+    if (n <= 0 && !pending.empty())
+        lines.push_back({pending, at});
 }
 
 } // namespace
@@ -46,15 +41,13 @@ std::string ProcessRun::errText() const {
 
 std::string buildDirectory() {
     char exe[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0)
         return ".";
-    exe[n] = 0;
-    std::string dir(exe);
-    dir.erase(dir.rfind('/'));
     // Test executables live in <build>/tests/<folder>/.
-    auto pos = dir.rfind("/tests/");
-    return pos == std::string::npos ? dir : dir.substr(0, pos);
+    const std::string path(exe, size_t(n));
+    const auto pos = path.rfind("/tests/");
+    return path.substr(0, pos == std::string::npos ? path.rfind('/') : pos);
 }
 
 ProcessRun runProcess(const ProcessOptions& options) {
@@ -62,72 +55,56 @@ ProcessRun runProcess(const ProcessOptions& options) {
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
         return run;
-
-    std::vector<std::string> args = options.argv;
     std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
+    for (const auto& a : options.argv)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
+    const auto start = std::chrono::steady_clock::now();
+    auto seconds = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const pid_t pid = fork();
     if (pid == 0) {
         dup2(outPipe[1], 1);
         dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(errPipe[0]);
-        close(outPipe[1]);
-        close(errPipe[1]);
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            close(fd);
         // Start with default signal dispositions, as from a terminal.
         signal(SIGINT, SIG_DFL);
         signal(SIGTERM, SIG_DFL);
-        for (const auto& entry : options.env) {
-            auto eq = entry.find('=');
-            setenv(entry.substr(0, eq).c_str(), entry.substr(eq + 1).c_str(), 1);
-        }
+        for (const auto& entry : options.env)
+            putenv(const_cast<char*>(entry.c_str())); // this copy of it lives until the exec
         execv(argv[0], argv.data());
         _exit(127);
     }
     close(outPipe[1]);
     close(errPipe[1]);
 
-    std::string pendingOut, pendingErr;
-    bool signalled = false, killed = false;
+    std::string pending[2];
+    std::vector<Line>* lines[2] = {&run.out, &run.err};
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    int open = 2;
-    while (open > 0) {
-        double t = seconds(start);
-        if (!signalled && options.signalAfter >= 0 && t >= options.signalAfter) {
+    bool signalled = false, killed = false;
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+        if (options.signalAfter >= 0 && seconds() >= options.signalAfter &&
+            !std::exchange(signalled, true))
             kill(pid, options.signal);
-            signalled = true;
-        }
-        if (!killed && t >= options.killAfter) {
+        if (seconds() >= options.killAfter && !std::exchange(killed, true))
             kill(pid, SIGKILL);
-            killed = true;
-        }
-        int r = poll(fds, 2, 10);
-        if (r < 0 && errno != EINTR)
+        if (poll(fds, 2, 10) < 0 && errno != EINTR)
             break;
         for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
+            if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
                 continue;
             char buf[4096];
-            ssize_t n = read(fds[i].fd, buf, sizeof buf);
-            std::string& pending = i == 0 ? pendingOut : pendingErr;
-            if (n > 0) {
-                pending.append(buf, size_t(n));
-                takeLines(pending, i == 0 ? run.out : run.err, seconds(start));
-            } else {
+            const ssize_t n = read(fds[i].fd, buf, sizeof buf);
+            take(pending[i], *lines[i], buf, n, seconds());
+            if (n <= 0) {
                 close(fds[i].fd);
                 fds[i].fd = -1;
-                --open;
             }
         }
     }
-    if (!pendingOut.empty())
-        run.out.push_back({pendingOut, seconds(start)});
-    if (!pendingErr.empty())
-        run.err.push_back({pendingErr, seconds(start)});
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFEXITED(status))

@@ -25,7 +25,6 @@ struct ProcessRun {
 struct ProcessOptions {
     std::vector<std::string> argv;
     std::vector<std::string> env; // "NAME=value" added to (or replacing in) the environment
-    std::string workingDirectory; // empty: the current one
     double signalAfter = -1;      // seconds; <0: never
     int signal = 2;               // SIGINT
     double killAfter = 60;        // SIGKILL if still running then
