@@ -12,7 +12,7 @@
 // What draw emits, a letter a primitive: its kind (P polygon, L line, . point);
 // with what 'c' its colour instead (R, G or B, the first channel above a half,
 // else ?); with what 'x' its kind and each corner's model x,y,z to two places.
-// With identity matrices and a 2 x 2 viewport, model x is window x - 1 (z: 2z - 1).
+// With identity matrices and the 64 x 64 viewport, model x is window x / 32 - 1 (z: 2z - 1).
 static std::string feedback(const std::function<void()>& draw, char what = 'k') {
     std::vector<GLfloat> b(1 << 20);
     glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR, b.data());
@@ -29,7 +29,7 @@ static std::string feedback(const std::function<void()>& draw, char what = 'k') 
             const GLfloat w = b[i + k / 3 * 7 + k % 3];
             char t[32];
             std::snprintf(t, sizeof t, k % 3 ? ",%g" : " %g",
-                          std::round((k % 3 < 2 ? w - 1 : w * 2 - 1) * 100) / 100 + 0.0);
+                          std::round((k % 3 < 2 ? w / 32 - 1 : w * 2 - 1) * 100) / 100 + 0.0);
             s += t;
         }
         i += 7 * n;
@@ -51,8 +51,7 @@ const char* const kNaNWarning = "WARNING: Computed Face Normal is NaN (face 1)\n
 class MeshGl : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(gl.valid());
-        glViewport(0, 0, 2, 2); // a new context's matrices are the identity
+        ASSERT_TRUE(gl.valid()); // its matrices are the identity, its viewport the whole
     }
     std::string capture(Routine r, char what = 'k') {
         return feedback([&] { ((*obj).*r)(); }, what);
@@ -94,7 +93,6 @@ TEST_F(MeshGl, RenderDrawsFacesWithoutAMaterialWithTheMaterialItStartedWith) {
     obj->setRendersWireframes(false);
     obj->setRendersNormals(false);
     const GLfloat blue[4] = {0, 0, 1, 1};
-    glViewport(0, 0, 64, 64);
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
@@ -196,7 +194,6 @@ TEST_F(MeshGl, RenderDrawsWhatTheFlagsAskAndRestoresEveryAttribute) {
              std::string("mtllib m.mtl\n") + kSquare +
                  "vt 0 1\nvn 0 1 0\nusemtl a\nf 1/1/1 2/1/1 3/1/1 4/1/1\n",
              "newmtl a\nKd 0.2 0.4 0.6\nNs 30\n");
-    glViewport(0, 0, 64, 64);
     glEnable(GL_DEPTH_TEST);
     glColor4f(1.0f, 0.2f, 0.3f, 0.4f);
     glNormal3f(0.5f, 0.5f, 0.0f);
