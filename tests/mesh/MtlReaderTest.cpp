@@ -11,7 +11,7 @@ static std::string loadLibrary(MyOBJ& obj, const std::string& text) {
     return printed([&] { obj.loadMTLFile("m.mtl", files.source()); });
 }
 
-TEST(MtlReader, PropertiesFillTheLastMaterialAndKeepWhatALineDoesNotSupply) {
+TEST(MtlReader, PropertiesFillTheLastMaterialAndASeventeenthMaterialIsDropped) {
     auto obj = std::make_unique<MyOBJ>();
     const char* const text = "Kd 1 1 1\nKs 1 1 1\nnewmtl red\nKd 1 0 0\nNs 50\nKa 0.5\n"
                              "Ks 0.5 x 7\nd 1\nillum 2\nnewmtl b\n# c\nmap_Kd a.png";
@@ -25,17 +25,13 @@ TEST(MtlReader, PropertiesFillTheLastMaterialAndKeepWhatALineDoesNotSupply) {
     EXPECT_EQ(
         (std::vector<float>{m.Kd[0], m.Kd[1], m.Kd[2], m.Ns, m.Ka[0], m.Ka[1], m.Ks[0], m.Ks[1]}),
         (std::vector<float>{1, 0, 0, 50, 0.5f, 0, 0.5f, 0}));
-}
-
-TEST(MtlReader, SeventeenthMaterialIsDropped) {
-    std::string text;
+    std::string full; // sixteen materials, then one too many
     for (int i = 0; i < 17; ++i) {
-        text += "newmtl m" + std::to_string(i) + "\nNs " + std::to_string(i) + "\n";
+        full += "newmtl m" + std::to_string(i) + "\nNs " + std::to_string(i) + "\n";
     }
-    auto obj = std::make_unique<MyOBJ>();
     const std::string opened = "MTL File Open: m.mtl\n";
-    EXPECT_EQ(loadLibrary(*obj, text.substr(0, text.find("newmtl m16"))), opened); // full
-    EXPECT_EQ(loadLibrary(*obj, text),
+    EXPECT_EQ(loadLibrary(*obj, full.substr(0, full.find("newmtl m16"))), opened);
+    EXPECT_EQ(loadLibrary(*obj, full),
               opened + "WARNING: more than 16 materials, the rest dropped\n");
     EXPECT_EQ(obj->mMaterialPropertyCount, 16);
     EXPECT_EQ(obj->mMaterialProperties[15].Ns, 15.0f);

@@ -31,23 +31,21 @@ TEST(ObjReader, PrintsEveryMessageExactly) {
 }
 
 TEST(ObjCapacity, FullArraysKeepTheFirstRecordsAndWarnOncePerKind) {
+    const int n = 500000;
     const std::string kinds[][2] = {
         {"v", "vertices"}, {"vt", "texture vertices"}, {"vn", "normals"}, {"f", "faces"}};
-    const int n = 500000;
-    for (int k = 0; k < 4; ++k) {
-        const std::string full =
-            summary(k == 0 ? n : 0, k == 1 ? n : 0, k == 2 ? n : 0, k == 3 ? n : 0);
-        auto obj = std::make_unique<MyOBJ>();
-        std::string text;
+    std::string full, extra, warnings;
+    for (const auto& [kind, name] : kinds) {
         for (int i = 1; i <= n + 2; ++i) {
-            text += kinds[k][0] + " " + std::to_string(i) + " 1 1\n";
+            (i <= n ? full : extra) += kind + " " + std::to_string(i) + " 1 1\n";
         }
-        EXPECT_EQ(loadText(*obj, text.substr(0, text.find(kinds[k][0] + " 500001 "))),
-                  full); // full
-        EXPECT_EQ(loadText(*obj, text),
-                  "WARNING: more than 500000 " + kinds[k][1] + ", the rest dropped\n" + full);
-        const float last[] = {obj->mVerts[n - 1].x, obj->mTextureVerts[n - 1].x,
-                              obj->mNormals[n - 1].x, static_cast<float>(obj->mFaces[n - 1].v[0])};
-        EXPECT_EQ(last[k], n) << kinds[k][0]; // the 500,000th line's
+        warnings += "WARNING: more than 500000 " + name + ", the rest dropped\n";
     }
+    auto obj = std::make_unique<MyOBJ>();
+    EXPECT_EQ(loadText(*obj, full), summary(n, n, n, n));
+    EXPECT_EQ(loadText(*obj, full + extra), warnings + summary(n, n, n, n));
+    const Face& lastFace = obj->mFaces[n - 1]; // each kind keeps its 500,000th line
+    EXPECT_EQ((std::vector<float>{obj->mVerts[n - 1].x, obj->mTextureVerts[n - 1].x,
+                                  obj->mNormals[n - 1].x, float(lastFace.v[0])}),
+              std::vector<float>(4, n));
 }
