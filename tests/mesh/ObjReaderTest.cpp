@@ -42,10 +42,13 @@ TEST(ObjCapacity, FullArraysKeepTheFirstRecordsAndWarnOncePerKind) {
         warnings += "WARNING: more than 500000 " + name + ", the rest dropped\n";
     }
     auto obj = std::make_unique<MyOBJ>();
-    EXPECT_EQ(loadText(*obj, full), summary(n, n, n, n));
-    EXPECT_EQ(loadText(*obj, full + extra), warnings + summary(n, n, n, n));
-    const Face& lastFace = obj->mFaces[n - 1]; // each kind keeps its 500,000th line
-    EXPECT_EQ((std::vector<float>{obj->mVerts[n - 1].x, obj->mTextureVerts[n - 1].x,
-                                  obj->mNormals[n - 1].x, float(lastFace.v[0])}),
-              std::vector<float>(4, n));
+    for (const bool parallel : {false, true}) { // the helper's records take another path
+        obj->readsInParallel = parallel;
+        EXPECT_EQ(loadText(*obj, full), summary(n, n, n, n));
+        EXPECT_EQ(loadText(*obj, full + extra), warnings + summary(n, n, n, n));
+        const Face& lastFace = obj->mFaces[n - 1]; // each kind keeps its 500,000th line
+        EXPECT_EQ((std::vector<float>{obj->mVerts[n - 1].x, obj->mTextureVerts[n - 1].x,
+                                      obj->mNormals[n - 1].x, float(lastFace.v[0])}),
+                  std::vector<float>(4, n));
+    }
 }
