@@ -10,31 +10,24 @@ namespace {
 TEST(Vector3D, WorkedValuesMatchToTheBitAndZeroLengthIsNaN) {
     ExpectRows<Vector3D>({
         {"normalize", Vector3DNormalize({3, 4, 0}), {0.6f, 0.8f, 0}},
-        {"cross x y", Vector3DCross({1, 0, 0}, {0, 1, 0}), {0, 0, 1}},
         {"cross", Vector3DCross({1, 2, 3}, {4, 5, 6}), {-3, 6, -3}},
         {"subtract", Vector3DSubtract({1, 2, 3}, {10, 20, 40}), {-9, -18, -37}},
+        {"normalize zero", Vector3DNormalize({0, 0, 0}), {NAN, NAN, NAN}},
     });
     ExpectRows<float>({
         // With one large component only the grouping (x*x + y*y) + z*z gives
         // these last bits.
-        {"magnitude", Vector3DMagnitude({2, -3, 6}), 7.0f},
         {"magnitude 4099", Vector3DMagnitude({4099, 23, 29}), 4099.1665f},
         {"magnitude 8192", Vector3DMagnitude({8192, 2, 3}), 8192.0f},
         {"dot", Vector3DDot({1, 2, 3}, {10, 20, 40}), 170.0f},
         // Angles divide by the decimal 3.14159, not by pi.
         {"right angle", Vector3DGetAngle({1, 0, 0}, {0, 1, 0}), 90.00007629394531f},
-        {"half right angle", Vector3DGetAngle({1, 0, 0}, {1, 1, 0}), 45.000038146972656f},
         {"opposite", Vector3DGetAngle({1, 0, 0}, {-1, 0, 0}), 180.00015258789062f},
         {"same", Vector3DGetAngle({2, -3, 5}, {2, -3, 5}), 0.0f},
         {"lengths cancel", Vector3DGetAngle({7, 0, 0}, {0, 0.25f, 0}), 90.00007629394531f},
+        {"zero first", Vector3DGetAngle({0, 0, 0}, {1, 0, 0}), NAN},
+        {"zero second", Vector3DGetAngle({1, 0, 0}, {0, 0, 0}), NAN},
     });
-    // The float nearest 57.29578, not the double.
-    EXPECT_EQ(double{RADIANS_TO_DEGREES}, 57.295780181884766);
-    // A zero length gives NaN.
-    const Vector3D n = Vector3DNormalize({0, 0, 0});
-    EXPECT_TRUE(std::isnan(n.x) && std::isnan(n.y) && std::isnan(n.z));
-    EXPECT_TRUE(std::isnan(Vector3DGetAngle({0, 0, 0}, {1, 0, 0})));
-    EXPECT_TRUE(std::isnan(Vector3DGetAngle({1, 0, 0}, {0, 0, 0})));
 }
 
 } // namespace

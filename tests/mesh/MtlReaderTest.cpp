@@ -11,7 +11,7 @@ static std::string loadLibrary(MyOBJ& obj, const std::string& text) {
     return printed([&] { obj.loadMTLFile("m.mtl", files.source()); });
 }
 
-TEST(MtlReader, PropertiesFillTheLastMaterialAndKeepWhatALineDoesNotSupply) {
+TEST(MtlReader, PropertiesFillTheLastMaterialAndASeventeenthMaterialIsDropped) {
     auto obj = std::make_unique<MyOBJ>();
     const char* const text = "Kd 1 1 1\nKs 1 1 1\nnewmtl red\nKd 1 0 0\nNs 50\nKa 0.5\n"
                              "Ks 0.5 x 7\nd 1\nillum 2\nnewmtl b\n# c\nmap_Kd a.png";
@@ -25,46 +25,44 @@ TEST(MtlReader, PropertiesFillTheLastMaterialAndKeepWhatALineDoesNotSupply) {
     EXPECT_EQ(
         (std::vector<float>{m.Kd[0], m.Kd[1], m.Kd[2], m.Ns, m.Ka[0], m.Ka[1], m.Ks[0], m.Ks[1]}),
         (std::vector<float>{1, 0, 0, 50, 0.5f, 0, 0.5f, 0}));
-}
-
-TEST(MtlReader, SeventeenthMaterialIsDroppedAndAMissingLibraryLeavesNone) {
-    std::string text;
+    std::string full; // sixteen materials, then one too many
     for (int i = 0; i < 17; ++i) {
-        text += "newmtl m" + std::to_string(i) + "\nNs " + std::to_string(i) + "\n";
+        full += "newmtl m" + std::to_string(i) + "\nNs " + std::to_string(i) + "\n";
     }
-    auto obj = std::make_unique<MyOBJ>();
     const std::string opened = "MTL File Open: m.mtl\n";
-    EXPECT_EQ(loadLibrary(*obj, text.substr(0, text.find("newmtl m16"))), opened); // full
-    EXPECT_EQ(loadLibrary(*obj, text),
+    EXPECT_EQ(loadLibrary(*obj, full.substr(0, full.find("newmtl m16"))), opened);
+    EXPECT_EQ(loadLibrary(*obj, full),
               opened + "WARNING: more than 16 materials, the rest dropped\n");
     EXPECT_EQ(obj->mMaterialPropertyCount, 16);
     EXPECT_EQ(obj->mMaterialProperties[15].Ns, 15.0f);
-    EXPECT_EQ(printed([&] { obj->loadMTLFile("/nonexistent/none.mtl"); }),
-              "WARNING: MTL File did not open: /nonexistent/none.mtl\n");
-    EXPECT_EQ(printed([&] { obj->readUseMtl("usemtl m0\n"); }),
-              "WARNING: UseMtl Material Not found: m0\n\n");
 }
 
+// A directory, a device, a named pipe and a missing name, as model and as library.
 TEST(MtlReader, WhatIsNoRegularFileWarnsOnceWithoutWaiting) {
     const auto dir =
         std::filesystem::temp_directory_path() / ("dravin_mesh_files_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string fifo = (dir / "pipe").string(), model = (dir / "m.obj").string();
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const std::string names[] = {dir.string(), "/dev/zero", fifo};
-    std::ofstream(model) << "mtllib " + names[0] + "\nmtllib /dev/zero\nmtllib " + fifo + "\n";
-    auto obj = std::make_unique<MyOBJ>();
-    std::string libraries, models;
+    const std::string names[] = {dir.string(), "/dev/zero", fifo, (dir / "none").string()};
+    std::string text, libraries, models;
     for (const std::string& name : names) {
+        text += "mtllib " + name + "\n";
         libraries += "WARNING: MTL File did not open: " + name + "\n";
-        models += printed([&] { obj->loadOBJFile(name.c_str()); });
+        models += "WARNING: OBJ File did not open: " + name + "\n" + summary(0, 0, 0, 0);
     }
+    std::ofstream(model) << text;
+    auto obj = std::make_unique<MyOBJ>();
     EXPECT_EQ(printed([&] { obj->loadOBJFile(model.c_str()); }),
               "OBJ File Open: " + model + "\n" + libraries + summary(0, 0, 0, 0));
-    EXPECT_EQ(obj->mMaterialPropertyCount, 0);
-    const std::string none = "WARNING: OBJ File did not open: ";
-    EXPECT_EQ(models, none + names[0] + "\n" + summary(0, 0, 0, 0) + none + names[1] + "\n" +
-                          summary(0, 0, 0, 0) + none + names[2] + "\n" + summary(0, 0, 0, 0));
+    EXPECT_EQ(obj->mMaterialPropertyCount, 0); // a library that did not open leaves none
+    EXPECT_EQ(printed([&] {
+                  for (const std::string& name : names) {
+                      obj->loadOBJFile(name.c_str());
+                  }
+              }),
+              models);
+    EXPECT_EQ(obj->mMaterialPropertyCount, -1);
     std::filesystem::remove_all(dir);
 }
 
@@ -91,15 +89,12 @@ TEST(UseMtl, LibrariesReplaceEachOtherAndAThousandChangesFit) {
     for (int i = 0; i < 1000; ++i) {
         text += "usemtl a\n";
     }
-    const mesh::MemoryFiles files{{{"x.mtl", "newmtl b\nnewmtl c\n"}, {"m.mtl", "newmtl a\n"}}};
-    auto withModel = [&](const std::string& model) {
-        mesh::MemoryFiles all = files;
-        all.files["m.obj"] = model;
-        return all;
-    };
-    EXPECT_EQ(loadFiles(*obj, withModel(text + "f 1 2 3\n")), opened + summary(0, 0, 0, 1));
+    mesh::MemoryFiles files{{{"x.mtl", "newmtl b\nnewmtl c\n"}, {"m.mtl", "newmtl a\n"}}};
+    files.files["m.obj"] = text + "f 1 2 3\n";
+    EXPECT_EQ(loadFiles(*obj, files), opened + summary(0, 0, 0, 1));
     EXPECT_EQ(changes(*obj), (Changes{{0, 0}}));
-    EXPECT_EQ(loadFiles(*obj, withModel(text + "usemtl a\nusemtl a\n")),
+    files.files["m.obj"] = text + "usemtl a\nusemtl a\n";
+    EXPECT_EQ(loadFiles(*obj, files),
               opened + "WARNING: more than 1000 material changes, the rest dropped\n" +
                   summary(0, 0, 0, 0));
     EXPECT_EQ(obj->mMaterialPropertyCount, 1);

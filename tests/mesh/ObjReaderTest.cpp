@@ -30,53 +30,25 @@ TEST(ObjReader, PrintsEveryMessageExactly) {
     }
 }
 
-TEST(ObjReader, FaceIndicesAreStoredAsEachNotationScansThem) {
-    // verts, then v[0..3], vt[0..3], vn[0..3]
-    const std::pair<const char*, std::vector<int>> cases[] = {
-        {"f 1 2 3", {3, 1, 2, 3, -1, -1, -1, -1, -1, -1, -1, -1, -1}},
-        {"f 1/4/7 2/5/8 3/6/9 4/7/1", {4, 1, 2, 3, 4, 4, 5, 6, 7, 7, 8, 9, 1}},
-        {"f 1//3 2//3 3//3", {3, 1, 2, 3, -1, -1, -1, -1, -1, 3, 3, 3, -1}},
-        // Position and texture without normal: the scan stops after the first texture index.
-        {"f 1/1 2/2 3/3", {3, 1, -1, -1, -1, 1, -1, -1, -1, -1, -1, -1, -1}},
-        {"f 1 2 x 4", {4, 1, 2, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1}},
-    };
-    auto obj = std::make_unique<MyOBJ>();
-    for (const auto& [line, want] : cases) {
-        loadText(*obj, line);
-        ASSERT_EQ(obj->mFaceCount, 1) << line;
-        const Face& f = obj->mFaces[0];
-        const std::vector<int> got{f.verts, f.v[0],  f.v[1],  f.v[2],  f.v[3],  f.vt[0], f.vt[1],
-                                   f.vt[2], f.vt[3], f.vn[0], f.vn[1], f.vn[2], f.vn[3]};
-        EXPECT_EQ(got, want) << line;
-    }
-}
-
-TEST(ObjReader, AMissingFileLeavesAnEmptyModel) {
-    auto obj = std::make_unique<MyOBJ>();
-    loadText(*obj, "mtllib m.mtl\nv 1 2 3\nf 1 1 1\n", "newmtl a\n");
-    EXPECT_EQ(printed([&] { obj->loadOBJFile("/nonexistent/x.obj"); }),
-              "WARNING: OBJ File did not open: /nonexistent/x.obj\n" + summary(0, 0, 0, 0));
-    EXPECT_EQ(obj->mMaterialPropertyCount, -1);
-}
-
 TEST(ObjCapacity, FullArraysKeepTheFirstRecordsAndWarnOncePerKind) {
+    const int n = 500000;
     const std::string kinds[][2] = {
         {"v", "vertices"}, {"vt", "texture vertices"}, {"vn", "normals"}, {"f", "faces"}};
-    const int n = 500000;
-    for (int k = 0; k < 4; ++k) {
-        const std::string full =
-            summary(k == 0 ? n : 0, k == 1 ? n : 0, k == 2 ? n : 0, k == 3 ? n : 0);
-        auto obj = std::make_unique<MyOBJ>();
-        std::string text;
+    std::string full, extra, warnings;
+    for (const auto& [kind, name] : kinds) {
         for (int i = 1; i <= n + 2; ++i) {
-            text += kinds[k][0] + " " + std::to_string(i) + " 1 1\n";
+            (i <= n ? full : extra) += kind + " " + std::to_string(i) + " 1 1\n";
         }
-        EXPECT_EQ(loadText(*obj, text.substr(0, text.find(kinds[k][0] + " 500001 "))),
-                  full); // full
-        EXPECT_EQ(loadText(*obj, text),
-                  "WARNING: more than 500000 " + kinds[k][1] + ", the rest dropped\n" + full);
-        const float last[] = {obj->mVerts[n - 1].x, obj->mTextureVerts[n - 1].x,
-                              obj->mNormals[n - 1].x, static_cast<float>(obj->mFaces[n - 1].v[0])};
-        EXPECT_EQ(last[k], n) << kinds[k][0]; // the 500,000th line's
+        warnings += "WARNING: more than 500000 " + name + ", the rest dropped\n";
+    }
+    auto obj = std::make_unique<MyOBJ>();
+    for (const bool parallel : {false, true}) { // the helper's records take another path
+        obj->readsInParallel = parallel;
+        EXPECT_EQ(loadText(*obj, full), summary(n, n, n, n));
+        EXPECT_EQ(loadText(*obj, full + extra), warnings + summary(n, n, n, n));
+        const Face& lastFace = obj->mFaces[n - 1]; // each kind keeps its 500,000th line
+        EXPECT_EQ((std::vector<float>{obj->mVerts[n - 1].x, obj->mTextureVerts[n - 1].x,
+                                      obj->mNormals[n - 1].x, float(lastFace.v[0])}),
+                  std::vector<float>(4, n));
     }
 }
