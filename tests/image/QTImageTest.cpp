@@ -92,7 +92,7 @@ TEST(QTImageFailure, BufferThatCannotBeMadeLogsWhyAndGivesNo) {
     }
 }
 
-TEST(Power2, FloorAndCeilingWithZeroAndTheTopOfTheRange) {
+TEST(QTImageBufferSize, PowersOfTwoToTheEndsOfTheRangeLimitedByTheCallerAndBy1024) {
     // n, floor, ceiling; no power of two is above 2^31.
     // clang-format off
     const std::tuple<uint32_t, uint32_t, uint32_t> cases[] = {
@@ -104,20 +104,17 @@ TEST(Power2, FloorAndCeilingWithZeroAndTheTopOfTheRange) {
         EXPECT_EQ(Power2Floor(n), floor) << n;
         EXPECT_EQ(Power2Ceiling(n), ceiling) << n;
     }
-}
-
-TEST(QTImageBufferSize, PowersOfTwoLimitedByTheCallerAndBy1024) {
     // Image size, caller maximum, buffer size. The caller's maximum is not
     // raised to a power of two; a negative one (below the minimum 0, which is
     // tested first) gives 0; -3 and 5e9 have none.
     // clang-format off
-    const std::tuple<float, float, int32_t, int32_t, float, float> cases[] = {
+    const std::tuple<float, float, int32_t, int32_t, float, float> sizes[] = {
         {300, 200, 512, 512, 512, 256},    {2000, 100, 512, 512, 512, 128},
         {3000, 2000, 4096, 4096, 1024, 1024}, {256, 256, 512, 512, 256, 256},
         {1000, 1000, 300, 300, 300, 300},  {300, 200, -5, 512, 0, 256},
         {0, 0, 512, 512, 0, 0},            {-3, 5e9f, 512, 512, 0, 0}};
     // clang-format on
-    for (auto [w, h, maxW, maxH, bufferW, bufferH] : cases) {
+    for (auto [w, h, maxW, maxH, bufferW, bufferH] : sizes) {
         CGSize got = QTImage::BufferSizeFor({w, h}, maxW, maxH);
         EXPECT_EQ(got.width, bufferW) << w << " x " << h << " under " << maxW;
         EXPECT_EQ(got.height, bufferH) << w << " x " << h << " under " << maxH;

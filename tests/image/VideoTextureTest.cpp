@@ -19,7 +19,7 @@ struct PeekVideo : VideoTexture {
 
 using VideoTextureGL = GLContext;
 
-TEST_F(VideoTextureGL, SamplesItsFramesAndShowsTheOneForEachTime) {
+TEST_F(VideoTextureGL, SamplesItsFramesShowsTheOneForEachTimeAndBlackForThoseItCannotHave) {
     // The duration's share is truncated before it is multiplied; no frames, no division.
     EXPECT_EQ(VideoTexture::SampleTime(10, 4, 3), 6);
     EXPECT_EQ(VideoTexture::SampleTime(600, 0, 0), 0);
@@ -47,29 +47,27 @@ TEST_F(VideoTextureGL, SamplesItsFramesAndShowsTheOneForEachTime) {
         EXPECT_EQ(frameOf(&texels[0]), frame) << time;
         EXPECT_EQ(frameOf(&texels.back()), frame) << time;
     }
-}
-
-TEST_F(VideoTextureGL, FramesThatCannotBeHadAreTransparentBlackOrNotUploaded) {
+    // Frames that cannot be had are transparent black, or not uploaded.
     ASSERT_TRUE(writeCountingMovie("empty.mov", 32, 0));
     const std::string sizeLine = "video texture buffer size (KB): 16\n";
     // Movie, frame side, frame count, frame shown after creation, output. A zero-length movie,
     // no movie and no file give transparent black; no frames, or a block of 4 GiB that a
     // 32-bit product would wrap to 0, give no block and no upload.
-    const std::tuple<const char*, int16_t, int16_t, int32_t, std::string> cases[] = {
+    const std::tuple<const char*, int16_t, int16_t, int32_t, std::string> failures[] = {
         {"empty.mov", 32, 4, 0, sizeLine},
         {"missing.mov", 32, 4, 0, sizeLine + "\nERROR: url->fsRef\n"},
         {"empty.mov", 32, 0, -1, ""},
         {"empty.mov", 32, -2, -1, ""},
         {"missing.mov", 256, 16384, -1, ""}};
-    for (const auto& [name, side, frames, shown, out] : cases) {
+    for (const auto& [name, side, frames, shown, out] : failures) {
         SCOPED_TRACE(name + (" x " + std::to_string(frames)));
-        test::CapturedOutput output;
-        PeekVideo video(name, side, side, frames);
-        const std::string log = output.err();
+        test::CapturedOutput said;
+        PeekVideo broken(name, side, side, frames);
+        const std::string log = said.err();
         EXPECT_TRUE(out.empty() || log == out) << log;
-        EXPECT_EQ(video.shown(), shown);
+        EXPECT_EQ(broken.shown(), shown);
         for (float t : {0.0f, 0.9f}) {
-            video.gotoFrameWithNTime(t);
+            broken.gotoFrameWithNTime(t);
             EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), shown < 0 ? 0 : 32);
             for (uint32_t texel : boundTexels())
                 ASSERT_EQ(texel, 0u) << t;

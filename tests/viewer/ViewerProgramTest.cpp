@@ -41,13 +41,12 @@ TEST(ViewerProgram, FramesATinyAHugeAndAFarModelWithTheirMaterialsAndShowsNoFace
     for (const auto& b : boxes) {
         std::ofstream obj(dir + "/models/box.obj");
         obj.precision(17);
-        obj << "mtllib box.mtl\nusemtl paint\n";
         for (int i = 0; i < 8; ++i)
             obj << "v " << b[0] + (i & 1) * b[3] << ' ' << b[1] + (i >> 1 & 1) * b[4] << ' '
                 << b[2] + (i >> 2 & 1) * b[5] << '\n';
         // Vertices that are no numbers are left out of the framing.
-        obj << "v nan nan nan\nv inf 0 0\nf 1 3 4 2\nf 5 6 8 7\nf 1 2 6 5\nf 3 7 8 4\nf 1 5 7 3\nf "
-               "2 4 8 6\n";
+        obj << "v nan nan nan\nv inf 0 0\nmtllib box.mtl\nusemtl paint\nf 1 3 4 2\nf 5 6 8 7\n"
+               "f 1 2 6 5\nf 3 7 8 4\nf 1 5 7 3\nf 2 4 8 6\n";
         obj.close();
         // Started elsewhere, with a relative path: the library is found beside the model.
         SCOPED_TRACE(b[3]);
