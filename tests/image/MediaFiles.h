@@ -5,8 +5,8 @@
 
 #include "host/Media.h"
 #include "host/MediaWriter.h"
-#include "tests/support/OffscreenContext.h"
 #include "image/QTImage.h"
+#include "tests/support/OffscreenContext.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -58,13 +58,6 @@ inline bool writeSolid(const std::string& name, int side, uint32_t c) {
 
 inline bool writeText(const std::string& name, const std::string& text) {
     return bool(std::ofstream(name, std::ios::binary) << text);
-}
-
-// A PNG cut after its header: identified, but not drawable.
-inline bool writeCutPng(const std::string& name) {
-    bool written = writeSolid(name, 64, ARGB(255, 1, 2, 3));
-    fs::resize_file(name, 60);
-    return written;
 }
 
 // Frame i of a counting movie is solid grey of level 20 + 22 i.

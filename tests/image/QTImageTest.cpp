@@ -3,10 +3,9 @@
 #include "tests/support/CapturedOutput.h"
 
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
@@ -63,7 +62,8 @@ TEST(QTImageFailure, EachStepGivesItsLogLineAndOnlyAFailedDrawGivesYes) {
              image.pixmap_handle = nullptr;
          },
          "err: GraphicsImportSetGWorld\\([0-9a-f]+, 0\\)\n", false},
-        {[](QTImage&) { writeCutPng("good.png"); }, "", true}};
+        // Cut after its header: identified, but not drawable.
+        {[](QTImage&) { std::filesystem::resize_file("good.png", 40); }, "", true}};
     for (const auto& [spoil, log, result] : cases) {
         SCOPED_TRACE(log);
         ASSERT_TRUE(writeSolid("good.png", 8, ARGB(255, 9, 9, 9)));
@@ -89,6 +89,35 @@ TEST(QTImageFailure, BufferThatCannotBeMadeLogsWhyAndGivesNo) {
         QTImage fresh;
         EXPECT_EQ(logOf([&] { EXPECT_FALSE(fresh.CreateImageBuffer(size, depth)); }), log);
         EXPECT_EQ(fresh.buffer_ptr != nullptr, blockKept) << log;
+    }
+}
+
+TEST(QTImageBufferSize, PowersOfTwoToTheEndsOfTheRangeLimitedByTheCallerAndBy1024) {
+    // n, floor, ceiling; no power of two is above 2^31.
+    // clang-format off
+    const std::tuple<uint32_t, uint32_t, uint32_t> cases[] = {
+        {0, 0, 0}, {1, 1, 1}, {2, 2, 2}, {3, 2, 4}, {1023, 512, 1024}, {1025, 1024, 2048},
+        {0x40000001u, 0x40000000u, 0x80000000u}, {0x80000000u, 0x80000000u, 0x80000000u},
+        {0x80000001u, 0x80000000u, 0}, {0xFFFFFFFFu, 0x80000000u, 0}};
+    // clang-format on
+    for (auto [n, floor, ceiling] : cases) {
+        EXPECT_EQ(Power2Floor(n), floor) << n;
+        EXPECT_EQ(Power2Ceiling(n), ceiling) << n;
+    }
+    // Image size, caller maximum, buffer size. The caller's maximum is not
+    // raised to a power of two; a negative one (below the minimum 0, which is
+    // tested first) gives 0; -3 and 5e9 have none.
+    // clang-format off
+    const std::tuple<float, float, int32_t, int32_t, float, float> sizes[] = {
+        {300, 200, 512, 512, 512, 256},    {2000, 100, 512, 512, 512, 128},
+        {3000, 2000, 4096, 4096, 1024, 1024}, {256, 256, 512, 512, 256, 256},
+        {1000, 1000, 300, 300, 300, 300},  {300, 200, -5, 512, 0, 256},
+        {0, 0, 512, 512, 0, 0},            {-3, 5e9f, 512, 512, 0, 0}};
+    // clang-format on
+    for (auto [w, h, maxW, maxH, bufferW, bufferH] : sizes) {
+        CGSize got = QTImage::BufferSizeFor({w, h}, maxW, maxH);
+        EXPECT_EQ(got.width, bufferW) << w << " x " << h << " under " << maxW;
+        EXPECT_EQ(got.height, bufferH) << w << " x " << h << " under " << maxH;
     }
 }
 

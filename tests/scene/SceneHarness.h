@@ -30,10 +30,6 @@ inline std::vector<uint8_t> readPixels(int width, int height, GLenum format = GL
     return p;
 }
 
-inline bool sameRgb(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, size_t i) {
-    return std::equal(&a[i * 4], &a[i * 4 + 3], &b[i * 4]);
-}
-
 // Vertices, but no faces.
 inline std::unique_ptr<MyOBJ> modelWithoutFaces() {
     auto obj = std::make_unique<MyOBJ>();

@@ -1,7 +1,7 @@
 // Mouse input through the host's real event path: which buttons turn the
 // model, and that the turn is the arcball's own for the same pointer positions.
-#include "tests/support/EventInjection.h"
 #include "tests/scene/SceneHarness.h"
+#include "tests/support/EventInjection.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -20,24 +20,18 @@ struct Step {
     int x, y;
 };
 
-void post(dravinView& view, int button, const std::vector<Step>& steps) {
-    for (const Step& s : steps) {
-        const float x = float(s.x), y = float(s.y);
-        if (s.kind == 'p' || s.kind == 'r')
-            host::postMouseButton(*view.window(), button, s.kind == 'p', x, y);
-        else
-            host::postMouseMotion(*view.window(), s.kind == 'd' ? 1u << button : 0u, x, y);
-    }
-    host::Application::shared().runFor(0.1);
-}
-
-// The arcball as the scene should drive it: a press starts where the pointer
-// was last seen (the centre before any movement), not where the press happened.
-ArcBall expectedArcBall(const std::vector<Step>& steps) {
+// Posts the steps with the button and returns the arcball as the scene should
+// drive it: a press starts where the pointer was last seen (the centre before
+// any movement), not where the press happened.
+ArcBall post(dravinView& view, int button, const std::vector<Step>& steps) {
     ArcBall a;
     float x = 0, y = 0;
     for (const Step& s : steps) {
-        if (s.kind == 'm' || s.kind == 'd') {
+        if (s.kind == 'p' || s.kind == 'r') {
+            host::postMouseButton(*view.window(), button, s.kind == 'p', float(s.x), float(s.y));
+        } else {
+            host::postMouseMotion(*view.window(), s.kind == 'd' ? 1u << button : 0u, float(s.x),
+                                  float(s.y));
             x = float(s.x) / (kSize / 2.0f) - 1.0f;
             y = float(s.y) / (kSize / 2.0f) - 1.0f;
         }
@@ -48,6 +42,7 @@ ArcBall expectedArcBall(const std::vector<Step>& steps) {
         else if (s.kind == 'r')
             a.EndDrag();
     }
+    host::Application::shared().runFor(0.1);
     return a;
 }
 
@@ -67,26 +62,21 @@ const std::vector<Step> kTwoDrags = {{'m', 200, 100}, {'p', 200, 100},  {'d', 35
 } // namespace
 
 TEST(SceneInput, PrimaryAndMiddleDragsTurnTheModelAsTheArcballDoesAndSecondaryNothing) {
-    struct Case {
-        const char* name;
-        int button;
-        std::vector<Step> steps;
-    };
-    const Case cases[] = {
-        {"primary", 0, kTurn},
-        {"middle", 2, kTurn},
-        {"secondary", 1, kTurn},
-        {"press before any movement", 0, {{'p', 80, 120}, {'d', 300, 200}, {'r', 300, 200}}},
-        {"two drags, the second beyond the view", 2, kTwoDrags},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Button (0 primary, 1 secondary, 2 middle) and steps; the last drag starts
+    // before any movement.
+    const std::pair<int, std::vector<Step>> cases[] = {
+        {0, kTurn},
+        {2, kTurn},
+        {1, kTurn},
+        {2, kTwoDrags},
+        {0, {{'p', 80, 120}, {'d', 300, 200}, {'r', 300, 200}}}};
+    for (const auto& [button, steps] : cases) {
+        SCOPED_TRACE(testing::Message() << "button " << button << ", " << steps.size() << " steps");
         // The secondary button is not handled: the model stays as it was.
         QuietScene* view = loadView<QuietScene>(kSize, kSize);
         ASSERT_NE(view, nullptr);
-        post(*view, c.button, c.steps);
-        EXPECT_EQ(orientation(*view->myArcBall),
-                  orientation(c.button == 1 ? ArcBall() : expectedArcBall(c.steps)));
+        const ArcBall expected = post(*view, button, steps);
+        EXPECT_EQ(orientation(*view->myArcBall), orientation(button == 1 ? ArcBall() : expected));
     }
 }
 

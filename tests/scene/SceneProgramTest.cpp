@@ -1,31 +1,17 @@
 // The real program as a user meets it: on a virtual X screen, looked at
 // through screenshots and driven with the X pointer; and under SDL's offscreen
 // driver, read through what it prints.
+#include "tests/cli/Picture.h"
 #include "tests/scene/SceneHarness.h"
-#include "tests/support/Process.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <string>
-#include <vector>
 
+using namespace clitest;
 using namespace scenetest;
 using namespace testing_support;
 
-namespace {
-
 constexpr int kScreenW = 1280, kScreenH = 720;
-
-std::vector<uint8_t> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
 
 TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigintEndsIt) {
     // Where the unturned model covers a full-screen view: the scene's own
@@ -41,8 +27,8 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
     // Two screenshots a second apart, a drag with the X pointer, a third
     // screenshot, then Ctrl+C. The Motif hints atom is made first, as a window
     // manager would, so the window comes up borderless as in a real session.
-    // Screenshots are raw RGB, bottom row first like the stencil.
-    const std::string shot = "xwd -root -silent | convert xwd:- -flip -depth 8 rgb:\"$dir/";
+    // Screenshots are PNG pictures, bottom row first like the stencil.
+    const std::string shot = "xwd -root -silent | convert xwd:- -flip png:\"$dir/";
     std::string script = "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; exe='";
     script += buildDirectory() + "/dravin'; dir='" + dir + "'; ";
     script += "\"$exe\" >/dev/null 2>&1 & pid=$!; "
@@ -59,11 +45,11 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
     auto run = runProcess(options);
     EXPECT_NE(run.outText().find("exit=0"), std::string::npos) << run.outText() << run.errText();
 
-    const auto still1 = readFile(dir + "/still1"), still2 = readFile(dir + "/still2"),
-               turned = readFile(dir + "/turned");
+    const Picture still1 = readPicture(dir + "/still1"), still2 = readPicture(dir + "/still2"),
+                  turned = readPicture(dir + "/turned");
     std::filesystem::remove_all(dir);
     for (const auto* s : {&still1, &still2, &turned})
-        ASSERT_EQ(s->size(), silhouette.size() * 3);
+        ASSERT_EQ(s->argb.size(), silhouette.size());
 
     // Outside means a pixel away from the silhouette, against rounding at its rim.
     std::vector<uint8_t> nearModel(silhouette.size());
@@ -73,13 +59,13 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
                 nearModel[i] |= silhouette[i + dy * kScreenW + dx];
     size_t inside = 0, changedInside = 0, changedOutside = 0, turnedOutside = 0;
     for (size_t i = 0; i < silhouette.size(); ++i) {
-        const bool moved = !std::equal(&still1[i * 3], &still1[i * 3 + 3], &still2[i * 3]);
+        const bool moved = still1.argb[i] != still2.argb[i];
         if (silhouette[i]) {
             ++inside;
             changedInside += moved;
         } else if (!nearModel[i]) {
             changedOutside += moved;
-            turnedOutside += !std::equal(&turned[i * 3], &turned[i * 3 + 3], &still2[i * 3]);
+            turnedOutside += turned.argb[i] != still2.argb[i];
         }
     }
     // Nothing moves outside the model while nobody drags; the leaves move inside it.

@@ -14,29 +14,31 @@ struct QuietViewer : ModelViewer {
     void startThreads() override {}
 };
 
-QuietViewer* loadViewer() {
-    std::ofstream("/tmp/dravin_viewer_test.obj")
-        << "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//1\n";
-    return loadView<QuietViewer>(200, 200);
-}
-
 host::Event event(char key, float x = 0, float y = 0, int button = 0, float wheel = 0) {
     return {{x, y}, key ? std::string(1, key) : "", button, 0, wheel};
 }
 
+class ModelViewerTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::ofstream("/tmp/dravin_viewer_test.obj")
+            << "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//1\n";
+        ASSERT_NE(v = loadView<QuietViewer>(200, 200), nullptr);
+    }
+    QuietViewer* v{};
+};
+
 } // namespace
 
-TEST(ModelViewer, EachKeySwitchesItsRenderFlagAndPrintsTheWholeStateInOneLine) {
-    QuietViewer* v = loadViewer();
-    ASSERT_NE(v, nullptr);
+TEST_F(ModelViewerTest, EachKeySwitchesItsRenderFlagAndPrintsTheWholeStateInOneLine) {
     // Loaded with normals and no materials: smooth faces and nothing else.
     const char* flags[] = {"smooth", "faces", "wireframe", "normals", "materials", "textures"};
     bool state[] = {true, true, false, false, false, false};
-    const std::string keys = "sFwNmT";
-    for (size_t k = 0; k < keys.size() * 2; ++k) {
+    const std::string keys = "sFwNmTSfWnMt"; // each flag's key twice, in either case
+    for (size_t k = 0; k < keys.size(); ++k) {
         test::CapturedOutput out;
-        v->keyDown(event(k < keys.size() ? keys[k] : char(std::tolower(keys[k - keys.size()]))));
-        state[k % keys.size()] = !state[k % keys.size()];
+        v->keyDown(event(keys[k]));
+        state[k % 6] = !state[k % 6];
         std::string line;
         for (size_t f = 0; f < 6; ++f)
             line += std::string(f ? ", " : "") + flags[f] + (state[f] ? " on" : " off");
@@ -52,9 +54,7 @@ TEST(ModelViewer, EachKeySwitchesItsRenderFlagAndPrintsTheWholeStateInOneLine) {
     EXPECT_EQ(other.out(), "");
 }
 
-TEST(ModelViewer, WheelZoomsWithinLimitsDragsTurnOnlyFromAPressAndRResetsBoth) {
-    QuietViewer* v = loadViewer();
-    ASSERT_NE(v, nullptr);
+TEST_F(ModelViewerTest, WheelZoomsWithinLimitsDragsTurnOnlyFromAPressAndRResetsBoth) {
     const float home = v->myArcBall->GetOrientation().angle;
     v->scrollWheel(event(0, 0, 0, 0, 1));
     EXPECT_LT(v->zoom, 1.0f); // away from the user: nearer
