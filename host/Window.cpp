@@ -85,6 +85,17 @@ bool Window::hasGLContext() const {
     return surface_ && platform::current().hasContext(*surface_);
 }
 
+platform::WindowSpec Window::windowSpec() const {
+    return {int(frame_.x),
+            int(frame_.y),
+            whole(frame_.width),
+            whole(frame_.height),
+            isBorderless(),
+            (styleMask_ & NSResizableWindowMask) != 0,
+            level_ > kNormalWindowLevel,
+            false};
+}
+
 bool Window::realize(const PixelFormat* format) {
     assert(isMainThread() && "windows are made on the main thread");
     if (surface_)
@@ -94,14 +105,7 @@ bool Window::realize(const PixelFormat* format) {
         return false;
     if (format)
         return realizeWithContext(*format);
-    platform::WindowSpec spec{int(frame_.x),
-                              int(frame_.y),
-                              whole(frame_.width),
-                              whole(frame_.height),
-                              isBorderless(),
-                              (styleMask_ & NSResizableWindowMask) != 0,
-                              level_ > kNormalWindowLevel,
-                              false};
+    const platform::WindowSpec spec = windowSpec();
     surface_ = p.createSurface(spec, nullptr);
     if (!surface_) {
         diag::log("error: window could not be created: %s", p.failure().c_str());
@@ -113,14 +117,7 @@ bool Window::realize(const PixelFormat* format) {
 
 bool Window::realizeWithContext(const PixelFormat& format) {
     platform::Platform& p = platform::current();
-    platform::WindowSpec spec{int(frame_.x),
-                              int(frame_.y),
-                              whole(frame_.width),
-                              whole(frame_.height),
-                              isBorderless(),
-                              (styleMask_ & NSResizableWindowMask) != 0,
-                              level_ > kNormalWindowLevel,
-                              false};
+    const platform::WindowSpec spec = windowSpec();
     bool wantAccel = format.accelerated || format.noRecovery;
     bool wantStencil = format.stencilSize > 0;
     // The format as given first; then without the accelerated-only

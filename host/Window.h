@@ -11,6 +11,7 @@ class OpenGLView;
 class PixelFormat;
 namespace platform {
 struct Surface;
+struct WindowSpec;
 }
 
 // Style mask bits.
@@ -93,6 +94,7 @@ class Window {
     void platformResized(int width, int height);
 
   private:
+    platform::WindowSpec windowSpec() const;
     bool realizeWithContext(const PixelFormat& format);
 
     uint32_t styleMask_{};
