@@ -3,6 +3,7 @@
 // 1920 x 1080, and the model's two passes timed apart, the display list of
 // pass 2 against the immediate mode of pass 4.
 //   scene_bench [frames [random-model frames]]   (defaults 500 and 0)
+#include "bench/FrameTimes.h"
 #include "host/Application.h"
 #include "scene/ScenePasses.h"
 #include "scene/dravinView.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
 class QuietScene : public dravinView {
   public:
@@ -116,19 +117,9 @@ void makeTorusModel(std::string& obj) {
     }
 }
 
-double ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-struct Summary {
-    double median, p95;
-};
-
-Summary summarise(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t p95 = std::min(v.size() - 1, (v.size() * 95 + 99) / 100 - 1);
-    return {v[v.size() / 2], v[p95]};
-}
+using bench::ms;
+using bench::Summary;
+using bench::summarise;
 
 // Pass 2 (display list into depth and stencil) and pass 4 (immediate mode,
 // lit, additive) each on its own, in the state the frame gives them, after a

@@ -7,6 +7,7 @@
 // across the whole model) is off unless asked: on a software renderer each
 // of its frames fills the view hundreds of thousands of times.
 #include "diag/Diagnostics.h"
+#include "bench/FrameTimes.h"
 #include "host/Application.h"
 #include "viewer/ModelViewer.h"
 
@@ -25,21 +26,11 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
 
-double ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-struct Summary {
-    double median, p95;
-};
-
-Summary summarise(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t p95 = std::min(v.size() - 1, (v.size() * 95 + 99) / 100 - 1);
-    return {v[v.size() / 2], v[p95]};
-}
+using bench::ms;
+using bench::Summary;
+using bench::summarise;
 
 // A torus about 9 units across on a 700 by 700 grid: 490,000 positions,
 // texture coordinates and normals; cells alternate between a quad and a
