@@ -9,17 +9,15 @@
 namespace test {
 
 class CapturedOutput {
-public:
+  public:
     CapturedOutput() { diag::setSink(&CapturedOutput::receive, this); }
     ~CapturedOutput() { diag::setSink(nullptr); }
-    CapturedOutput(const CapturedOutput&) = delete;
-    CapturedOutput& operator=(const CapturedOutput&) = delete;
 
     std::string out() const { return read(out_); }
     std::string err() const { return read(err_); }
     std::string log() const { return read(log_); }
 
-private:
+  private:
     static void receive(diag::Channel channel, const char* bytes, size_t length, void* user) {
         auto* self = static_cast<CapturedOutput*>(user);
         std::lock_guard lock(self->mutex_);
