@@ -10,8 +10,8 @@
 #include "tests/support/EventInjection.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <string>
@@ -69,7 +69,7 @@ struct ShortCalcView : MyOpenGLView {
 
 } // namespace
 
-TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderBeyondTheQueueCapacity) {
+TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderAndSpentTimersFireNoMore) {
     ASSERT_NE(loadNullView<RecordingView>(), nullptr);
     static std::vector<int> seen; // only the main thread touches it
     auto record = [](void* n) { seen.push_back(*static_cast<int*>(n)); };
@@ -91,10 +91,7 @@ TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderBeyondTheQueueCapacity
     host::performOnMainThread(record, &numbers[7], true); // from the main thread itself: at once
     EXPECT_EQ(seen.back(), 7);
     EXPECT_FALSE(host::platform::sdlVideoStarted()); // nothing of the window system ran
-}
-
-TEST(FrameLoop, AnInvalidatedTimerStaysReadableAndNeverFiresAgain) {
-    ASSERT_NE(loadNullView<RecordingView>(), nullptr);
+    // An invalidated timer stays readable and never fires again.
     int fired = 0;
     host::Timer* once = host::Timer::scheduledTimer(
         0.01, [&](host::Timer*) { ++fired; }, false);
@@ -114,10 +111,9 @@ TEST(FrameLoop, ASubclassThatChangesTheRatesChangesThePace) {
     app().runFor(2.0);
     // At the nominal 100 and 1000 there would be about 200 steps and
     // 1800 redraws; the new rates take effect from the second iteration.
-    EXPECT_GT(view->calcs.load(), 80);
-    EXPECT_LT(view->calcs.load(), 110);
-    EXPECT_GT(view->draws.load(), 150);
-    EXPECT_LT(view->draws.load(), 215);
+    const int calcs = view->calcs, draws = view->draws;
+    EXPECT_TRUE(calcs > 80 && calcs < 110) << calcs;
+    EXPECT_TRUE(draws > 150 && draws < 215) << draws;
 }
 
 TEST(FrameLoop, AStepOverrideThatReturnsEndsOnlyItsLoopAndASecondLoadMeanwhileIsRefused) {
@@ -139,10 +135,7 @@ TEST(FrameLoopDeathTest, AThreadTheSystemCannotMakeIsOneLineNotAnException) {
     auto withoutRoomForAStack = [] {
         // Address space for what the process has now, and no room for a thread's stack.
         long pages = 0;
-        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-            (void)!std::fscanf(f, "%ld", &pages);
-            std::fclose(f);
-        }
+        std::ifstream("/proc/self/statm") >> pages;
         rlim_t now = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
         rlimit limit{now + (1 << 20), now + (1 << 20)};
         setrlimit(RLIMIT_AS, &limit);
@@ -182,10 +175,8 @@ TEST(EventRouting, PointerMovesMapToMinusOneToOneWhileDeliveryIsOn) {
         bool delivered;
     } cases[] = {
         {256, 576, -0.5f, 0.5f, true}, // a quarter in from the left, a quarter down from the top
-        {0, 0, -1, -1, true},          // lower-left corner
         {1024, 768, 1, 1, true},       // upper-right corner
-        {1536, 384, 2, 0, true},       // beyond the right edge: not clamped
-        {-512, -384, -2, -2, true},    // beyond the lower-left corner
+        {-512, -384, -2, -2, true},    // beyond the lower-left corner: not clamped
         {512, 384, -2, -2, false},     // after losing focus: not delivered
         {512, 384, 0, 0, true},        // focus back
     };
@@ -210,9 +201,10 @@ TEST(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateLin
     app().runFor(0.01);
     view->drawFrames = 0;
     view->calls.clear();
-    host::postExpose(*view->window());
-    host::postExpose(*view->window());
-    host::postResize(*view->window(), 640, 480);
+    host::Window& w = *view->window();
+    host::postExpose(w);
+    host::postExpose(w);
+    host::postResize(w, 640, 480);
     app().runFor(0.05);
     EXPECT_EQ(view->drawFrames.load(), 1);
     EXPECT_EQ(view->drawRequests.load(), 0);

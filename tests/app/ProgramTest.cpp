@@ -60,9 +60,8 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
     EXPECT_NEAR(rates[0].seconds - started->seconds, 1.0, 0.4);
     for (size_t i = 0; i < rates.size(); ++i) {
         SCOPED_TRACE("rate line " + std::to_string(i));
-        if (i > 0) {
+        if (i > 0)
             EXPECT_NEAR(rates[i].seconds - rates[i - 1].seconds, 1.0, 0.4);
-        }
         // The program draws the full scene, which on a software renderer keeps
         // both cores busy; the bare view's own pace is checked in the frame-loop tests.
         EXPECT_GT(rates[i].calc, 50);
