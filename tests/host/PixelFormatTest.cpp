@@ -16,17 +16,18 @@ TEST(PixelFormat, EachDroppedAttributeIsNamedOnceAndNoContextAtAllIsAnError) {
         "warning: no stencil buffer available; stencilled drawing will not be clipped\n";
     const struct {
         const char* name;
-        bool accelerated, gl;
-        int maxStencil, stencilGiven;
+        host::platform::NullPlatform::Offer offer;
         std::string log;
     } cases[] = {
-        {"all offered", true, true, 8, -1, ""},
-        {"no accelerated renderer", false, true, 8, -1, accel},
-        {"no stencil", true, true, 0, 0, noStencil},
-        {"neither", false, true, 0, 0, accel + noStencil},
-        {"fewer stencil bits", true, true, 8, 1,
+        {"all offered", {}, ""},
+        {"no accelerated renderer", {.accelerated = false}, accel},
+        {"no stencil", {.maxStencil = 0, .stencilGiven = 0}, noStencil},
+        {"neither", {.accelerated = false, .maxStencil = 0, .stencilGiven = 0}, accel + noStencil},
+        {"fewer stencil bits",
+         {.stencilGiven = 1},
          "warning: the GL context has 1 stencil bits of the 4 asked for\n"},
-        {"no GL", true, false, 8, -1,
+        {"no GL",
+         {.gl = false},
          "error: no OpenGL context could be created: the null platform offers no such GL "
          "context\n"},
     };
@@ -35,17 +36,14 @@ TEST(PixelFormat, EachDroppedAttributeIsNamedOnceAndNoContextAtAllIsAnError) {
     const uint32_t list[] = {73, 5, 8, 24, 12, 16, 13, 4, 0, 13, 8};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        null.offer.accelerated = c.accelerated;
-        null.offer.gl = c.gl;
-        null.offer.maxStencil = c.maxStencil;
-        null.offer.stencilGiven = c.stencilGiven;
+        null.offer = c.offer;
         host::Window window({0, 0, 64, 64}, host::NSTitledWindowMask, host::BackingStore::buffered,
                             false);
         host::OpenGLView view;
         window.setContentView(&view);
         test::CapturedOutput captured;
-        EXPECT_EQ(view.initWithFrame({0, 0, 64, 64}, host::PixelFormat(list)), c.gl);
-        EXPECT_EQ(view.lacksContext(), !c.gl);
+        EXPECT_EQ(view.initWithFrame({0, 0, 64, 64}, host::PixelFormat(list)), c.offer.gl);
+        EXPECT_EQ(view.lacksContext(), !c.offer.gl);
         EXPECT_EQ(captured.log(), c.log);
     }
 }
