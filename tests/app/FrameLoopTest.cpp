@@ -22,9 +22,7 @@
 
 namespace {
 
-host::Application& app() {
-    return host::Application::shared();
-}
+host::Application& app = host::Application::shared();
 
 // Records which handler each platform event reached; its loops never start.
 class RecordingView : public MyOpenGLView {
@@ -85,7 +83,7 @@ TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderAndSpentTimersFireNoMo
     host::sleepFor(0.1);
     EXPECT_FALSE(returned.load());
     while (!returned.load())
-        app().runFor(0.05);
+        app.runFor(0.05);
     producer.join();
     EXPECT_EQ(seen, numbers);
     host::performOnMainThread(record, &numbers[7], true); // from the main thread itself: at once
@@ -97,7 +95,7 @@ TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderAndSpentTimersFireNoMo
         0.01, [&](host::Timer*) { ++fired; }, false);
     host::Timer* repeating = host::Timer::scheduledTimer(
         0.01, [&](host::Timer* t) { fired += 10, t->invalidate(); }, true);
-    app().runFor(0.1);
+    app.runFor(0.1);
     EXPECT_EQ(fired, 11);
     // Both are spent and retired by the loop; their pointers still answer.
     EXPECT_FALSE(once->isValid() || repeating->isValid());
@@ -108,7 +106,7 @@ TEST(FrameLoop, ASubclassThatChangesTheRatesChangesThePace) {
     HalfRateView* view = loadNullView<HalfRateView>();
     ASSERT_NE(view, nullptr);
     test::CapturedOutput quiet;
-    app().runFor(2.0);
+    app.runFor(2.0);
     // At the nominal 100 and 1000 there would be about 200 steps and
     // 1800 redraws; the new rates take effect from the second iteration.
     const int calcs = view->calcs, draws = view->draws;
@@ -121,10 +119,10 @@ TEST(FrameLoop, AStepOverrideThatReturnsEndsOnlyItsLoopAndASecondLoadMeanwhileIs
     ASSERT_NE(view, nullptr);
     test::CapturedOutput captured;
     EXPECT_EQ(loadNullView<RecordingView>(), nullptr);
-    EXPECT_EQ(app().mainView(), view);
+    EXPECT_EQ(app.mainView(), view);
     EXPECT_EQ(captured.log(),
               "error: a view is already loaded and its loops still run; the new one is not\n");
-    app().runFor(0.3);
+    app.runFor(0.3);
     EXPECT_EQ(view->calcs.load(), 3);
     EXPECT_GT(view->drawFrames.load(), 50);
 }
@@ -158,7 +156,7 @@ TEST(EventRouting, EachButtonReachesItsHandlers) {
     }
     host::postKey(w, 'a');
     host::postWheel(w, 0, -2);
-    app().runFor(0.05);
+    app.runFor(0.05);
     EXPECT_EQ(view->calls, "down drag up otherDown otherDrag otherUp otherDown otherDrag otherUp "
                            "key:a wheel:-2 ");
     // The drag's position arrives in window coordinates, y up.
@@ -185,7 +183,7 @@ TEST(EventRouting, PointerMovesMapToMinusOneToOneWhileDeliveryIsOn) {
         if (c.delivered != view->window()->acceptsMouseMovedEvents())
             c.delivered ? view->becomeFirstResponder() : view->resignFirstResponder();
         host::postMouseMotion(*view->window(), 0, c.x, c.y);
-        app().runFor(0.01);
+        app.runFor(0.01);
         EXPECT_EQ(view->mouseLoc.x, c.expectX);
         EXPECT_EQ(view->mouseLoc.y, c.expectY);
     }
@@ -198,14 +196,14 @@ TEST(EventRouting, PointerMovesMapToMinusOneToOneWhileDeliveryIsOn) {
 TEST(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateLineTellsThemApart) {
     RecordingView* view = loadNullView<RecordingView>(320, 240);
     ASSERT_NE(view, nullptr);
-    app().runFor(0.01);
+    app.runFor(0.01);
     view->drawFrames = 0;
     view->calls.clear();
     host::Window& w = *view->window();
     host::postExpose(w);
     host::postExpose(w);
     host::postResize(w, 640, 480);
-    app().runFor(0.05);
+    app.runFor(0.05);
     EXPECT_EQ(view->drawFrames.load(), 1);
     EXPECT_EQ(view->drawRequests.load(), 0);
     EXPECT_EQ(view->calls, "reshape ");
@@ -214,7 +212,7 @@ TEST(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateLin
     for (int i = 0; i < 5; ++i)
         host::performOnMainThread(
             [](void* v) { static_cast<MyOpenGLView*>(v)->mainThreadStepDraw(); }, view, false);
-    app().runFor(0.1);
+    app.runFor(0.1);
     EXPECT_EQ(view->drawFrames.load(), 2); // merged, and nothing asked again
     view->calcFrames = 3;
     view->drawRequests = 7;
@@ -227,18 +225,18 @@ TEST(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateLin
 TEST(EventRouting, CtrlQAndTheCloseRequestEndTheLoopWithStatusZero) {
     RecordingView* view = loadNullView<RecordingView>();
     ASSERT_NE(view, nullptr);
-    app().stop(3);
-    app().run(); // a stop asked before the loop ends it at once
-    EXPECT_EQ(app().exitStatus(), 3);
+    app.stop(3);
+    app.run(); // a stop asked before the loop ends it at once
+    EXPECT_EQ(app.exitStatus(), 3);
     for (bool close : {false, true}) {
         SCOPED_TRACE(close ? "close request" : "Ctrl+Q");
         view->calls.clear();
         close ? host::postCloseRequest(*view->window()) : host::postKey(*view->window(), 'q', true);
         host::postKey(*view->window(), 'x'); // after the quit: not delivered by this loop
-        app().runFor(2.0);
-        EXPECT_EQ(app().exitStatus(), 0);
+        app.runFor(2.0);
+        EXPECT_EQ(app.exitStatus(), 0);
         EXPECT_EQ(view->calls, close ? "" : "key:q "); // the view still gets the key
-        app().runFor(0.01);
+        app.runFor(0.01);
     }
 }
 
@@ -247,14 +245,14 @@ TEST(EventRouting, TheFrameHookRunsBeforeEachSwapOfTheMainView) {
     ASSERT_NE(view, nullptr);
     auto& null = host::platform::useNullPlatform();
     std::vector<int> swapsSeen; // by each call of the hook
-    app().setFrameHook([&](host::OpenGLView& v) {
+    app.setFrameHook([&](host::OpenGLView& v) {
         EXPECT_EQ(&v, view);
         swapsSeen.push_back(null.swaps);
     });
     const int swaps = null.swaps;
     view->openGLContext()->flushBuffer();
     view->openGLContext()->flushBuffer();
-    app().setFrameHook(nullptr);
+    app.setFrameHook(nullptr);
     view->openGLContext()->flushBuffer();
     EXPECT_EQ(swapsSeen, (std::vector<int>{swaps, swaps + 1})); // before each swap while set
 }
