@@ -13,9 +13,7 @@ using testing_support::runProcess;
 
 namespace {
 
-std::string program() {
-    return testing_support::buildDirectory() + "/dravin";
-}
+const std::string program = testing_support::buildDirectory() + "/dravin";
 
 struct RateLine {
     int calc, draw, requests;
@@ -36,7 +34,7 @@ std::vector<RateLine> rateLines(const std::vector<Line>& err) {
 
 TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint) {
     auto run =
-        runProcess({.argv = {program()}, .env = {"SDL_VIDEODRIVER=offscreen"}, .signalAfter = 4.5});
+        runProcess({.argv = {program}, .env = {"SDL_VIDEODRIVER=offscreen"}, .signalAfter = 4.5});
 
     EXPECT_EQ(run.exitStatus, 0) << run.errText();
     EXPECT_EQ(run.termSignal, 0);
@@ -60,8 +58,9 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
     EXPECT_NEAR(rates[0].seconds - started->seconds, 1.0, 0.4);
     for (size_t i = 0; i < rates.size(); ++i) {
         SCOPED_TRACE("rate line " + std::to_string(i));
-        if (i > 0)
+        if (i > 0) {
             EXPECT_NEAR(rates[i].seconds - rates[i - 1].seconds, 1.0, 0.4);
+        }
         // The program draws the full scene, which on a software renderer keeps
         // both cores busy; the bare view's own pace is checked in the frame-loop tests.
         EXPECT_GT(rates[i].calc, 50);
@@ -79,7 +78,7 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
 }
 
 TEST(Program, EndsWithStatusZeroOnSigterm) {
-    auto run = runProcess({.argv = {program()},
+    auto run = runProcess({.argv = {program},
                            .env = {"SDL_VIDEODRIVER=offscreen"},
                            .signalAfter = 1.0,
                            .signal = 15});
@@ -93,7 +92,7 @@ TEST(Program, UnderXvfbTheWindowIsBorderlessAboveOthersAndCoversTheScreen) {
     // manager the Motif hints atom does not exist and the platform skips the
     // decoration hint, so the shell makes the atom first, as a manager would.
     std::string script = "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; exe='";
-    script += program();
+    script += program;
     script += "'; \"$exe\" >/dev/null 2>&1 & pid=$!; "
               "for i in $(seq 50); do w=$(xdotool search --name '^dravin$' 2>/dev/null | head -1); "
               "[ -n \"$w\" ] && break; sleep 0.1; done; sleep 1; "
