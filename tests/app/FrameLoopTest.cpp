@@ -10,8 +10,8 @@
 #include "tests/support/EventInjection.h"
 
 #include <atomic>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <numeric>
 #include <string>
@@ -22,9 +22,7 @@
 
 namespace {
 
-host::Application& app() {
-    return host::Application::shared();
-}
+host::Application& app = host::Application::shared();
 
 // Records which handler each platform event reached; its loops never start.
 class RecordingView : public MyOpenGLView {
@@ -69,7 +67,7 @@ struct ShortCalcView : MyOpenGLView {
 
 } // namespace
 
-TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderBeyondTheQueueCapacity) {
+TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderAndSpentTimersFireNoMore) {
     ASSERT_NE(loadNullView<RecordingView>(), nullptr);
     static std::vector<int> seen; // only the main thread touches it
     auto record = [](void* n) { seen.push_back(*static_cast<int*>(n)); };
@@ -85,22 +83,19 @@ TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderBeyondTheQueueCapacity
     host::sleepFor(0.1);
     EXPECT_FALSE(returned.load());
     while (!returned.load())
-        app().runFor(0.05);
+        app.runFor(0.05);
     producer.join();
     EXPECT_EQ(seen, numbers);
     host::performOnMainThread(record, &numbers[7], true); // from the main thread itself: at once
     EXPECT_EQ(seen.back(), 7);
     EXPECT_FALSE(host::platform::sdlVideoStarted()); // nothing of the window system ran
-}
-
-TEST(FrameLoop, AnInvalidatedTimerStaysReadableAndNeverFiresAgain) {
-    ASSERT_NE(loadNullView<RecordingView>(), nullptr);
+    // An invalidated timer stays readable and never fires again.
     int fired = 0;
     host::Timer* once = host::Timer::scheduledTimer(
         0.01, [&](host::Timer*) { ++fired; }, false);
     host::Timer* repeating = host::Timer::scheduledTimer(
         0.01, [&](host::Timer* t) { fired += 10, t->invalidate(); }, true);
-    app().runFor(0.1);
+    app.runFor(0.1);
     EXPECT_EQ(fired, 11);
     // Both are spent and retired by the loop; their pointers still answer.
     EXPECT_FALSE(once->isValid() || repeating->isValid());
@@ -111,13 +106,12 @@ TEST(FrameLoop, ASubclassThatChangesTheRatesChangesThePace) {
     HalfRateView* view = loadNullView<HalfRateView>();
     ASSERT_NE(view, nullptr);
     test::CapturedOutput quiet;
-    app().runFor(2.0);
+    app.runFor(2.0);
     // At the nominal 100 and 1000 there would be about 200 steps and
     // 1800 redraws; the new rates take effect from the second iteration.
-    EXPECT_GT(view->calcs.load(), 80);
-    EXPECT_LT(view->calcs.load(), 110);
-    EXPECT_GT(view->draws.load(), 150);
-    EXPECT_LT(view->draws.load(), 215);
+    const int calcs = view->calcs, draws = view->draws;
+    EXPECT_TRUE(calcs > 80 && calcs < 110) << calcs;
+    EXPECT_TRUE(draws > 150 && draws < 215) << draws;
 }
 
 TEST(FrameLoop, AStepOverrideThatReturnsEndsOnlyItsLoopAndASecondLoadMeanwhileIsRefused) {
@@ -125,10 +119,10 @@ TEST(FrameLoop, AStepOverrideThatReturnsEndsOnlyItsLoopAndASecondLoadMeanwhileIs
     ASSERT_NE(view, nullptr);
     test::CapturedOutput captured;
     EXPECT_EQ(loadNullView<RecordingView>(), nullptr);
-    EXPECT_EQ(app().mainView(), view);
+    EXPECT_EQ(app.mainView(), view);
     EXPECT_EQ(captured.log(),
               "error: a view is already loaded and its loops still run; the new one is not\n");
-    app().runFor(0.3);
+    app.runFor(0.3);
     EXPECT_EQ(view->calcs.load(), 3);
     EXPECT_GT(view->drawFrames.load(), 50);
 }
@@ -139,10 +133,7 @@ TEST(FrameLoopDeathTest, AThreadTheSystemCannotMakeIsOneLineNotAnException) {
     auto withoutRoomForAStack = [] {
         // Address space for what the process has now, and no room for a thread's stack.
         long pages = 0;
-        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-            (void)!std::fscanf(f, "%ld", &pages);
-            std::fclose(f);
-        }
+        std::ifstream("/proc/self/statm") >> pages;
         rlim_t now = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE));
         rlimit limit{now + (1 << 20), now + (1 << 20)};
         setrlimit(RLIMIT_AS, &limit);
@@ -165,7 +156,7 @@ TEST(EventRouting, EachButtonReachesItsHandlers) {
     }
     host::postKey(w, 'a');
     host::postWheel(w, 0, -2);
-    app().runFor(0.05);
+    app.runFor(0.05);
     EXPECT_EQ(view->calls, "down drag up otherDown otherDrag otherUp otherDown otherDrag otherUp "
                            "key:a wheel:-2 ");
     // The drag's position arrives in window coordinates, y up.
@@ -182,10 +173,8 @@ TEST(EventRouting, PointerMovesMapToMinusOneToOneWhileDeliveryIsOn) {
         bool delivered;
     } cases[] = {
         {256, 576, -0.5f, 0.5f, true}, // a quarter in from the left, a quarter down from the top
-        {0, 0, -1, -1, true},          // lower-left corner
         {1024, 768, 1, 1, true},       // upper-right corner
-        {1536, 384, 2, 0, true},       // beyond the right edge: not clamped
-        {-512, -384, -2, -2, true},    // beyond the lower-left corner
+        {-512, -384, -2, -2, true},    // beyond the lower-left corner: not clamped
         {512, 384, -2, -2, false},     // after losing focus: not delivered
         {512, 384, 0, 0, true},        // focus back
     };
@@ -194,7 +183,7 @@ TEST(EventRouting, PointerMovesMapToMinusOneToOneWhileDeliveryIsOn) {
         if (c.delivered != view->window()->acceptsMouseMovedEvents())
             c.delivered ? view->becomeFirstResponder() : view->resignFirstResponder();
         host::postMouseMotion(*view->window(), 0, c.x, c.y);
-        app().runFor(0.01);
+        app.runFor(0.01);
         EXPECT_EQ(view->mouseLoc.x, c.expectX);
         EXPECT_EQ(view->mouseLoc.y, c.expectY);
     }
@@ -207,13 +196,14 @@ TEST(EventRouting, PointerMovesMapToMinusOneToOneWhileDeliveryIsOn) {
 TEST(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateLineTellsThemApart) {
     RecordingView* view = loadNullView<RecordingView>(320, 240);
     ASSERT_NE(view, nullptr);
-    app().runFor(0.01);
+    app.runFor(0.01);
     view->drawFrames = 0;
     view->calls.clear();
-    host::postExpose(*view->window());
-    host::postExpose(*view->window());
-    host::postResize(*view->window(), 640, 480);
-    app().runFor(0.05);
+    host::Window& w = *view->window();
+    host::postExpose(w);
+    host::postExpose(w);
+    host::postResize(w, 640, 480);
+    app.runFor(0.05);
     EXPECT_EQ(view->drawFrames.load(), 1);
     EXPECT_EQ(view->drawRequests.load(), 0);
     EXPECT_EQ(view->calls, "reshape ");
@@ -222,7 +212,7 @@ TEST(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateLin
     for (int i = 0; i < 5; ++i)
         host::performOnMainThread(
             [](void* v) { static_cast<MyOpenGLView*>(v)->mainThreadStepDraw(); }, view, false);
-    app().runFor(0.1);
+    app.runFor(0.1);
     EXPECT_EQ(view->drawFrames.load(), 2); // merged, and nothing asked again
     view->calcFrames = 3;
     view->drawRequests = 7;
@@ -235,18 +225,18 @@ TEST(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateLin
 TEST(EventRouting, CtrlQAndTheCloseRequestEndTheLoopWithStatusZero) {
     RecordingView* view = loadNullView<RecordingView>();
     ASSERT_NE(view, nullptr);
-    app().stop(3);
-    app().run(); // a stop asked before the loop ends it at once
-    EXPECT_EQ(app().exitStatus(), 3);
+    app.stop(3);
+    app.run(); // a stop asked before the loop ends it at once
+    EXPECT_EQ(app.exitStatus(), 3);
     for (bool close : {false, true}) {
         SCOPED_TRACE(close ? "close request" : "Ctrl+Q");
         view->calls.clear();
         close ? host::postCloseRequest(*view->window()) : host::postKey(*view->window(), 'q', true);
         host::postKey(*view->window(), 'x'); // after the quit: not delivered by this loop
-        app().runFor(2.0);
-        EXPECT_EQ(app().exitStatus(), 0);
+        app.runFor(2.0);
+        EXPECT_EQ(app.exitStatus(), 0);
         EXPECT_EQ(view->calls, close ? "" : "key:q "); // the view still gets the key
-        app().runFor(0.01);
+        app.runFor(0.01);
     }
 }
 
@@ -254,18 +244,15 @@ TEST(EventRouting, TheFrameHookRunsBeforeEachSwapOfTheMainView) {
     RecordingView* view = loadNullView<RecordingView>();
     ASSERT_NE(view, nullptr);
     auto& null = host::platform::useNullPlatform();
-    int hooked = 0, swapsSeen = -1;
-    app().setFrameHook([&](host::OpenGLView& v) {
+    std::vector<int> swapsSeen; // by each call of the hook
+    app.setFrameHook([&](host::OpenGLView& v) {
         EXPECT_EQ(&v, view);
-        ++hooked;
-        swapsSeen = null.swaps;
+        swapsSeen.push_back(null.swaps);
     });
-    int swaps = null.swaps;
+    const int swaps = null.swaps;
     view->openGLContext()->flushBuffer();
     view->openGLContext()->flushBuffer();
-    EXPECT_EQ(hooked, 2);
-    EXPECT_EQ(swapsSeen, swaps + 1); // the second hook ran before the second swap
-    app().setFrameHook(nullptr);
+    app.setFrameHook(nullptr);
     view->openGLContext()->flushBuffer();
-    EXPECT_EQ(hooked, 2);
+    EXPECT_EQ(swapsSeen, (std::vector<int>{swaps, swaps + 1})); // before each swap while set
 }

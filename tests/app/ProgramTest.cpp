@@ -13,9 +13,7 @@ using testing_support::runProcess;
 
 namespace {
 
-std::string program() {
-    return testing_support::buildDirectory() + "/dravin";
-}
+const std::string program = testing_support::buildDirectory() + "/dravin";
 
 struct RateLine {
     int calc, draw, requests;
@@ -36,7 +34,7 @@ std::vector<RateLine> rateLines(const std::vector<Line>& err) {
 
 TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint) {
     auto run =
-        runProcess({.argv = {program()}, .env = {"SDL_VIDEODRIVER=offscreen"}, .signalAfter = 4.5});
+        runProcess({.argv = {program}, .env = {"SDL_VIDEODRIVER=offscreen"}, .signalAfter = 4.5});
 
     EXPECT_EQ(run.exitStatus, 0) << run.errText();
     EXPECT_EQ(run.termSignal, 0);
@@ -80,7 +78,7 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
 }
 
 TEST(Program, EndsWithStatusZeroOnSigterm) {
-    auto run = runProcess({.argv = {program()},
+    auto run = runProcess({.argv = {program},
                            .env = {"SDL_VIDEODRIVER=offscreen"},
                            .signalAfter = 1.0,
                            .signal = 15});
@@ -94,7 +92,7 @@ TEST(Program, UnderXvfbTheWindowIsBorderlessAboveOthersAndCoversTheScreen) {
     // manager the Motif hints atom does not exist and the platform skips the
     // decoration hint, so the shell makes the atom first, as a manager would.
     std::string script = "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; exe='";
-    script += program();
+    script += program;
     script += "'; \"$exe\" >/dev/null 2>&1 & pid=$!; "
               "for i in $(seq 50); do w=$(xdotool search --name '^dravin$' 2>/dev/null | head -1); "
               "[ -n \"$w\" ] && break; sleep 0.1; done; sleep 1; "

@@ -17,9 +17,8 @@ template <class View> View* loadView(float width, float height) {
     host::InterfaceDescription d;
     d.contentRect = {0, 0, width, height};
     d.makeView = [] { return std::make_unique<View>(); };
-    if (!host::Application::shared().load(d))
-        return nullptr;
-    return static_cast<View*>(host::Application::shared().mainView());
+    auto& app = host::Application::shared();
+    return app.load(d) ? static_cast<View*>(app.mainView()) : nullptr;
 }
 
 template <class View> View* loadNullView(float width = 64, float height = 64) {

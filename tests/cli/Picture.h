@@ -6,6 +6,7 @@
 #include "tests/support/Process.h"
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -45,9 +46,13 @@ inline testing_support::ProcessRun runProgram(std::vector<std::string> args,
     return testing_support::runProcess({.argv = args, .env = {"SDL_VIDEODRIVER=" + driver}});
 }
 
+// A new folder of the test's own; when none can be made the test fails (by the
+// exception) rather than going on in a shared one it would later remove.
 inline std::string temporaryFolder() {
     char name[] = "/tmp/dravin_cli_XXXXXX";
-    return mkdtemp(name) ? name : "/tmp";
+    if (!mkdtemp(name))
+        throw std::runtime_error("no temporary folder could be made");
+    return name;
 }
 
 } // namespace clitest

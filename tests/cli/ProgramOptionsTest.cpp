@@ -91,9 +91,6 @@ TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQui
                                                                   "/bin/sh", "-c", script},
                                                          .env = {"SDL_VIDEODRIVER=x11"}})
                                 .outText();
-    const std::string once = "Geometry: 640x480\n_NET_WM_STATE:  not found.\nexit=0\n";
-    size_t quits = 0;
-    for (size_t at = out.find(once); at != std::string::npos; at = out.find(once, at + 1))
-        ++quits;
-    EXPECT_EQ(quits, 4u) << out;
+    const std::regex once("Geometry: 640x480\n_NET_WM_STATE:  not found.\nexit=0\n");
+    EXPECT_EQ(std::distance(std::sregex_iterator(out.begin(), out.end(), once), {}), 4) << out;
 }

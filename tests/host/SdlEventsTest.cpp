@@ -31,10 +31,9 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
         return SDL_Event{
             .key = {.type = SDL_KEYDOWN, .windowID = id, .keysym = {.sym = k, .mod = mod}}};
     };
-    auto wheel = [&](int x, int y, Uint32 direction) {
+    auto wheel = [&](int x, int y, Uint32 d) {
         return SDL_Event{
-            .wheel = {
-                .type = SDL_MOUSEWHEEL, .windowID = id, .x = x, .y = y, .direction = direction}};
+            .wheel = {.type = SDL_MOUSEWHEEL, .windowID = id, .x = x, .y = y, .direction = d}};
     };
     auto window_ = [&](Uint8 w) {
         return SDL_Event{

@@ -9,32 +9,27 @@
 namespace test {
 
 class CapturedOutput {
-public:
+  public:
     CapturedOutput() { diag::setSink(&CapturedOutput::receive, this); }
     ~CapturedOutput() { diag::setSink(nullptr); }
-    CapturedOutput(const CapturedOutput&) = delete;
-    CapturedOutput& operator=(const CapturedOutput&) = delete;
 
-    std::string out() const { return read(out_); }
-    std::string err() const { return read(err_); }
-    std::string log() const { return read(log_); }
+    std::string out() const { return read(diag::Channel::Out); }
+    std::string err() const { return read(diag::Channel::Err); }
+    std::string log() const { return read(diag::Channel::Log); }
 
-private:
+  private:
     static void receive(diag::Channel channel, const char* bytes, size_t length, void* user) {
         auto* self = static_cast<CapturedOutput*>(user);
         std::lock_guard lock(self->mutex_);
-        std::string& to = channel == diag::Channel::Out   ? self->out_
-                          : channel == diag::Channel::Err ? self->err_
-                                                          : self->log_;
-        to.append(bytes, length);
+        self->text_[int(channel)].append(bytes, length);
     }
-    std::string read(const std::string& s) const {
+    std::string read(diag::Channel channel) const {
         std::lock_guard lock(mutex_);
-        return s;
+        return text_[int(channel)];
     }
 
     mutable std::mutex mutex_;
-    std::string out_, err_, log_;
+    std::string text_[3]; // by channel: out, err, log
 };
 
 } // namespace test

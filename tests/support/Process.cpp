@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,13 +13,6 @@
 namespace testing_support {
 
 namespace {
-
-std::string join(const std::vector<Line>& lines) {
-    std::string s;
-    for (const auto& l : lines)
-        s += l.text + "\n";
-    return s;
-}
 
 // Takes the whole lines that arrived, keeping a partial one until the end (n <= 0).
 void take(std::string& pending, std::vector<Line>& lines, const char* bytes, ssize_t n, double at) {
@@ -32,22 +25,19 @@ void take(std::string& pending, std::vector<Line>& lines, const char* bytes, ssi
 
 } // namespace
 
-std::string ProcessRun::outText() const {
-    return join(out);
-}
-std::string ProcessRun::errText() const {
-    return join(err);
+std::string joinLines(const std::vector<Line>& lines) {
+    std::string s;
+    for (const auto& l : lines)
+        s += l.text + "\n";
+    return s;
 }
 
 std::string buildDirectory() {
-    char exe[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0)
-        return ".";
     // Test executables live in <build>/tests/<folder>/.
-    const std::string path(exe, size_t(n));
-    const auto pos = path.rfind("/tests/");
-    return path.substr(0, pos == std::string::npos ? path.rfind('/') : pos);
+    return std::filesystem::read_symlink("/proc/self/exe")
+        .parent_path()
+        .parent_path()
+        .parent_path();
 }
 
 ProcessRun runProcess(const ProcessOptions& options) {
@@ -84,12 +74,12 @@ ProcessRun runProcess(const ProcessOptions& options) {
     std::string pending[2];
     std::vector<Line>* lines[2] = {&run.out, &run.err};
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    bool signalled = false, killed = false;
+    bool signalled = false, killed = false; // SIGKILL after a minute
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
         if (options.signalAfter >= 0 && seconds() >= options.signalAfter &&
             !std::exchange(signalled, true))
             kill(pid, options.signal);
-        if (seconds() >= options.killAfter && !std::exchange(killed, true))
+        if (seconds() >= 60 && !std::exchange(killed, true))
             kill(pid, SIGKILL);
         if (poll(fds, 2, 10) < 0 && errno != EINTR)
             break;

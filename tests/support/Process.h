@@ -12,14 +12,16 @@ struct Line {
     double seconds; // since the start of the child
 };
 
+std::string joinLines(const std::vector<Line>& lines); // each with its newline
+
 struct ProcessRun {
     std::vector<Line> out;
     std::vector<Line> err;
     int exitStatus = -1; // exit code when it exited
     int termSignal = 0;  // the signal that ended it, if one did
 
-    std::string outText() const;
-    std::string errText() const;
+    std::string outText() const { return joinLines(out); }
+    std::string errText() const { return joinLines(err); }
 };
 
 struct ProcessOptions {
@@ -27,7 +29,6 @@ struct ProcessOptions {
     std::vector<std::string> env; // "NAME=value" added to (or replacing in) the environment
     double signalAfter = -1;      // seconds; <0: never
     int signal = 2;               // SIGINT
-    double killAfter = 60;        // SIGKILL if still running then
 };
 
 ProcessRun runProcess(const ProcessOptions& options);
