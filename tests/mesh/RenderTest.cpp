@@ -56,6 +56,14 @@ class MeshGl : public testing::Test {
     std::string capture(Routine r, char what = 'k') {
         return feedback([&] { ((*obj).*r)(); }, what);
     }
+    // Lit by a white light toward the viewer, so that a face's colour is its
+    // diffuse colour, blue where no material is applied.
+    static void lightInBlue() {
+        const GLfloat blue[4] = {0, 0, 1, 1};
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+    }
     host::OffscreenContext gl{64, 64};
     std::unique_ptr<MyOBJ> obj = std::make_unique<MyOBJ>();
 };
@@ -66,11 +74,7 @@ TEST_F(MeshGl, ShadedRoutinesDrawQuadsFirstSwitchingMaterialsAtGroupStartsWhenEn
     const std::string faces =
         "f 1 2 3\nusemtl g\nf 1 2 4\nusemtl r\nf 2 3 4\nf 1 2 3 4\nusemtl x\nf 1 3 4\n";
     loadText(*obj, head + kSquare + faces, lib);
-    // Lit so that a face's feedback colour is its diffuse colour, blue without materials.
-    const GLfloat blue[4] = {0, 0, 1, 1};
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0); // white, toward the viewer
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+    lightInBlue();
     for (int i = 0; i < 4; ++i) {
         // Quads (Mesa hands each back as two triangles): the red quad. Triangles: red,
         // green, then the two without a material under the caller's (blue).
@@ -92,10 +96,7 @@ TEST_F(MeshGl, RenderDrawsFacesWithoutAMaterialWithTheMaterialItStartedWith) {
              "newmtl r\nKd 1 0 0\n");
     obj->setRendersWireframes(false);
     obj->setRendersNormals(false);
-    const GLfloat blue[4] = {0, 0, 1, 1};
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+    lightInBlue();
     for (int frame = 0; frame < 2; ++frame) { // the rebuild, then the lists as they are
         glClear(GL_COLOR_BUFFER_BIT);
         obj->render();
