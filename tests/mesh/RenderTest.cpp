@@ -56,25 +56,21 @@ class MeshGl : public testing::Test {
     std::string capture(Routine r, char what = 'k') {
         return feedback([&] { ((*obj).*r)(); }, what);
     }
-    // Lit by a white light toward the viewer, so that a face's colour is its
-    // diffuse colour, blue where no material is applied.
-    static void lightInBlue() {
-        const GLfloat blue[4] = {0, 0, 1, 1};
-        glEnable(GL_LIGHTING);
-        glEnable(GL_LIGHT0);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
-    }
     host::OffscreenContext gl{64, 64};
     std::unique_ptr<MyOBJ> obj = std::make_unique<MyOBJ>();
 };
 
-TEST_F(MeshGl, ShadedRoutinesDrawQuadsFirstSwitchingMaterialsAtGroupStartsWhenEnabled) {
+TEST_F(MeshGl, ShadedRoutinesAndRenderSwitchMaterialsAtGroupStartsWhenEnabled) {
     const std::string lib = "newmtl r\nKd 1 0 0\nnewmtl g\nKd 0 1 0\n", head = "mtllib m.mtl\n";
     // Faces: none yet, green, red, red quad, a material that is not found.
     const std::string faces =
         "f 1 2 3\nusemtl g\nf 1 2 4\nusemtl r\nf 2 3 4\nf 1 2 3 4\nusemtl x\nf 1 3 4\n";
     loadText(*obj, head + kSquare + faces, lib);
-    lightInBlue();
+    // Lit so that a face's feedback colour is its diffuse colour, blue without materials.
+    const GLfloat blue[4] = {0, 0, 1, 1};
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0); // white, toward the viewer
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
     for (int i = 0; i < 4; ++i) {
         // Quads (Mesa hands each back as two triangles): the red quad. Triangles: red,
         // green, then the two without a material under the caller's (blue).
@@ -88,15 +84,10 @@ TEST_F(MeshGl, ShadedRoutinesDrawQuadsFirstSwitchingMaterialsAtGroupStartsWhenEn
              lib + "newmtl b\nKd 0 0 1\n");
     obj->setRendersMaterials(true);
     EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "GGBBR");
-}
-
-TEST_F(MeshGl, RenderDrawsFacesWithoutAMaterialWithTheMaterialItStartedWith) {
-    // Lower right: red. Upper left: before any "usemtl", so in the caller's blue.
-    loadText(*obj, std::string("mtllib m.mtl\n") + kSquare + "f 1 3 4\nusemtl r\nf 1 2 3\n",
-             "newmtl r\nKd 1 0 0\n");
+    // render, from its lists too: the upper left face, before any "usemtl", in the caller's blue.
+    loadText(*obj, head + kSquare + "f 1 3 4\nusemtl r\nf 1 2 3\n", lib);
     obj->setRendersWireframes(false);
     obj->setRendersNormals(false);
-    lightInBlue();
     for (int frame = 0; frame < 2; ++frame) { // the rebuild, then the lists as they are
         EXPECT_EQ(capture(&MyOBJ::render, 'c'), "RB") << frame;
     }
