@@ -43,10 +43,8 @@ TEST(ArcBall, EndDragCommitsAndASecondDragComposesOntoTheFirst) {
     ExpectRows<Quaternion>({{"second", ball.orientationNow, {0, 1, 0, -1.2516975e-06f}}});
     ExpectRows<AxisRotation>({{"second", ball.GetOrientation(), {180.00015f, 0, 1, 0}}});
     ball.SetOrientationWithAxisRotation(MakeAxisRotationAXYZ(90, 0, 0, 1)); // mid-drag
-    ExpectRows<Quaternion>({
-        {"set, start", ball.orientationStart, kQuarterAboutZ},
-        {"set, now", ball.orientationNow, kQuarterAboutZ},
-    });
+    ExpectRows<Quaternion>({{"set, start", ball.orientationStart, kQuarterAboutZ},
+                            {"set, now", ball.orientationNow, kQuarterAboutZ}});
 }
 
 // Turns about different axes do not commute: the committed quarter turn about
