@@ -31,11 +31,8 @@ static std::string randomLine(std::mt19937& rng, bool face) {
         if (face) {
             return std::to_string(static_cast<int>(rng() % 1000000) - (kind == 2 ? 500000 : 0));
         }
-        std::snprintf(text, sizeof text,
-                      kind < 3   ? "%.*g"
-                      : kind < 5 ? "%.*e"
-                                 : "%.*f",
-                      static_cast<int>(rng() % 25),
+        const char* const formats[] = {"%.*g", "%.*g", "%.*g", "%.*e", "%.*e", "%.*f"};
+        std::snprintf(text, sizeof text, formats[kind], static_cast<int>(rng() % 25),
                       std::ldexp(std::uniform_real_distribution<double>(-1, 1)(rng),
                                  static_cast<int>(rng() % 260) - 140));
         return text;
