@@ -59,16 +59,13 @@ TEST_F(SceneFrame, StencilIsTheSilhouetteWithLeavesAndLightInsideAndTheBackdropA
                 notBackdrop += !std::equal(&lit[i * 4], &lit[i * 4 + 3], &backdrop[i * 4]);
                 continue;
             }
-            if (leaves[i * 4 + 3] == 255) {
-                ++opaque;
-                notLeaves += !std::equal(&frame[i * 4], &frame[i * 4 + 3], &leaves[i * 4]);
-            }
+            opaque += leaves[i * 4 + 3] == 255;
+            notLeaves += leaves[i * 4 + 3] == 255 &&
+                         !std::equal(&frame[i * 4], &frame[i * 4 + 3], &leaves[i * 4]);
             // The lit pass adds half the ambient 0.2 at least, and the highlight above it.
             for (size_t ch = i * 4; ch < i * 4 + 3; ++ch) {
-                if (frame[ch] <= 200) {
-                    dim += lit[ch] - frame[ch] < 25;
-                    highlighted += lit[ch] - frame[ch] > 40;
-                }
+                dim += frame[ch] <= 200 && lit[ch] - frame[ch] < 25;
+                highlighted += frame[ch] <= 200 && lit[ch] - frame[ch] > 40;
             }
         }
         EXPECT_EQ(std::make_tuple(wrongStencil, notBackdrop, notLeaves, dim),

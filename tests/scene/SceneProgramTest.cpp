@@ -21,9 +21,7 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
     view->display();
     const auto silhouette = readPixels(kScreenW, kScreenH, GL_STENCIL_INDEX);
 
-    char dirTemplate[] = "/tmp/dravin_scene_shots_XXXXXX";
-    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-    const std::string dir = dirTemplate;
+    const std::string dir = temporaryFolder();
     // Two screenshots a second apart, a drag with the X pointer, a third
     // screenshot, then Ctrl+C. The Motif hints atom is made first, as a window
     // manager would, so the window comes up borderless as in a real session.
@@ -38,11 +36,9 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
               "xdotool mousemove 640 360 sleep 0.2 mousedown 1 sleep 0.1 mousemove 760 400 "
               "sleep 0.1 mousemove 900 460 sleep 0.1 mouseup 1; sleep 0.5; " +
               shot + "turned\"; kill -INT $pid; wait $pid; echo \"exit=$?\"";
-    ProcessOptions options;
-    options.argv = {"/usr/bin/xvfb-run", "-a", "-s",  "-screen 0 1280x720x24 -noreset",
-                    "/bin/sh",           "-c", script};
-    options.env = {"SDL_VIDEODRIVER=x11"};
-    auto run = runProcess(options);
+    auto run = runProcess({{"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1280x720x24 -noreset",
+                            "/bin/sh", "-c", script},
+                           {"SDL_VIDEODRIVER=x11"}});
     EXPECT_NE(run.outText().find("exit=0"), std::string::npos) << run.outText() << run.errText();
 
     const Picture still1 = readPicture(dir + "/still1"), still2 = readPicture(dir + "/still2"),
