@@ -55,14 +55,11 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
                 nearModel[i] |= silhouette[i + dy * kScreenW + dx];
     size_t inside = 0, changedInside = 0, changedOutside = 0, turnedOutside = 0;
     for (size_t i = 0; i < silhouette.size(); ++i) {
-        const bool moved = still1.argb[i] != still2.argb[i];
-        if (silhouette[i]) {
-            ++inside;
-            changedInside += moved;
-        } else if (!nearModel[i]) {
-            changedOutside += moved;
-            turnedOutside += turned.argb[i] != still2.argb[i];
-        }
+        const bool moved = still1.argb[i] != still2.argb[i], away = !silhouette[i] && !nearModel[i];
+        inside += silhouette[i] != 0;
+        changedInside += silhouette[i] && moved;
+        changedOutside += away && moved;
+        turnedOutside += away && turned.argb[i] != still2.argb[i];
     }
     // Nothing moves outside the model while nobody drags; the leaves move inside it.
     EXPECT_EQ(changedOutside, 0u);
