@@ -109,8 +109,8 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     EXPECT_EQ(image->image_type, k.type) << std::hex << image->image_type;
     EXPECT_EQ(image->image_size.width, float(kWidth));
     EXPECT_EQ(image->image_size.height, float(kHeight));
-    ASSERT_TRUE(image->LoadImageData() && image->CreateImageWithBitdepth(32, 512, 512));
-    ASSERT_TRUE(image->image_loaded);
+    ASSERT_TRUE(image->LoadImageData() && image->CreateImageWithBitdepth(32, 512, 512) &&
+                image->image_loaded);
     // Each axis scaled on its own to fill a 64 x 32 buffer starting on a 32-byte boundary.
     ASSERT_EQ(image->buffer_memory_size, 64u * 32u * 4u);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(image->aligned_buffer_ptr) % 32, 0u);

@@ -32,8 +32,8 @@ TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
     // Drawn again, the image keeps its buffer and reads the file anew. The file
     // now holds a smaller picture than identified: what it leaves uncovered is
     // cleared, not left with the earlier picture.
-    ASSERT_TRUE(writeSolid("c.png", 4, ARGB(255, 0, 0, 200)));
-    ASSERT_TRUE(image->CreateImageWithBitdepth(32, 512, 512) && image->image_loaded);
+    ASSERT_TRUE(writeSolid("c.png", 4, ARGB(255, 0, 0, 200)) &&
+                image->CreateImageWithBitdepth(32, 512, 512) && image->image_loaded);
     EXPECT_EQ(image->buffer_ptr, first);
     EXPECT_EQ(wordAt(*image, 2, 2), ARGB(255, 0, 0, 200));
     EXPECT_EQ(wordAt(*image, 5, 5), 0u);

@@ -29,18 +29,15 @@ ArcBall post(dravinView& view, int button, const std::vector<Step>& steps) {
     for (const Step& s : steps) {
         if (s.kind == 'p' || s.kind == 'r') {
             host::postMouseButton(*view.window(), button, s.kind == 'p', float(s.x), float(s.y));
-        } else {
-            host::postMouseMotion(*view.window(), s.kind == 'd' ? 1u << button : 0u, float(s.x),
-                                  float(s.y));
-            x = float(s.x) / (kSize / 2.0f) - 1.0f;
-            y = float(s.y) / (kSize / 2.0f) - 1.0f;
+            s.kind == 'p' ? a.StartDragWithX(x, y) : a.EndDrag();
+            continue;
         }
-        if (s.kind == 'p')
-            a.StartDragWithX(x, y);
-        else if (s.kind == 'd')
+        host::postMouseMotion(*view.window(), s.kind == 'd' ? 1u << button : 0u, float(s.x),
+                              float(s.y));
+        x = float(s.x) / (kSize / 2.0f) - 1.0f;
+        y = float(s.y) / (kSize / 2.0f) - 1.0f;
+        if (s.kind == 'd')
             a.DragWithX(x, y);
-        else if (s.kind == 'r')
-            a.EndDrag();
     }
     host::Application::shared().runFor(0.1);
     return a;

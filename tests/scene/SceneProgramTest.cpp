@@ -21,9 +21,7 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
     view->display();
     const auto silhouette = readPixels(kScreenW, kScreenH, GL_STENCIL_INDEX);
 
-    char dirTemplate[] = "/tmp/dravin_scene_shots_XXXXXX";
-    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-    const std::string dir = dirTemplate;
+    const std::string dir = temporaryFolder();
     // Two screenshots a second apart, a drag with the X pointer, a third
     // screenshot, then Ctrl+C. The Motif hints atom is made first, as a window
     // manager would, so the window comes up borderless as in a real session.
@@ -38,11 +36,9 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
               "xdotool mousemove 640 360 sleep 0.2 mousedown 1 sleep 0.1 mousemove 760 400 "
               "sleep 0.1 mousemove 900 460 sleep 0.1 mouseup 1; sleep 0.5; " +
               shot + "turned\"; kill -INT $pid; wait $pid; echo \"exit=$?\"";
-    ProcessOptions options;
-    options.argv = {"/usr/bin/xvfb-run", "-a", "-s",  "-screen 0 1280x720x24 -noreset",
-                    "/bin/sh",           "-c", script};
-    options.env = {"SDL_VIDEODRIVER=x11"};
-    auto run = runProcess(options);
+    auto run = runProcess({{"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1280x720x24 -noreset",
+                            "/bin/sh", "-c", script},
+                           {"SDL_VIDEODRIVER=x11"}});
     EXPECT_NE(run.outText().find("exit=0"), std::string::npos) << run.outText() << run.errText();
 
     const Picture still1 = readPicture(dir + "/still1"), still2 = readPicture(dir + "/still2"),
@@ -59,14 +55,11 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
                 nearModel[i] |= silhouette[i + dy * kScreenW + dx];
     size_t inside = 0, changedInside = 0, changedOutside = 0, turnedOutside = 0;
     for (size_t i = 0; i < silhouette.size(); ++i) {
-        const bool moved = still1.argb[i] != still2.argb[i];
-        if (silhouette[i]) {
-            ++inside;
-            changedInside += moved;
-        } else if (!nearModel[i]) {
-            changedOutside += moved;
-            turnedOutside += turned.argb[i] != still2.argb[i];
-        }
+        const bool moved = still1.argb[i] != still2.argb[i], away = !silhouette[i] && !nearModel[i];
+        inside += silhouette[i] != 0;
+        changedInside += silhouette[i] && moved;
+        changedOutside += away && moved;
+        turnedOutside += away && turned.argb[i] != still2.argb[i];
     }
     // Nothing moves outside the model while nobody drags; the leaves move inside it.
     EXPECT_EQ(changedOutside, 0u);
