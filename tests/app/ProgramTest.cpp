@@ -87,22 +87,15 @@ TEST(Program, EndsWithStatusZeroOnSigterm) {
 }
 
 TEST(Program, UnderXvfbTheWindowIsBorderlessAboveOthersAndCoversTheScreen) {
-    // A shell inside xvfb-run starts the program, looks at its window with the
-    // X tools, then interrupts it and reports its exit status. Without a window
-    // manager the Motif hints atom does not exist and the platform skips the
-    // decoration hint, so the shell makes the atom first, as a manager would.
-    std::string script = "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; exe='";
-    script += program;
-    script += "'; \"$exe\" >/dev/null 2>&1 & pid=$!; "
-              "for i in $(seq 50); do w=$(xdotool search --name '^dravin$' 2>/dev/null | head -1); "
-              "[ -n \"$w\" ] && break; sleep 0.1; done; sleep 1; "
-              "xdotool getwindowgeometry \"$w\"; "
-              "xprop -id \"$w\" _MOTIF_WM_HINTS _NET_WM_STATE; "
-              "kill -INT $pid; wait $pid; echo \"exit=$?\"";
-    auto run = runProcess({.argv = {"/usr/bin/xvfb-run", "-a", "-s",
-                                    "-screen 0 1280x800x24 -noreset", "/bin/sh", "-c", script},
-                           .env = {"SDL_VIDEODRIVER=x11"}});
-    std::string out = run.outText();
+    // Without a window manager the Motif hints atom does not exist and the
+    // platform skips the decoration hint, so the shell makes the atom first, as a
+    // manager would. Then it looks at the window and interrupts the program.
+    const std::string out =
+        testing_support::runUnderXvfb(
+            "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; start '" + program +
+            "'; xdotool getwindowgeometry \"$w\"; xprop -id \"$w\" _MOTIF_WM_HINTS _NET_WM_STATE; "
+            "kill -INT $pid; wait $pid; echo \"exit=$?\"")
+            .outText();
     EXPECT_NE(out.find("Position: 0,0"), std::string::npos) << out;
     EXPECT_NE(out.find("Geometry: 1280x800"), std::string::npos) << out;
     // Motif hints: flags 0x2 (decorations given), decorations 0x0.

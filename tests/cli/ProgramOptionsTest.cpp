@@ -77,20 +77,13 @@ TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQui
     // the viewer with Esc and with Q.
     const std::string build = testing_support::buildDirectory();
     std::string script = "exe='" + build + "/dravin'; model='" + build + "/Resources/1.obj'; ";
-    script += "run() { \"$exe\" --window=640x480 $1 >/dev/null 2>&1 & pid=$!; "
-              "for i in $(seq 50); do w=$(xdotool search --name '^dravin$' 2>/dev/null | head -1); "
-              "[ -n \"$w\" ] && break; sleep 0.1; done; sleep 1; "
-              "xdotool getwindowgeometry \"$w\"; xprop -id \"$w\" _NET_WM_STATE; eval \"$2\"; "
-              "for i in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done; "
+    script += "run() { start \"$exe\" --window=640x480 $1; xdotool getwindowgeometry \"$w\"; "
+              "xprop -id \"$w\" _NET_WM_STATE; eval \"$2\"; poll '! kill -0 $pid 2>/dev/null'; "
               "kill -KILL $pid 2>/dev/null && echo still running; wait $pid; echo \"exit=$?\"; }; "
               "run '' 'xdotool key --window $w ctrl+q'; run '' '" SEND_CLOSE_REQUEST " $w'; "
               "run \"$model\" 'xdotool key --window $w Escape'; "
               "run \"$model\" 'xdotool key --window $w q'";
-    const std::string out = testing_support::runProcess({.argv = {"/usr/bin/xvfb-run", "-a", "-s",
-                                                                  "-screen 0 1280x800x24 -noreset",
-                                                                  "/bin/sh", "-c", script},
-                                                         .env = {"SDL_VIDEODRIVER=x11"}})
-                                .outText();
+    const std::string out = testing_support::runUnderXvfb(script).outText();
     const std::regex once("Geometry: 640x480\n_NET_WM_STATE:  not found.\nexit=0\n");
     EXPECT_EQ(std::distance(std::sregex_iterator(out.begin(), out.end(), once), {}), 4) << out;
 }

@@ -104,4 +104,16 @@ ProcessRun runProcess(const ProcessOptions& options) {
     return run;
 }
 
+ProcessRun runUnderXvfb(const std::string& script) {
+    // Conditions, not fixed sleeps: a loaded machine may take seconds for each step.
+    const std::string helpers =
+        "poll() { for i in $(seq 200); do eval \"$1\" && return; sleep 0.1; done; false; }; "
+        "log=$(mktemp); trap 'rm -f \"$log\"' EXIT; start() { \"$@\" >\"$log\" 2>&1 & pid=$!; "
+        "poll 'grep -qx /awakeFromNib \"$log\" && w=$(xdotool search --onlyvisible --name "
+        "\"^dravin$\" | head -1) && [ -n \"$w\" ]'; }; ";
+    return runProcess({.argv = {"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1280x800x24 -noreset",
+                                "/bin/sh", "-c", helpers + script},
+                       .env = {"SDL_VIDEODRIVER=x11"}});
+}
+
 } // namespace testing_support

@@ -33,6 +33,11 @@ struct ProcessOptions {
 
 ProcessRun runProcess(const ProcessOptions& options);
 
+// Runs a shell script on a fresh 1280x800 Xvfb screen, SDL on X11. In it, `start PROGRAM ARGS`
+// starts the program in the background ($pid) and waits until it has woken and its window ($w)
+// is shown; `poll CONDITION` waits for a shell condition. Each waits 20 s at most.
+ProcessRun runUnderXvfb(const std::string& script);
+
 // The folder of the test executable's build tree (where the program is built).
 std::string buildDirectory();
 
