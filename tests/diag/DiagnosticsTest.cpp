@@ -7,23 +7,25 @@
 #include <thread>
 #include <vector>
 
-TEST(Diagnostics, EachChannelReachesTheSinkAsFormatted) {
-    test::CapturedOutput captured;
-    diag::out("\nWARNING: line type not known:\n(%.*s)\n\n", 3, "abcdef");
-    diag::err("calcFPS: %d, drawFPS: %d, drawRequests: %d\n", 99, 60, 58);
-    diag::out("image load failed");
-    diag::log("buffer malloc failed");
-    diag::log("already ends\n");
-    EXPECT_EQ(captured.out(), "\nWARNING: line type not known:\n(abc)\n\nimage load failed");
-    EXPECT_EQ(captured.err(), "calcFPS: 99, drawFPS: 60, drawRequests: 58\n");
-    EXPECT_EQ(captured.log(), "buffer malloc failed\nalready ends\n");
-}
-
-TEST(Diagnostics, LongMessagesAreNotCut) {
-    test::CapturedOutput captured;
-    std::string name(5000, 'x');
-    diag::log("OBJ File Open: %s", name.c_str());
-    EXPECT_EQ(captured.log(), "OBJ File Open: " + name + "\n");
+// Then, with the capture gone, the sink is the standard streams again.
+TEST(Diagnostics, EachChannelReachesTheSinkAsFormattedAndResettingRestoresStdout) {
+    {
+        test::CapturedOutput captured;
+        const std::string name(5000, 'x'); // long messages are not cut
+        diag::out("\nWARNING: line type not known:\n(%.*s)\n\n", 3, "abcdef");
+        diag::err("calcFPS: %d, drawFPS: %d, drawRequests: %d\n", 99, 60, 58);
+        diag::out("image load failed");
+        diag::log("buffer malloc failed");
+        diag::log("already ends\n");
+        diag::log("OBJ File Open: %s", name.c_str());
+        EXPECT_EQ(captured.out(), "\nWARNING: line type not known:\n(abc)\n\nimage load failed");
+        EXPECT_EQ(captured.err(), "calcFPS: 99, drawFPS: 60, drawRequests: 58\n");
+        EXPECT_EQ(captured.log(),
+                  "buffer malloc failed\nalready ends\nOBJ File Open: " + name + "\n");
+    }
+    testing::internal::CaptureStdout();
+    diag::out("to stdout %d\n", 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout 1\n");
 }
 
 TEST(Diagnostics, LinesFromManyThreadsStayWhole) {
@@ -40,11 +42,4 @@ TEST(Diagnostics, LinesFromManyThreadsStayWhole) {
     EXPECT_EQ(all.size(), 4u * 200u * std::string("thread 0 line 000\n").size());
     for (size_t at = 0; at < all.size(); at += 18)
         EXPECT_EQ(all.compare(at, 7, "thread "), 0) << at;
-}
-
-TEST(Diagnostics, ResettingTheSinkRestoresTheStandardStreams) {
-    { test::CapturedOutput captured; }
-    testing::internal::CaptureStdout();
-    diag::out("to stdout %d\n", 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout 1\n");
 }

@@ -3,9 +3,6 @@
 #include "tests/math/MathExpect.h"
 
 #include <cmath>
-#include <gtest/gtest.h>
-
-namespace {
 
 TEST(Vector3D, WorkedValuesMatchToTheBitAndZeroLengthIsNaN) {
     ExpectRows<Vector3D>({
@@ -29,5 +26,3 @@ TEST(Vector3D, WorkedValuesMatchToTheBitAndZeroLengthIsNaN) {
         {"zero second", Vector3DGetAngle({1, 0, 0}, {0, 0, 0}), NAN},
     });
 }
-
-} // namespace

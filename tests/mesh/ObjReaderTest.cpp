@@ -46,9 +46,9 @@ TEST(ObjCapacity, FullArraysKeepTheFirstRecordsAndWarnOncePerKind) {
         obj->readsInParallel = parallel;
         EXPECT_EQ(loadText(*obj, full), summary(n, n, n, n));
         EXPECT_EQ(loadText(*obj, full + extra), warnings + summary(n, n, n, n));
-        const Face& lastFace = obj->mFaces[n - 1]; // each kind keeps its 500,000th line
+        // Each kind keeps its 500,000th line.
         EXPECT_EQ((std::vector<float>{obj->mVerts[n - 1].x, obj->mTextureVerts[n - 1].x,
-                                      obj->mNormals[n - 1].x, float(lastFace.v[0])}),
+                                      obj->mNormals[n - 1].x, float(obj->mFaces[n - 1].v[0])}),
                   std::vector<float>(4, n));
     }
 }
