@@ -3,6 +3,7 @@
 // beside tinyobjloader, and the first render (the display-list rebuild).
 // The pipeline a user waits for is the whole load: reading, sorting by
 // material and the face checks. Reading alone ends at the summary line.
+#include "bench/BenchModels.h"
 #include "diag/Diagnostics.h"
 #include "tests/support/OffscreenContext.h"
 #include "mesh/MyOBJ.h"
@@ -14,7 +15,6 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <string_view>
 #include <tiny_obj_loader.h>
@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr int kVerts = 490000;
-constexpr int kFaces = 490000;
 constexpr int kRuns = 5;
 
 using Clock = std::chrono::steady_clock;
@@ -37,48 +35,6 @@ double cpuSeconds() {
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void writeModel(const std::string& objPath, const std::string& mtlPath) {
-    std::FILE* mtl = std::fopen(mtlPath.c_str(), "w");
-    std::fputs("newmtl stone\nKa 0.1 0.1 0.1\nKd 0.6 0.6 0.55\nKs 0.2 0.2 0.2\nNs 20\n"
-               "newmtl leaf\nKa 0 0.1 0\nKd 0.2 0.7 0.1\nKs 0.1 0.1 0.1\nNs 60\n",
-               mtl);
-    std::fclose(mtl);
-
-    std::FILE* obj = std::fopen(objPath.c_str(), "w");
-    std::mt19937 rng(2026);
-    std::uniform_real_distribution<float> coord(-10.0f, 10.0f);
-    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    std::uniform_int_distribution<int> index(1, kVerts);
-    std::fprintf(obj, "# generated\nmtllib %s\no Bench\n",
-                 std::filesystem::path(mtlPath).filename().c_str());
-    for (int i = 0; i < kVerts; ++i) {
-        std::fprintf(obj, "v %.6f %.6f %.6f\n", coord(rng), coord(rng), coord(rng));
-    }
-    for (int i = 0; i < kVerts; ++i) {
-        std::fprintf(obj, "vt %.6f %.6f\n", unit(rng), unit(rng));
-    }
-    for (int i = 0; i < kVerts; ++i) {
-        std::fprintf(obj, "vn %.6f %.6f %.6f\n", unit(rng), unit(rng), unit(rng));
-    }
-    std::fputs("usemtl stone\n", obj);
-    for (int i = 0; i < kFaces / 2; ++i) {
-        std::fputs("f", obj);
-        for (int c = 0; c < 4; ++c) {
-            std::fprintf(obj, " %d/%d/%d", index(rng), index(rng), index(rng));
-        }
-        std::fputs("\n", obj);
-    }
-    std::fputs("usemtl leaf\n", obj);
-    for (int i = 0; i < kFaces - kFaces / 2; ++i) {
-        std::fputs("f", obj);
-        for (int c = 0; c < 3; ++c) {
-            std::fprintf(obj, " %d/%d/%d", index(rng), index(rng), index(rng));
-        }
-        std::fputs("\n", obj);
-    }
-    std::fclose(obj);
 }
 
 // Wall and process CPU time (all threads) since it was made.
@@ -122,8 +78,7 @@ int main(int argc, char** argv) {
         std::filesystem::temp_directory_path() / ("dravin_mesh_bench_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const std::string objPath = (dir / "bench.obj").string();
-    const std::string mtlPath = (dir / "bench.mtl").string();
-    writeModel(objPath, mtlPath);
+    bench::writeRandomModel(objPath);
     // "mtllib" names resolve against the working directory.
     std::filesystem::current_path(dir);
     const auto bytes = std::filesystem::file_size(objPath);
