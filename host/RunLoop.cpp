@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cassert>
 #include <chrono>
+#include <sched.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <system_error>
 #include <thread>
 
@@ -135,13 +138,42 @@ void Timer::invalidate() {
     valid_ = false;
 }
 
+namespace {
+
+// The kernel's scheduling attributes (sched_setattr(2)); glibc has no wrapper here.
+struct SchedAttr {
+    uint32_t size;
+    uint32_t policy;
+    uint64_t flags;
+    int32_t nice;
+    uint32_t priority;
+    uint64_t runtime, deadline, period;
+};
+
+// The threads made here pace themselves by sleeping a fixed interval, so a
+// sleep that ends late slows them down. The default timer slack (50 us) lets
+// every sleep end late; and while the renderer keeps both cores busy, a woken
+// thread waits for the running one's time slice. A short slice (0.1 ms, the
+// kernel's minimum; asked for without privileges since Linux 6.12) lets it
+// run at once; where the kernel refuses it the thread keeps the default.
+void wakeOnTime() {
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    SchedAttr attr{};
+    if (syscall(SYS_sched_getattr, 0, &attr, sizeof attr, 0) != 0 || attr.policy != SCHED_OTHER)
+        return;
+    attr.size = sizeof attr;
+    attr.flags = 0;
+    attr.runtime = 100000; // ns
+    syscall(SYS_sched_setattr, 0, &attr, 0);
+}
+
+} // namespace
+
 bool detachNewThread(std::function<void()> body) {
     gRunningThreads.fetch_add(1);
     try {
         std::thread([body = std::move(body)] {
-            // The default slack of 50 us lets every sleep of the view's loops
-            // end late; these threads pace themselves by sleeping.
-            prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+            wakeOnTime();
             body();
             gRunningThreads.fetch_sub(1);
         }).detach();
