@@ -85,7 +85,7 @@ bool Window::hasGLContext() const {
     return surface_ && platform::current().hasContext(*surface_);
 }
 
-platform::WindowSpec Window::windowSpec() const {
+platform::WindowOptions Window::windowOptions() const {
     return {int(frame_.x),
             int(frame_.y),
             whole(frame_.width),
@@ -105,8 +105,8 @@ bool Window::realize(const PixelFormat* format) {
         return false;
     if (format)
         return realizeWithContext(*format);
-    const platform::WindowSpec spec = windowSpec();
-    surface_ = p.createSurface(spec, nullptr);
+    const platform::WindowOptions options = windowOptions();
+    surface_ = p.createSurface(options, nullptr);
     if (!surface_) {
         diag::log("error: window could not be created: %s", p.failure().c_str());
         return false;
@@ -117,7 +117,7 @@ bool Window::realize(const PixelFormat* format) {
 
 bool Window::realizeWithContext(const PixelFormat& format) {
     platform::Platform& p = platform::current();
-    const platform::WindowSpec spec = windowSpec();
+    const platform::WindowOptions options = windowOptions();
     bool wantAccel = format.accelerated || format.noRecovery;
     bool wantStencil = format.stencilSize > 0;
     // The format as given first; then without the accelerated-only
@@ -134,7 +134,7 @@ bool Window::realizeWithContext(const PixelFormat& format) {
                                     format.depthSize,
                                     a.stencil ? format.stencilSize : 0,
                                     a.accelerated};
-        surface_ = p.createSurface(spec, &request);
+        surface_ = p.createSurface(options, &request);
         if (!surface_)
             continue;
         surface_->owner = this;

@@ -11,8 +11,8 @@ class OpenGLView;
 class PixelFormat;
 namespace platform {
 struct Surface;
-struct WindowSpec;
-}
+struct WindowOptions;
+} // namespace platform
 
 // Style mask bits.
 constexpr uint32_t NSBorderlessWindowMask = 0;
@@ -94,7 +94,7 @@ class Window {
     void platformResized(int width, int height);
 
   private:
-    platform::WindowSpec windowSpec() const;
+    platform::WindowOptions windowOptions() const;
     bool realizeWithContext(const PixelFormat& format);
 
     uint32_t styleMask_{};

@@ -5,7 +5,7 @@ namespace host::platform {
 namespace {
 
 struct NullSurface : Surface {
-    WindowSpec spec;
+    WindowOptions options;
     bool context{};
     int stencil{};
 };
@@ -17,7 +17,7 @@ bool NullPlatform::startVideo(bool) {
     return true;
 }
 
-Surface* NullPlatform::createSurface(const WindowSpec& spec, const GLRequest* gl) {
+Surface* NullPlatform::createSurface(const WindowOptions& options, const GLRequest* gl) {
     if (!offer.windows) {
         failure_ = "the null platform offers no windows";
         return nullptr;
@@ -28,7 +28,7 @@ Surface* NullPlatform::createSurface(const WindowSpec& spec, const GLRequest* gl
         return nullptr;
     }
     auto* surface = new NullSurface;
-    surface->spec = spec;
+    surface->options = options;
     surface->context = gl != nullptr;
     if (gl)
         surface->stencil = offer.stencilGiven >= 0 ? offer.stencilGiven : gl->stencilSize;
@@ -49,10 +49,10 @@ int NullPlatform::stencilBits(const Surface& surface) const {
 
 void NullPlatform::setFrame(Surface& surface, const Rect& frame) {
     auto& s = static_cast<NullSurface&>(surface);
-    s.spec.x = int(frame.x);
-    s.spec.y = int(frame.y);
-    s.spec.width = int(frame.width);
-    s.spec.height = int(frame.height);
+    s.options.x = int(frame.x);
+    s.options.y = int(frame.y);
+    s.options.width = int(frame.width);
+    s.options.height = int(frame.height);
 }
 
 bool NullPlatform::pollEvent(PlatformEvent& event) {

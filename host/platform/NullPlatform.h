@@ -28,7 +28,7 @@ class NullPlatform final : public Platform {
     const char* name() const override { return "null"; }
     bool startVideo(bool) override;
     bool videoStarted() const override { return started_; }
-    Surface* createSurface(const WindowSpec& spec, const GLRequest* gl) override;
+    Surface* createSurface(const WindowOptions& options, const GLRequest* gl) override;
     void destroySurface(Surface* surface) override;
     std::string failure() const override { return failure_; }
     bool hasContext(const Surface& surface) const override;

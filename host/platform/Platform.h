@@ -23,7 +23,7 @@ struct Surface {
     Window* owner{};
 };
 
-struct WindowSpec {
+struct WindowOptions {
     // Screen coordinates, origin at the top left.
     int x{}, y{}, width{}, height{};
     bool borderless{};
@@ -79,7 +79,7 @@ class Platform {
 
     // A window, with a GL context current on return when gl is given. Null
     // when the platform refuses; failure() then says why.
-    virtual Surface* createSurface(const WindowSpec& spec, const GLRequest* gl) = 0;
+    virtual Surface* createSurface(const WindowOptions& options, const GLRequest* gl) = 0;
     virtual void destroySurface(Surface* surface) = 0;
     virtual std::string failure() const = 0;
     virtual bool hasContext(const Surface& surface) const = 0;

@@ -59,20 +59,20 @@ bool SdlPlatform::videoStarted() const {
     return SDL_WasInit(SDL_INIT_VIDEO) != 0;
 }
 
-Surface* SdlPlatform::createSurface(const WindowSpec& spec, const GLRequest* gl) {
-    Uint32 flags = spec.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
-    if (spec.borderless)
+Surface* SdlPlatform::createSurface(const WindowOptions& options, const GLRequest* gl) {
+    Uint32 flags = options.hidden ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN;
+    if (options.borderless)
         flags |= SDL_WINDOW_BORDERLESS;
-    if (spec.resizable)
+    if (options.resizable)
         flags |= SDL_WINDOW_RESIZABLE;
-    if (spec.onTop)
+    if (options.onTop)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     if (gl) {
         setAttributes(*gl);
         flags |= SDL_WINDOW_OPENGL;
     }
-    SDL_Window* window = SDL_CreateWindow(spec.hidden ? "offscreen" : "dravin", spec.x, spec.y,
-                                          spec.width, spec.height, flags);
+    SDL_Window* window = SDL_CreateWindow(options.hidden ? "offscreen" : "dravin", options.x,
+                                          options.y, options.width, options.height, flags);
     if (!window)
         return nullptr;
     SDL_GLContext context = nullptr;
@@ -86,8 +86,8 @@ Surface* SdlPlatform::createSurface(const WindowSpec& spec, const GLRequest* gl)
     auto* s = new SdlSurface;
     s->window = window;
     s->context = context;
-    s->surfaceWidth = spec.width;
-    s->surfaceHeight = spec.height;
+    s->surfaceWidth = options.width;
+    s->surfaceHeight = options.height;
     SDL_SetWindowData(window, kSurfaceKey, s);
     return s;
 }

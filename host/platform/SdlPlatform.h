@@ -25,7 +25,7 @@ class SdlPlatform final : public Platform {
     const char* name() const override { return "sdl"; }
     bool startVideo(bool preferOffscreen) override;
     bool videoStarted() const override;
-    Surface* createSurface(const WindowSpec& spec, const GLRequest* gl) override;
+    Surface* createSurface(const WindowOptions& options, const GLRequest* gl) override;
     void destroySurface(Surface* surface) override;
     std::string failure() const override { return SDL_GetError(); }
     bool hasContext(const Surface& surface) const override;

@@ -9,9 +9,9 @@ OffscreenContext::OffscreenContext(int width, int height) {
     platform::Platform& p = platform::current();
     if (!p.startVideo(/*preferOffscreen=*/true))
         return;
-    platform::WindowSpec spec{0, 0, width, height, false, false, false, /*hidden=*/true};
+    platform::WindowOptions options{0, 0, width, height, false, false, false, /*hidden=*/true};
     platform::GLRequest gl{true, 24, 8, 24, 8, false};
-    surface_ = p.createSurface(spec, &gl);
+    surface_ = p.createSurface(options, &gl);
     if (!surface_) {
         diag::log("offscreen GL context failed: %s", p.failure().c_str());
         return;
