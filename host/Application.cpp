@@ -62,6 +62,10 @@ bool dispatch(const platform::PlatformEvent& pe) {
     if (pe.type == Type::quitRequested)
         return true;
     Window* window = pe.window;
+    // A key while the keyboard focus is on no window of ours (still on its way,
+    // or taken away) belongs to the main window, as a key window's would.
+    if (!window && pe.type == Type::key)
+        window = Application::shared().mainWindow();
     if (!window)
         return false;
     OpenGLView* view = window->contentView();

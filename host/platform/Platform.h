@@ -60,7 +60,7 @@ struct PlatformEvent {
         quitRequested,
     };
     Type type{};
-    Window* window{};       // null for quitRequested
+    Window* window{};       // null for quitRequested, and for a key while no window has focus
     Event event;            // location, button, characters, wheel deltas
     unsigned buttonsHeld{}; // motion: bit n set while button n is held
     int width{}, height{};  // resized: the new size

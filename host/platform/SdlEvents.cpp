@@ -124,8 +124,10 @@ bool translateSdlEvent(const SDL_Event& in, PlatformEvent& out) {
         return true;
     }
     case SDL_KEYDOWN:
-        out.window = ownerOf(in.key.windowID);
-        if (!out.window)
+        // A key can reach the program while no window of its own has the
+        // keyboard focus (windowID 0): the application decides where it goes.
+        out.window = in.key.windowID ? ownerOf(in.key.windowID) : nullptr;
+        if (in.key.windowID && !out.window)
             return false;
         out.type = T::key;
         out.event.characters = characters(in.key.keysym.sym);

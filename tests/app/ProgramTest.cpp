@@ -33,9 +33,12 @@ std::vector<RateLine> rateLines(const std::vector<Line>& err) {
 } // namespace
 
 TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint) {
-    auto run =
-        runProcess({.argv = {program}, .env = {"SDL_VIDEODRIVER=offscreen"}, .signalAfter = 4.5});
-
+    // SIGINT once three rate lines are out, however long a loaded machine takes.
+    auto run = runProcess(
+        {.argv = {program}, .env = {"SDL_VIDEODRIVER=offscreen"}, .signalWhen = [](const auto& r) {
+             return rateLines(r.err).size() >= 3;
+         }});
+    ASSERT_TRUE(run.signalled) << "three rate lines never came\n" << run.errText();
     EXPECT_EQ(run.exitStatus, 0) << run.errText();
     EXPECT_EQ(run.termSignal, 0);
 
@@ -49,27 +52,26 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
                                              "Object Loaded: dravinKnot", "v: ...", "",
                                              "startThreads", "/startThreads", "/awakeFromNib"}));
 
-    auto rates = rateLines(run.err);
-    ASSERT_GE(rates.size(), 3u) << run.errText();
     const auto started = std::find_if(run.out.begin(), run.out.end(),
                                       [](const Line& l) { return l.text == "/startThreads"; });
     ASSERT_NE(started, run.out.end());
-    // Output through pipes arrives late by a scheduling slice at most.
-    EXPECT_NEAR(rates[0].seconds - started->seconds, 1.0, 0.4);
+    // A loaded machine only slows things down: the timer never fires early and
+    // the loops, which sleep after each step, never step faster than their
+    // rates. So only lower bounds on time and upper bounds on counts hold
+    // everywhere; the rates themselves are the frame-loop benchmark's.
+    const auto rates = rateLines(run.err);
+    RateLine sum{0, 0, 0, 0};
     for (size_t i = 0; i < rates.size(); ++i) {
         SCOPED_TRACE("rate line " + std::to_string(i));
-        if (i > 0) {
-            EXPECT_NEAR(rates[i].seconds - rates[i - 1].seconds, 1.0, 0.4);
-        }
-        // The program draws the full scene, which on a software renderer keeps
-        // both cores busy; the bare view's own pace is checked in the frame-loop tests.
-        EXPECT_GT(rates[i].calc, 50);
-        // A second whose timer fired late, behind a long frame, holds a few steps more.
-        EXPECT_LE(rates[i].calc, 105);
-        EXPECT_LE(rates[i].requests, 1005);
-        EXPECT_GT(rates[i].draw, 0);
-        EXPECT_LE(rates[i].draw, rates[i].requests + 2);
+        EXPECT_GT(rates[i].seconds - started->seconds, double(i) + 0.5);
+        sum.calc += rates[i].calc;
+        sum.draw += rates[i].draw;
+        sum.requests += rates[i].requests;
     }
+    const double since = rates.back().seconds - started->seconds + 0.5;
+    EXPECT_TRUE(sum.calc > 0 && sum.calc <= 101 * since) << sum.calc << " in " << since << " s";
+    EXPECT_TRUE(sum.draw > 0 && sum.draw <= sum.requests + 2) << sum.draw << " " << sum.requests;
+    EXPECT_LE(sum.requests, 1001 * since);
     // Standard error holds nothing but rate lines and reshapes.
     EXPECT_EQ(rates.size() + std::count_if(run.err.begin(), run.err.end(),
                                            [](const Line& l) { return l.text == "reshape"; }),
@@ -86,7 +88,7 @@ TEST(Program, UnderXvfbTheWindowIsBorderlessAboveOthersAndCoversTheScreen) {
         testing_support::runUnderXvfb(
             "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; start '" + program +
             "'; xdotool getwindowgeometry \"$w\"; xprop -id \"$w\" _MOTIF_WM_HINTS _NET_WM_STATE; "
-            "kill -TERM $pid; wait $pid; echo \"exit=$?\"")
+            "kill -TERM $pid; ended")
             .outText();
     EXPECT_NE(out.find("Position: 0,0"), std::string::npos) << out;
     EXPECT_NE(out.find("Geometry: 1280x800"), std::string::npos) << out;

@@ -2,6 +2,8 @@
 // screenshot without a display, and its window on a virtual X screen.
 #include "tests/cli/Picture.h"
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
@@ -72,18 +74,64 @@ TEST(ProgramOptions, WithoutADisplayFramesAndScreenshotWriteTheSameDemoPictureEa
     EXPECT_GT(std::set<uint32_t>(p.argb.begin(), p.argb.end()).size(), 2000u);
 }
 
+// A torus of rows x rows quads, positions only: large enough that reading it
+// takes a while, so that input arrives while the model is still loading.
+void writeLargeModel(const std::string& path, int rows = 700) {
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < rows; ++j) {
+            const double u = 6.2831853 * i / rows, v = 6.2831853 * j / rows;
+            std::fprintf(f, "v %.5f %.5f %.5f\n", (3 + std::cos(v)) * std::cos(u),
+                         (3 + std::cos(v)) * std::sin(u), std::sin(v));
+        }
+    for (int i = 0; i < rows; ++i)
+        for (int j = 0; j < rows; ++j) {
+            auto at = [rows](int a, int b) { return a % rows * rows + b % rows + 1; };
+            std::fprintf(f, "f %d %d %d %d\n", at(i, j), at(i + 1, j), at(i + 1, j + 1),
+                         at(i, j + 1));
+        }
+    std::fclose(f);
+}
+
 TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQuittingEndsIt) {
-    // The demo ended with Ctrl+Q and with the window manager's close request,
-    // the viewer with Esc and with Q.
-    const std::string build = testing_support::buildDirectory();
-    std::string script = "exe='" + build + "/dravin'; model='" + build + "/Resources/1.obj'; ";
-    script += "run() { start \"$exe\" --window=640x480 $1; xdotool getwindowgeometry \"$w\"; "
-              "xprop -id \"$w\" _NET_WM_STATE; eval \"$2\"; poll '! kill -0 $pid 2>/dev/null'; "
-              "kill -KILL $pid 2>/dev/null && echo still running; wait $pid; echo \"exit=$?\"; }; "
-              "run '' 'xdotool key --window $w ctrl+q'; run '' '" SEND_CLOSE_REQUEST " $w'; "
-              "run \"$model\" 'xdotool key --window $w Escape'; "
-              "run \"$model\" 'xdotool key --window $w q'";
+    const std::string build = testing_support::buildDirectory(), dir = temporaryFolder();
+    writeLargeModel(dir + "/large.obj");
+    // Each way of quitting, in the demo and in the viewer. For the large model
+    // the program is stopped as soon as its window is shown, still loading
+    // the model (it has not said it has woken), and the quit arrives while it
+    // stands still, as it would while a slow load goes on; once with the
+    // keyboard focus taken away from the window first.
+    const struct {
+        const char* model; // "" the demo
+        const char* quit;
+    } cases[] = {
+        {"", "xdotool key --window $w ctrl+q"},
+        {"", XREQUEST " close $w"},
+        {"Resources/1.obj", "xdotool key --window $w Escape"},
+        {"large.obj", "xdotool key --window $w q"},
+        {"large.obj", "xdotool key --window $w ctrl+q"},
+        {"large.obj", XREQUEST " close $w"},
+        {"large.obj", XREQUEST " unfocus; xdotool key --window $w Escape"},
+    };
+    std::string script = "exe='" + build + "/dravin'; ";
+    for (const auto& c : cases) {
+        const std::string model = !*c.model           ? ""
+                                  : c.model[0] == 'R' ? build + "/" + c.model
+                                                      : dir + "/" + c.model;
+        const std::string stop =
+            *c.model == 'l'
+                ? "kill -STOP $pid; grep -qx /awakeFromNib \"$log\" || echo 'still loading'; "
+                : "";
+        script += "echo '" + std::string(c.quit) + "'; show \"$exe\" --window=640x480 " + model +
+                  " || exit; " + stop +
+                  "xdotool getwindowgeometry \"$w\"; xprop -id \"$w\" _NET_WM_STATE; " + c.quit +
+                  "; kill -CONT $pid; ended; ";
+    }
     const std::string out = testing_support::runUnderXvfb(script).outText();
-    const std::regex once("Geometry: 640x480\n_NET_WM_STATE:  not found.\nexit=0\n");
-    EXPECT_EQ(std::distance(std::sregex_iterator(out.begin(), out.end(), once), {}), 4) << out;
+    std::filesystem::remove_all(dir);
+    const std::regex ended("Geometry: 640x480\n_NET_WM_STATE:  not found.\nexit=0\n");
+    EXPECT_EQ(std::distance(std::sregex_iterator(out.begin(), out.end(), ended), {}), 7) << out;
+    const std::regex loading("still loading\n");
+    EXPECT_EQ(std::distance(std::sregex_iterator(out.begin(), out.end(), loading), {}), 4) << out;
 }

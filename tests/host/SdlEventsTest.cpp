@@ -98,5 +98,8 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
     SDL_Event stray = key(SDLK_a);
     stray.key.windowID = id + 100; // a window the host does not know
     EXPECT_FALSE(host::platform::translateSdlEvent(stray, out));
+    stray.key.windowID = 0; // no window had the keyboard focus: the application places it
+    ASSERT_TRUE(host::platform::translateSdlEvent(stray, out));
+    EXPECT_TRUE(out.type == Type::key && !out.window && out.event.characters == "a");
     sdl.destroySurface(surface);
 }

@@ -22,23 +22,23 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
     const auto silhouette = readPixels(kScreenW, kScreenH, GL_STENCIL_INDEX);
 
     const std::string dir = temporaryFolder();
-    // Two screenshots a second apart, a drag with the X pointer, a third
-    // screenshot, then Ctrl+C. The Motif hints atom is made first, as a window
-    // manager would, so the window comes up borderless as in a real session.
-    // Screenshots are PNG pictures, bottom row first like the stencil.
-    const std::string shot = "xwd -root -silent | convert xwd:- -flip png:\"$dir/";
-    std::string script = "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; exe='";
-    script += buildDirectory() + "/dravin'; dir='" + dir + "'; ";
-    script += "\"$exe\" >/dev/null 2>&1 & pid=$!; "
-              "for i in $(seq 50); do w=$(xdotool search --name '^dravin$' 2>/dev/null | head -1); "
-              "[ -n \"$w\" ] && break; sleep 0.1; done; sleep 1.5; " +
-              shot + "still1\"; sleep 1; " + shot + "still2\"; " +
-              "xdotool mousemove 640 360 sleep 0.2 mousedown 1 sleep 0.1 mousemove 760 400 "
-              "sleep 0.1 mousemove 900 460 sleep 0.1 mouseup 1; sleep 0.5; " +
-              shot + "turned\"; kill -INT $pid; wait $pid; echo \"exit=$?\"";
-    auto run = runProcess({{"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1280x720x24 -noreset",
-                            "/bin/sh", "-c", script},
-                           {"SDL_VIDEODRIVER=x11"}});
+    // A screenshot once a frame is out, another after 30 frames more, a drag
+    // with the X pointer, a third screenshot once the turned model is drawn,
+    // then Ctrl+C. Frames drawn after a moment are those of the rate lines
+    // after the first one printed since: each line counts the second before
+    // it. The Motif hints atom is made first, as a window manager would, so
+    // the window comes up borderless as in a real session. Screenshots are PNG
+    // pictures, bottom row first like the stencil.
+    const std::string shot = "xwd -root -silent | convert xwd:- -flip png:\"" + dir + "/";
+    const std::string script =
+        "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; start '" + buildDirectory() +
+        "/dravin' || exit; poll '[ $(drawn) -gt 0 ]' 'a frame is drawn' || exit; " + shot +
+        "still1\"; n=$(($(rates) + 1)); poll '[ $(drawn $n) -ge 30 ]' '30 frames more' || exit; " +
+        shot + "still2\"; xdotool mousemove 640 360 mousedown 1 mousemove 760 400 " +
+        "mousemove 900 460 mouseup 1; n=$(($(rates) + 1)); " +
+        "poll '[ $(drawn $n) -gt 0 ]' 'a frame after the drag' || exit; " + shot +
+        "turned\"; kill -INT $pid; ended";
+    const auto run = runUnderXvfb(script, "1280x720");
     EXPECT_NE(run.outText().find("exit=0"), std::string::npos) << run.outText() << run.errText();
 
     const Picture still1 = readPicture(dir + "/still1"), still2 = readPicture(dir + "/still2"),

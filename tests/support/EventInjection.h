@@ -11,8 +11,9 @@ class Window;
 void postMouseButton(Window& window, int buttonNumber, bool pressed, float x, float y);
 // buttonsHeld: bit n set while button n is held.
 void postMouseMotion(Window& window, unsigned buttonsHeld, float x, float y);
-// A key typing the character; with control, as if Ctrl were held.
-void postKey(Window& window, char character, bool control = false);
+// A key typing the character; with control, as if Ctrl were held. A null
+// window: the key arrived while no window had the keyboard focus.
+void postKey(Window* window, char character, bool control = false);
 // deltaY > 0: the wheel turned away from the user.
 void postWheel(Window& window, float deltaX, float deltaY);
 // As if the platform had exposed the window: the host redraws it.

@@ -74,13 +74,17 @@ ProcessRun runProcess(const ProcessOptions& options) {
     std::string pending[2];
     std::vector<Line>* lines[2] = {&run.out, &run.err};
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    bool signalled = false, killed = false; // SIGKILL after a minute
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        if (options.signalAfter >= 0 && seconds() >= options.signalAfter &&
-            !std::exchange(signalled, true))
+        if (options.signalWhen && !run.signalled && options.signalWhen(run)) {
+            run.signalled = true;
             kill(pid, options.signal);
-        if (seconds() >= 60 && !std::exchange(killed, true))
+        }
+        if (seconds() >= options.deadlineSeconds && !std::exchange(run.pastDeadline, true)) {
             kill(pid, SIGKILL);
+            run.err.push_back({"(killed: still running after the deadline of " +
+                                   std::to_string(int(options.deadlineSeconds)) + " s)",
+                               seconds()});
+        }
         if (poll(fds, 2, 10) < 0 && errno != EINTR)
             break;
         for (int i = 0; i < 2; ++i) {
@@ -104,16 +108,41 @@ ProcessRun runProcess(const ProcessOptions& options) {
     return run;
 }
 
-ProcessRun runUnderXvfb(const std::string& script) {
-    // Conditions, not fixed sleeps: a loaded machine may take seconds for each step.
-    const std::string helpers =
-        "poll() { for i in $(seq 200); do eval \"$1\" && return; sleep 0.1; done; false; }; "
-        "log=$(mktemp); trap 'rm -f \"$log\"' EXIT; start() { \"$@\" >\"$log\" 2>&1 & pid=$!; "
-        "poll 'grep -qx /awakeFromNib \"$log\" && w=$(xdotool search --onlyvisible --name "
-        "\"^dravin$\" | head -1) && [ -n \"$w\" ]'; }; ";
-    return runProcess({.argv = {"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1280x800x24 -noreset",
-                                "/bin/sh", "-c", helpers + script},
-                       .env = {"SDL_VIDEODRIVER=x11"}});
+ProcessRun runUnderXvfb(const std::string& script, const std::string& screen) {
+    // Conditions, never fixed sleeps: on a loaded machine each step may take
+    // seconds. A condition not met names itself on standard output, which
+    // the tests print when they fail.
+    const std::string helpers = R"sh(
+poll() {
+  end=$(($(date +%s) + 90))
+  until eval "$1"; do
+    [ "$(date +%s)" -lt "$end" ] || { echo "not met in 90 s: $2"; return 1; }
+    sleep 0.02
+  done
+}
+log=$(mktemp); trap 'rm -f "$log"' EXIT
+show() {
+  "$@" >"$log" 2>&1 & pid=$!
+  poll 'w=$(xdotool search --onlyvisible --name "^dravin$" 2>/dev/null | head -1); [ -n "$w" ]' \
+    "the window of $1 is shown"
+}
+start() {
+  show "$@" && poll 'grep -qx /awakeFromNib "$log"' "$1 has woken (/awakeFromNib)"
+}
+ended() {
+  poll '! kill -0 $pid 2>/dev/null' "the program has ended" || kill -KILL $pid 2>/dev/null
+  wait $pid; echo "exit=$?"
+}
+rates() { grep -c drawFPS "$log"; }
+drawn() {
+  awk -v skip="${1:-0}" -F'drawFPS: ' 'NF > 1 && ++k > skip { split($2, n, ","); s += n[1] }
+    END { print s + 0 }' "$log"
+}
+)sh";
+    return runProcess(
+        {.argv = {"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 " + screen + "x24 -noreset",
+                  "/bin/sh", "-c", helpers + script},
+         .env = {"SDL_VIDEODRIVER=x11"}});
 }
 
 } // namespace testing_support

@@ -2,6 +2,7 @@
 // line, with the time each line arrived.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct ProcessRun {
     std::vector<Line> err;
     int exitStatus = -1; // exit code when it exited
     int termSignal = 0;  // the signal that ended it, if one did
+    bool signalled{};    // the options' signal was sent (its condition held)
+    bool pastDeadline{}; // killed at the deadline, with a line on err saying so
 
     std::string outText() const { return joinLines(out); }
     std::string errText() const { return joinLines(err); }
@@ -27,16 +30,26 @@ struct ProcessRun {
 struct ProcessOptions {
     std::vector<std::string> argv;
     std::vector<std::string> env; // "NAME=value" added to (or replacing in) the environment
-    double signalAfter = -1;      // seconds; <0: never
-    int signal = 2;               // SIGINT
+    // Sends the signal once, as soon as this holds of what has arrived; empty: never.
+    std::function<bool(const ProcessRun&)> signalWhen{};
+    int signal = 2; // SIGINT
+    // Generous, for a loaded machine: a run still going then is killed.
+    double deadlineSeconds = 240;
 };
 
 ProcessRun runProcess(const ProcessOptions& options);
 
-// Runs a shell script on a fresh 1280x800 Xvfb screen, SDL on X11. In it, `start PROGRAM ARGS`
-// starts the program in the background ($pid) and waits until it has woken and its window ($w)
-// is shown; `poll CONDITION` waits for a shell condition. Each waits 20 s at most.
-ProcessRun runUnderXvfb(const std::string& script);
+// Runs a shell script on a fresh Xvfb screen (1280x800 unless given), SDL on X11. In it:
+//   poll CONDITION WHAT   waits until the shell condition holds, or fails printing
+//                         "not met in 90 s: WHAT";
+//   show PROGRAM ARGS     starts the program in the background ($pid, its output in $log)
+//                         and waits until its window ($w) is shown;
+//   start PROGRAM ARGS    the same, and waits until it has also woken (/awakeFromNib);
+//   ended                 waits until $pid has ended and prints "exit=STATUS".
+//   rates                 prints how many rate lines are in $log;
+//   drawn [N]             prints the frames drawn, from the rate lines in $log after the
+//                         first N (each rate line counts the second before it).
+ProcessRun runUnderXvfb(const std::string& script, const std::string& screen = "1280x800");
 
 // The folder of the test executable's build tree (where the program is built).
 std::string buildDirectory();
