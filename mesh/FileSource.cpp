@@ -83,4 +83,24 @@ FileSource MemoryFiles::source() {
     return FileSource{memoryOpen, memoryRead, memoryClose, this};
 }
 
+namespace {
+constexpr const char* kLibraryName = "(library)";
+}
+
+TextFiles::TextFiles(std::string_view model, std::string_view library) {
+    memory_.files.emplace(kModelName, model);
+    memory_.files.emplace(kLibraryName, library);
+    memorySource_ = memory_.source();
+}
+
+void* TextFiles::open(const char* name, void* user) {
+    const auto* self = static_cast<TextFiles*>(user);
+    const char* held = std::strcmp(name, kModelName) == 0 ? kModelName : kLibraryName;
+    return self->memorySource_.open(held, self->memorySource_.user);
+}
+
+FileSource TextFiles::source() {
+    return FileSource{&TextFiles::open, memorySource_.read, memorySource_.close, this};
+}
+
 } // namespace mesh

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace mesh {
 
@@ -28,6 +29,22 @@ const FileSource& systemFiles();
 struct MemoryFiles {
     std::map<std::string, std::string, std::less<>> files;
     FileSource source();
+};
+
+// One model text under the name "(text)" and one library text under every
+// other name: the files of a model read from text. Keep it alive and in place
+// while a load runs.
+struct TextFiles {
+    static constexpr const char* kModelName = "(text)";
+    TextFiles(std::string_view model, std::string_view library);
+    TextFiles(const TextFiles&) = delete;
+    TextFiles& operator=(const TextFiles&) = delete;
+    FileSource source();
+
+  private:
+    MemoryFiles memory_;
+    FileSource memorySource_;
+    static void* open(const char* name, void* user);
 };
 
 } // namespace mesh

@@ -44,31 +44,9 @@ void MyOBJ::loadOBJFile(const char* fileName, const mesh::FileSource& files) {
     finishOBJLoad();
 }
 
-namespace {
-
-// loadOBJText's files: the model under its own name, the library under every other.
-constexpr const char* kTextName = "(text)";
-constexpr const char* kLibraryName = "(library)";
-
-struct TextFiles {
-    mesh::MemoryFiles memory;
-    mesh::FileSource source = memory.source();
-
-    static void* open(const char* name, void* user) {
-        const auto* self = static_cast<TextFiles*>(user);
-        const char* held = std::strcmp(name, kTextName) == 0 ? kTextName : kLibraryName;
-        return self->source.open(held, self->source.user);
-    }
-};
-
-} // namespace
-
 void MyOBJ::loadOBJText(std::string_view objText, std::string_view mtlText) {
-    TextFiles text;
-    text.memory.files.emplace(kTextName, objText);
-    text.memory.files.emplace(kLibraryName, mtlText);
-    loadOBJFile(kTextName,
-                mesh::FileSource{&TextFiles::open, text.source.read, text.source.close, &text});
+    mesh::TextFiles text(objText, mtlText);
+    loadOBJFile(mesh::TextFiles::kModelName, text.source());
 }
 
 void MyOBJ::readOBJLine(const char* line, const char* end) {

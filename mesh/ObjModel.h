@@ -62,6 +62,7 @@ struct ObjModel {
     // Each array holds at most this many entries; the rest of a file's
     // records of that kind is left out with one warning line.
     static constexpr uint32_t kMaxElements = uint32_t{1} << 24;
+    static constexpr uint32_t kMaxMaterials = 65536;
 
     std::string name; // of the first "o" line, without surrounding blanks
 
@@ -75,8 +76,8 @@ struct ObjModel {
 
     std::vector<ObjCorner> corners; // of the polygons and the line elements
     std::vector<ObjPolygon> polygons;
-    // The polygons cut into triangles: three indices into corners each, in
-    // polygon order, each triangle wound as its polygon is.
+    // The polygons cut into triangles (at most kMaxElements): three indices
+    // into corners each, in polygon order, each wound as its polygon is.
     std::vector<uint32_t> triangles;
     // For each triangle, the index of its polygon.
     std::vector<uint32_t> trianglePolygons;
@@ -97,8 +98,7 @@ struct ObjModel {
 // "Object Loaded: NAME" / "v: ..., vt: ..., vn: ..., f: ..., l: ..., p: ..."
 // and one warning line for each kind of record that was left out. False, after
 // "WARNING: OBJ File did not open: NAME", when the file cannot be read.
-bool readObjModel(const char* fileName, ObjModel& model,
-                  const FileSource& files = systemFiles());
+bool readObjModel(const char* fileName, ObjModel& model, const FileSource& files = systemFiles());
 
 // The same from text, as the file "(text)"; every library it names reads mtlText.
 bool readObjModelText(std::string_view objText, ObjModel& model, std::string_view mtlText = {});

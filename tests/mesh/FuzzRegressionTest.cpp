@@ -2,6 +2,7 @@
 // harness, so a fault found once stays found in the ordinary test run.
 #include "MeshTestSupport.h"
 #include "fuzz/mesh/MeshFuzzHarness.h"
+#include "fuzz/mesh/ObjModelCheck.h"
 
 #include <filesystem>
 #include <fstream>
@@ -14,14 +15,20 @@ TEST(FuzzRegression, KeptInputsLoadAndDrawWithoutFault) {
     const auto root = std::filesystem::path(DRAVIN_MESH_REGRESSIONS).parent_path();
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
         const std::string target = entry.path().parent_path().filename();
-        if (entry.is_regular_file() && (target == "fuzz_obj" || target == "fuzz_mtl")) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        if (!entry.is_regular_file())
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+        const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+        if (target == "fuzz_obj" || target == "fuzz_mtl") {
             const auto run = target == "fuzz_obj" ? meshfuzz::runObj : meshfuzz::runMtl;
+            printed([&] { run(*obj, data, bytes.size()); });
+            ++inputs;
+        } else if (target == "fuzz_objmodel") {
             printed(
-                [&] { run(*obj, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()); });
+                [&] { EXPECT_EQ(meshfuzz::readAndCheck(data, bytes.size()), "") << entry.path(); });
             ++inputs;
         }
     }
-    EXPECT_GE(inputs, 4);
+    EXPECT_GE(inputs, 7);
 }

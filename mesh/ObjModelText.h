@@ -1,0 +1,71 @@
+// Internal to the richer OBJ reader: whole files, whole lines of any length,
+// words and numbers. Numbers go through the readers' shared scanner; what it
+// cannot be sure of goes to strtof, as other readers take it.
+#pragma once
+
+#include "mesh/FileSource.h"
+#include "mesh/ObjScan.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace objmodel {
+
+// Beyond this a file is cut, with one warning line.
+inline constexpr size_t kMaxFileBytes = size_t{1} << 30;
+
+// The whole file into bytes, at most kMaxFileBytes of it (cut tells whether
+// there was more); false when it cannot be opened.
+bool readWholeFile(const mesh::FileSource& files, const char* name, std::string& bytes, bool& cut);
+
+// The text between the keyword and the end of the line, without surrounding blanks.
+std::string_view restAfter(const objscan::Keyword& word, const char* end);
+
+// The next word of the line, or an empty view at its end.
+std::string_view nextWord(objscan::Scanner& s);
+
+// A number: plain decimals through the scanner, anything else the C library
+// reads ("nan", "1e", "0x1p3", "1.5abc" as 1.5). False, with nothing
+// consumed, at the end of the line or before a word that is no number.
+bool readNumber(objscan::Scanner& s, float& out);
+
+// Calls f(begin, end) for each line of the text, without its terminator
+// ("\n" or "\r\n"); a line that ends in a backslash goes on in the next one.
+template <class F> void forEachLine(std::string_view text, F&& f) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::string joined;
+    while (p < end) {
+        const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        const char* lineEnd = nl ? nl : end;
+        const char* next = nl ? nl + 1 : end;
+        if (lineEnd > p && lineEnd[-1] == '\r')
+            --lineEnd;
+        if ((lineEnd > p && lineEnd[-1] == '\\') || !joined.empty()) {
+            const bool goesOn = lineEnd > p && lineEnd[-1] == '\\';
+            joined.append(p, size_t(lineEnd - p - (goesOn ? 1 : 0)));
+            if (goesOn && next < end) {
+                joined.push_back(' ');
+                p = next;
+                continue;
+            }
+            f(joined.data(), joined.data() + joined.size());
+            joined.clear();
+        } else {
+            f(p, lineEnd);
+        }
+        p = next;
+    }
+}
+
+} // namespace objmodel
+
+namespace mesh {
+struct ObjMaterial;
+// Appends the library's materials; says which library opened, as MyOBJ does.
+void readMaterialLibrary(const char* name, const FileSource& files,
+                         std::vector<ObjMaterial>& materials);
+} // namespace mesh

@@ -1,0 +1,137 @@
+// Polygons cut into triangles: the triangles cover the polygon exactly (its
+// area, nothing outside it, so a notch stays empty) and keep its winding, in
+// any plane and either way round; hostile polygons still end, quickly.
+#include "mesh/Triangulate.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+struct P2 {
+    double x, y;
+};
+
+double shoelace(const std::vector<P2>& p) {
+    double a = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        const P2 &u = p[i], &v = p[(i + 1) % p.size()];
+        a += u.x * v.y - v.x * u.y;
+    }
+    return a / 2;
+}
+
+// Even-odd rule; the point is never on an edge here.
+bool inside(const std::vector<P2>& p, P2 q) {
+    bool in = false;
+    for (size_t i = 0, j = p.size() - 1; i < p.size(); j = i++)
+        if ((p[i].y > q.y) != (p[j].y > q.y) &&
+            q.x < (p[j].x - p[i].x) * (q.y - p[i].y) / (p[j].y - p[i].y) + p[i].x)
+            in = !in;
+    return in;
+}
+
+// The plane z = 0 turned about an oblique axis and moved off the origin.
+Vector3D place(P2 p, bool tilted) {
+    if (!tilted)
+        return {float(p.x), float(p.y), 0};
+    return {float(0.8 * p.x + 100), float(0.36 * p.x + 0.8 * p.y - 50),
+            float(-0.48 * p.x + 0.6 * p.y + 20)};
+}
+
+std::vector<P2> comb(int teeth) {
+    std::vector<P2> p{{0, 0}, {2.0 * teeth, 0}};
+    for (int t = teeth; t > 0; --t)
+        p.insert(p.end(), {{2.0 * t, 3}, {2.0 * t - 1, 3}, {2.0 * t - 1, 1}, {2.0 * t - 2, 1}});
+    return p;
+}
+
+std::vector<P2> star(int points, double inner) {
+    std::vector<P2> p;
+    for (int i = 0; i < 2 * points; ++i) {
+        const double a = 3.141592653589793 * i / points, r = i % 2 ? inner : 1;
+        p.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    return p;
+}
+
+} // namespace
+
+TEST(Triangulate, TrianglesCoverThePolygonExactlyAndKeepItsWindingInAnyPlaneEitherWayRound) {
+    const struct {
+        const char* name;
+        std::vector<P2> polygon; // counter-clockwise
+    } cases[] = {
+        {"convex hexagon", star(3, 1)},
+        {"concave quad", {{0, 0}, {2, 1}, {0, 2}, {1, 1}}},
+        {"U with a notch", {{0, 0}, {3, 0}, {3, 3}, {2, 3}, {2, 1}, {1, 1}, {1, 3}, {0, 3}}},
+        {"comb of 40 teeth", comb(40)},
+        {"star of 12 points", star(12, 0.3)},
+        {"square with corners on its edges", {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {0, 2}}},
+        {"repeated corner", {{0, 0}, {2, 0}, {2, 0}, {2, 2}, {1, 1}, {0, 2}}},
+    };
+    for (const auto& c : cases)
+        for (bool clockwise : {false, true})
+            for (bool tilted : {false, true}) {
+                SCOPED_TRACE(std::string(c.name) + (clockwise ? ", clockwise" : "") +
+                             (tilted ? ", tilted" : ""));
+                std::vector<P2> flat = c.polygon;
+                if (clockwise)
+                    flat.assign(c.polygon.rbegin(), c.polygon.rend());
+                std::vector<Vector3D> corners;
+                for (P2 p : flat)
+                    corners.push_back(place(p, tilted));
+                const Vector3D n = mesh::newellNormal(corners);
+                std::vector<uint32_t> t;
+                EXPECT_TRUE(mesh::triangulatePolygon(corners, n, t));
+                ASSERT_EQ(t.size(), 3 * (flat.size() - 2));
+                const double area = shoelace(flat);
+                double covered = 0;
+                for (size_t k = 0; k < t.size(); k += 3) {
+                    const std::vector<P2> tri = {flat[t[k]], flat[t[k + 1]], flat[t[k + 2]]};
+                    const double a = shoelace(tri);
+                    EXPECT_GE(a * area, 0) << "a triangle wound against its polygon";
+                    covered += a;
+                    const P2 centre{(tri[0].x + tri[1].x + tri[2].x) / 3,
+                                    (tri[0].y + tri[1].y + tri[2].y) / 3};
+                    EXPECT_TRUE(std::fabs(a) < 1e-9 || inside(flat, centre))
+                        << "a triangle outside its polygon";
+                }
+                EXPECT_NEAR(covered, area, 1e-9 * std::fabs(area));
+            }
+}
+
+TEST(Triangulate, TangledDegenerateAndHugePolygonsEndWithCornersMinusTwoTriangles) {
+    std::vector<P2> pentagram;
+    for (int i = 0; i < 5; ++i) {
+        const double a = 2 * 3.141592653589793 * (2 * i) / 5;
+        pentagram.push_back({std::cos(a), std::sin(a)});
+    }
+    const struct {
+        const char* name;
+        std::vector<P2> polygon;
+        int exact; // what the cut says: 1 exact, 0 not, -1 either (no area to judge by)
+    } cases[] = {
+        {"pentagram, crossing itself", pentagram, -1},
+        {"bow tie", {{0, 0}, {1, 1}, {1, 0}, {0, 1}}, -1},
+        {"all on one line", {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}}, 1},
+        {"one point", {{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}}, 1},
+        {"not a number", {{0, 0}, {1, 0}, {NAN, 1}, {0, 1}, {0.5, 0.5}}, 1},
+        // Half their corners concave: quick however they are cut.
+        {"comb of 25,000 teeth", comb(25000), -1},
+        {"star of 50,000 points", star(50000, 0.99), -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Vector3D> corners;
+        for (P2 p : c.polygon)
+            corners.push_back(place(p, false));
+        std::vector<uint32_t> t;
+        const bool exact = mesh::triangulatePolygon(corners, mesh::newellNormal(corners), t);
+        EXPECT_TRUE(c.exact < 0 || exact == (c.exact == 1));
+        ASSERT_EQ(t.size(), 3 * (corners.size() - 2));
+        for (uint32_t k : t)
+            ASSERT_LT(k, corners.size());
+    }
+}
