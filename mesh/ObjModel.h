@@ -36,8 +36,9 @@ struct ObjMaterial {
     float Kd[3]{0.8f, 0.8f, 0.8f};
     float Ks[3]{0.0f, 0.0f, 0.0f};
     float Ns{0.0f};
-    // The "map_Kd" file as written, without its options (-o, -s, ...);
-    // relative names are relative to the material library's folder. Empty: none.
+    // The "map_Kd" file without its options (-o, -s, ...), backslashes read as
+    // slashes, and a relative name put after the library's own folder, so that
+    // it resolves from where the library's name does. Empty: none.
     std::string diffuseMap;
 };
 

@@ -4,6 +4,7 @@
 #include "mesh/ObjModel.h"
 #include "mesh/ObjModelText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -75,6 +76,8 @@ void readMaterialLibrary(const char* name, const FileSource& files,
         return;
     }
     diag::out("MTL File Open: %s\n", name);
+    const char* slash = std::strrchr(name, '/');
+    const std::string folder(name, slash ? size_t(slash - name + 1) : 0);
     ObjMaterial* current = nullptr;
     bool full = false;
     objmodel::forEachLine(bytes, [&](const char* begin, const char* end) {
@@ -105,6 +108,10 @@ void readMaterialLibrary(const char* name, const FileSource& files,
                 current->Ns = ns;
         } else if (w.is("map_Kd")) {
             current->diffuseMap = mapFileName(s);
+            // Written on Windows at times: folders after backslashes.
+            std::replace(current->diffuseMap.begin(), current->diffuseMap.end(), '\\', '/');
+            if (!current->diffuseMap.empty() && current->diffuseMap[0] != '/')
+                current->diffuseMap.insert(0, folder);
         }
         // Every other statement (d, Tr, illum, Ni, the other maps...) is not drawn.
     });

@@ -12,7 +12,8 @@ bool readWholeFile(const mesh::FileSource& files, const char* name, std::string&
         return false;
     bytes.clear();
     cut = false;
-    constexpr size_t kChunk = size_t{4} << 20;
+    // Reads grow with the file: small files stay small.
+    constexpr size_t kFirstRead = size_t{64} << 10, kLargestRead = size_t{4} << 20;
     for (;;) {
         const size_t have = bytes.size();
         if (have >= kMaxFileBytes) {
@@ -20,7 +21,8 @@ bool readWholeFile(const mesh::FileSource& files, const char* name, std::string&
             cut = files.read(file, &probe, 1, files.user) != 0;
             break;
         }
-        const size_t want = std::min(kChunk, kMaxFileBytes - have);
+        const size_t want =
+            std::min({std::clamp(have, kFirstRead, kLargestRead), kMaxFileBytes - have});
         bytes.resize(have + want);
         const size_t got = files.read(file, bytes.data() + have, want, files.user);
         bytes.resize(have + got);

@@ -80,7 +80,7 @@ class EarClipper {
             if ((concave_[i] = turn(i) < 0))
                 concave.push_back(i);
         buildGrid(concave);
-        budget_ = 4'000'000 + 32 * int64_t(n_);
+        budget_ = 16'000'000 + 128 * int64_t(n_);
     }
 
     bool cut(std::vector<uint32_t>& triangles) {

@@ -1,7 +1,5 @@
 #include "viewer/ModelFraming.h"
 
-#include "mesh/MyOBJ.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -28,9 +26,8 @@ ModelBounds boundsOfVertices(const Vector3D* verts, int32_t count) {
     return b;
 }
 
-void fitIntoUnitSphere(MyOBJ& model) {
-    const int32_t count = std::clamp(model.mVertCount, int32_t{0}, MyOBJ::kMaxVerts);
-    const ModelBounds b = boundsOfVertices(model.mVerts, count);
+void fitIntoUnitSphere(std::vector<Vector3D>& vertices) {
+    const ModelBounds b = boundsOfVertices(vertices.data(), int32_t(vertices.size()));
     if (!b.found)
         return;
     const double centre[3] = {(b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2,
@@ -39,9 +36,8 @@ void fitIntoUnitSphere(MyOBJ& model) {
     // the model however it turns, and is often much smaller than the box's
     // own (a flat model, a knot).
     double radius2 = 0;
-    for (int32_t i = 0; i < count; ++i) {
-        const double d[3] = {model.mVerts[i].x - centre[0], model.mVerts[i].y - centre[1],
-                             model.mVerts[i].z - centre[2]};
+    for (const Vector3D& v : vertices) {
+        const double d[3] = {v.x - centre[0], v.y - centre[1], v.z - centre[2]};
         const double r2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
         if (std::isfinite(r2))
             radius2 = std::max(radius2, r2);
@@ -49,13 +45,11 @@ void fitIntoUnitSphere(MyOBJ& model) {
     const double radius = std::sqrt(radius2);
     // In double: the differences of large, nearby coordinates stay exact.
     const double scale = radius > 0 && std::isfinite(radius) ? 1 / radius : 1;
-    for (int32_t i = 0; i < count; ++i) {
-        Vector3D& v = model.mVerts[i];
+    for (Vector3D& v : vertices) {
         v.x = float((double(v.x) - centre[0]) * scale);
         v.y = float((double(v.y) - centre[1]) * scale);
         v.z = float((double(v.z) - centre[2]) * scale);
     }
-    model.displayListDirty = true;
 }
 
 float framingDistance(float fovyDegrees, float aspect) {

@@ -7,8 +7,7 @@
 #include "math/Vector3D.h"
 
 #include <cstdint>
-
-class MyOBJ;
+#include <vector>
 
 struct ModelBounds {
     double min[3]{};
@@ -21,10 +20,9 @@ struct ModelBounds {
 // coordinate (a file may hold them) are left out.
 ModelBounds boundsOfVertices(const Vector3D* verts, int32_t count);
 
-// Moves and scales the model's vertices so that the box's centre is at the
-// origin and the farthest vertex from it at distance 1. A model of one point
-// only moves.
-void fitIntoUnitSphere(MyOBJ& model);
+// Moves and scales the vertices so that the box's centre is at the origin and
+// the farthest vertex from it at distance 1. A model of one point only moves.
+void fitIntoUnitSphere(std::vector<Vector3D>& vertices);
 
 // The distance from the eye at which a sphere of radius 1 fills the view of
 // vertical field of view fovyDegrees and the given width over height, with a

@@ -73,21 +73,23 @@ void ModelViewer::initGLParam() {
 
 void ModelViewer::initWorld() {
     resetView();
-    myOBJ = std::make_unique<MyOBJ>();
-    // Material libraries are named relative to the model's own folder, as
-    // other OBJ tools find them.
+    model = std::make_unique<mesh::ObjModel>();
+    // Material libraries and their texture maps are named relative to the
+    // model's own folder, as other OBJ tools find them.
     if (chdir(folderOf(modelPath_).c_str()) != 0)
         diag::err("dravin: cannot change to the model's folder: %s\n", std::strerror(errno));
-    myOBJ->loadOBJFile(modelPath_.c_str());
-    fitIntoUnitSphere(*myOBJ);
-    myOBJ->setRendersFaces(true);
-    myOBJ->setRendersSmooth(myOBJ->mNormalCount > 0);
-    myOBJ->setRendersMaterials(myOBJ->mMaterialPropertyCount > 0);
-    myOBJ->setRendersWireframes(false);
-    myOBJ->setRendersNormals(false);
-    myOBJ->setRendersTextures(false);
-    if (myOBJ->mFaceCount == 0)
-        diag::err("dravin: %s has no faces: the scene is empty\n", modelPath_.c_str());
+    mesh::readObjModel(modelPath_.c_str(), *model);
+    fitIntoUnitSphere(model->positions);
+    drawing = std::make_unique<ViewerMesh>(*model);
+    flags = ViewerFlags{};
+    flags.faces = true;
+    flags.smooth = drawing->hasNormals();
+    flags.materials = !model->materials.empty();
+    if (model->positions.empty())
+        diag::err("dravin: %s has no vertices: the scene is empty\n", modelPath_.c_str());
+    else if (model->polygons.empty() && model->lines.empty() && model->points.empty())
+        diag::err("dravin: %s has no faces or lines: its %zu vertices are shown as points\n",
+                  modelPath_.c_str(), model->positions.size());
 }
 
 void ModelViewer::resetView() {
@@ -101,15 +103,14 @@ void ModelViewer::resetView() {
 
 void ModelViewer::printRenderState() const {
     diag::out("smooth %s, faces %s, wireframe %s, normals %s, materials %s, textures %s\n",
-              onOff(myOBJ->rendersSmooth()), onOff(myOBJ->rendersFaces()),
-              onOff(myOBJ->rendersWireframes()), onOff(myOBJ->rendersNormals()),
-              onOff(myOBJ->rendersMaterials()), onOff(myOBJ->rendersTextures()));
+              onOff(flags.smooth), onOff(flags.faces), onOff(flags.wireframe), onOff(flags.normals),
+              onOff(flags.materials), onOff(flags.textures));
 }
 
 void ModelViewer::keyDown(const host::Event& event) {
-    if (event.characters.size() != 1 || !myOBJ)
+    if (event.characters.size() != 1 || !drawing)
         return;
-    MyOBJ& m = *myOBJ;
+    ViewerFlags& f = flags;
     switch (std::tolower(static_cast<unsigned char>(event.characters[0]))) {
     case '\x1b':
     case 'q':
@@ -119,22 +120,22 @@ void ModelViewer::keyDown(const host::Event& event) {
         resetView();
         return;
     case 's':
-        m.setRendersSmooth(!m.rendersSmooth());
+        f.smooth = !f.smooth;
         break;
     case 'f':
-        m.setRendersFaces(!m.rendersFaces());
+        f.faces = !f.faces;
         break;
     case 'w':
-        m.setRendersWireframes(!m.rendersWireframes());
+        f.wireframe = !f.wireframe;
         break;
     case 'n':
-        m.setRendersNormals(!m.rendersNormals());
+        f.normals = !f.normals;
         break;
     case 'm':
-        m.setRendersMaterials(!m.rendersMaterials());
+        f.materials = !f.materials;
         break;
     case 't':
-        m.setRendersTextures(!m.rendersTextures());
+        f.textures = !f.textures;
         break;
     default:
         return;

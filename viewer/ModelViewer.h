@@ -6,7 +6,8 @@
 
 #include "app/MyOpenGLView.h"
 #include "math/ArcBall.h"
-#include "mesh/MyOBJ.h"
+#include "mesh/ObjModel.h"
+#include "viewer/ViewerMesh.h"
 
 #include <memory>
 #include <string>
@@ -24,9 +25,12 @@ class ModelViewer : public MyOpenGLView {
     // one line naming it on standard error.
     static bool canRead(const std::string& path);
 
-    // Created by initWorld and kept for the life of the process.
+    // Created by initWorld and kept for the life of the process: the model as
+    // read (its vertices framed), its drawing, and what the keys switch.
     std::unique_ptr<ArcBall> myArcBall;
-    std::unique_ptr<MyOBJ> myOBJ;
+    std::unique_ptr<mesh::ObjModel> model;
+    std::unique_ptr<ViewerMesh> drawing;
+    ViewerFlags flags;
     // The camera distance over the distance that frames the model; the wheel
     // changes it, R sets it back to 1.
     float zoom{1.0f};
@@ -49,6 +53,10 @@ class ModelViewer : public MyOpenGLView {
     void resetView();
     // "smooth on, faces on, wireframe off, ..." on standard output.
     void printRenderState() const;
+
+  protected:
+    // The model in the frame's camera, with the checker texture at hand.
+    virtual void drawModel(unsigned checker);
 
   private:
     std::string modelPath_;

@@ -1,5 +1,5 @@
-// One frame of the viewer: the neutral background, then the model through
-// its display lists under the arcball's turn, at the framing distance.
+// One frame of the viewer: the neutral background, then the model under the
+// arcball's turn, at the framing distance.
 #include "viewer/ModelViewer.h"
 
 #include "viewer/ModelFraming.h"
@@ -35,18 +35,6 @@ unsigned makeCheckerTexture() {
     return name;
 }
 
-// Faces without a material of their own: a light, neutral grey. Lines and
-// normals are drawn unlit in the current colour, dark against the faces.
-void setNeutralMaterial() {
-    const GLfloat surface[] = {0.78f, 0.77f, 0.74f, 1.0f};
-    const GLfloat specular[] = {0.25f, 0.25f, 0.25f, 1.0f};
-    glDisable(GL_COLOR_MATERIAL);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, surface);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 24.0f);
-    glColor4f(0.12f, 0.13f, 0.15f, 1.0f);
-}
-
 } // namespace
 
 // The base's projection with near and far planes that suit the unit model.
@@ -62,9 +50,13 @@ void ModelViewer::sizeGLWithWidth(int width, int height) {
     glLoadIdentity();
 }
 
+void ModelViewer::drawModel(unsigned checker) {
+    drawing->draw(flags, checker);
+}
+
 void ModelViewer::drawWorld(const host::Rect&) {
     // The host may redraw while the window wakes, before the world exists.
-    if (!myOBJ || !myArcBall)
+    if (!drawing || !myArcBall)
         return;
     if (host::OpenGLContext* context = openGLContext())
         context->makeCurrentContext();
@@ -84,14 +76,7 @@ void ModelViewer::drawWorld(const host::Rect&) {
     const AxisRotation r = myArcBall->GetOrientation();
     glRotatef(r.angle, r.x, r.y, r.z);
 
-    setNeutralMaterial();
-    glEnable(GL_LIGHTING);
-    // Flat normals follow each face's winding, which models from elsewhere do
-    // not keep alike: light both sides. A file's own normals are right
-    // whichever way a face winds, and two-sided lighting would turn them away.
-    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, myOBJ->rendersSmooth() ? GL_FALSE : GL_TRUE);
-    glBindTexture(GL_TEXTURE_2D, checkerTexture_);
-    myOBJ->render();
+    drawModel(checkerTexture_);
 
     glFinish();
     if (host::OpenGLContext* context = openGLContext())

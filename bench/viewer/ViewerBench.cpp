@@ -6,11 +6,15 @@
 // The random model (the mesh benchmark's: faces joining random corners
 // across the whole model) is off unless asked: on a software renderer each
 // of its frames fills the view hundreds of thousands of times.
-#include "diag/Diagnostics.h"
 #include "bench/BenchModels.h"
 #include "bench/FrameTimes.h"
+#include "diag/Diagnostics.h"
 #include "host/Application.h"
+#include "mesh/MyOBJ.h"
+#include "viewer/ModelFraming.h"
 #include "viewer/ModelViewer.h"
+
+#include <GL/gl.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,8 +34,8 @@ namespace {
 using bench::Clock;
 
 using bench::ms;
-using bench::Summary;
 using bench::summarise;
+using bench::Summary;
 
 // A torus about 9 units across on a 700 by 700 grid: 490,000 positions,
 // texture coordinates and normals; cells alternate between a quad and a
@@ -109,12 +113,45 @@ struct QuietViewer : ModelViewer {
     void startThreads() override {}
 };
 
+// The viewer as it drew before it had a drawing of its own: MyOBJ's display
+// lists of the same file, framed and lit the same way.
+struct DisplayListViewer : QuietViewer {
+    std::unique_ptr<MyOBJ> classic;
+    std::string path;
+    explicit DisplayListViewer(const std::string& model) : QuietViewer(model), path(model) {}
+    void initWorld() override {
+        QuietViewer::initWorld();
+        classic = std::make_unique<MyOBJ>();
+        classic->loadOBJFile(path.c_str());
+        std::vector<Vector3D> verts(classic->mVerts, classic->mVerts + classic->mVertCount);
+        fitIntoUnitSphere(verts);
+        std::copy(verts.begin(), verts.end(), classic->mVerts);
+        classic->setRendersSmooth(flags.smooth);
+        classic->setRendersMaterials(flags.materials);
+        classic->setRendersWireframes(false);
+        classic->setRendersNormals(false);
+        classic->setRendersTextures(false);
+    }
+    void drawModel(unsigned checker) override {
+        const GLfloat surface[] = {0.78f, 0.77f, 0.74f, 1.0f};
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, surface);
+        glEnable(GL_LIGHTING);
+        glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, flags.smooth ? GL_FALSE : GL_TRUE);
+        glBindTexture(GL_TEXTURE_2D, checker);
+        classic->render();
+    }
+};
+
 // In process: each frame one step of a primary-button drag across the view,
 // then the frame drawn and presented.
-int timeTurning(const std::string& model, int frames) {
+int timeTurning(const std::string& model, int frames, bool displayLists) {
     host::InterfaceDescription d;
     d.contentRect = {0, 0, 1024, 768};
-    d.makeView = [&model] { return std::make_unique<QuietViewer>(model); };
+    d.makeView = [&]() -> std::unique_ptr<host::OpenGLView> {
+        if (displayLists)
+            return std::make_unique<DisplayListViewer>(model);
+        return std::make_unique<QuietViewer>(model);
+    };
     // The reader's lines were shown by the program runs already.
     diag::setSink([](diag::Channel, const char*, size_t, void*) {});
     const bool loaded = host::Application::shared().load(d);
@@ -135,8 +172,8 @@ int timeTurning(const std::string& model, int frames) {
         times.push_back(ms(Clock::now() - start));
     }
     const Summary s = summarise(times);
-    std::printf("    frame while turning     median %9.1f ms   p95   %9.1f ms   (%d frames)\n",
-                s.median, s.p95, frames);
+    std::printf("    frame while turning     median %9.1f ms   p95   %9.1f ms   (%d frames%s)\n",
+                s.median, s.p95, frames, displayLists ? ", MyOBJ's display lists" : "");
     return 0;
 }
 
@@ -167,13 +204,16 @@ int main(int argc, char** argv) {
         std::printf("%s, 1024 x 768:\n", m.name);
         const bool slow = random && &m == &models.back();
         timeStarts(m.path, slow ? 1 : 5);
-        // Each model's view in a process of its own, as the program has it.
-        const pid_t child = fork();
-        if (child == 0)
-            _exit(timeTurning(m.path, slow ? 2 : frames));
-        int childStatus = 1;
-        if (child < 0 || waitpid(child, &childStatus, 0) != child || childStatus != 0)
-            status = 1;
+        // Each model's view in a process of its own, as the program has it:
+        // the viewer's drawing, then the display lists it drew with before.
+        for (bool displayLists : {false, true}) {
+            const pid_t child = fork();
+            if (child == 0)
+                _exit(timeTurning(m.path, slow ? 2 : frames, displayLists));
+            int childStatus = 1;
+            if (child < 0 || waitpid(child, &childStatus, 0) != child || childStatus != 0)
+                status = 1;
+        }
     }
     std::filesystem::remove_all(dir);
     return status;

@@ -173,17 +173,21 @@ TEST(ObjModel, AFileThatCannotBeReadSaysSoAndAMissingLibraryIsOneLine) {
 }
 
 TEST(ObjModel, PolygonsAreCutIntoTrianglesOfTheirOwnCornersAndAHugeOneStaysQuick) {
-    // A square, a concave arrow of five corners and a ring of 100,000 corners:
-    // corners - 2 triangles each, in the polygons' order.
+    // A square, a concave arrow of five corners and a ring of 100,000 corners
+    // written with six digits, whose rounding makes nearly half its corners
+    // concave: corners - 2 triangles each, in the polygons' order.
     std::string obj = std::string(kFourVertices) + "v 0.5 0.5 0\nf 1 2 3 4\nf 1 2 5 3 4\n";
-    std::string ring = "f";
+    std::ostringstream ring;
+    ring << obj;
     for (int i = 0; i < 100000; ++i) {
         const double a = 6.283185307179586 * i / 100000;
-        obj += "v " + std::to_string(std::cos(a)) + " " + std::to_string(std::sin(a)) + " 1\n";
-        ring += " " + std::to_string(i + 6);
+        ring << "v " << std::cos(a) << ' ' << std::sin(a) << " 1\n";
     }
+    ring << 'f';
+    for (int i = 0; i < 100000; ++i)
+        ring << ' ' << i + 6;
     ObjModel m;
-    const std::string out = read(m, obj + ring + "\n");
+    const std::string out = read(m, ring.str() + "\n");
     ASSERT_EQ(m.polygons.size(), 3u);
     EXPECT_EQ(m.trianglePolygons.size(), 2u + 3u + 99998u);
     EXPECT_EQ(m.trianglePolygons[4], 1u);

@@ -1,18 +1,81 @@
-// The viewer in process: its keys, its wheel and its drags.
+// The viewer in process: its keys, its wheel and its drags, and what its
+// frames show of each kind of element, read back from a real GL context.
 #include "viewer/ModelViewer.h"
 #include "tests/app/ViewHarness.h"
 #include "tests/support/CapturedOutput.h"
+#include "viewer/ModelFraming.h"
 
+#include <GL/gl.h>
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
+// A file of this process's own: tests run side by side.
+const std::string& modelPath() {
+    static const std::string path = "/tmp/dravin_viewer_test_" + std::to_string(getpid()) + ".obj";
+    return path;
+}
+
 struct QuietViewer : ModelViewer {
-    QuietViewer() : ModelViewer("/tmp/dravin_viewer_test.obj") {}
+    QuietViewer() : ModelViewer(modelPath()) {}
     void startThreads() override {}
 };
+
+constexpr int kSize = 200;
+
+// A viewer of the model text in a kSize x kSize view, turned to face it.
+QuietViewer* viewerOf(const std::string& obj) {
+    std::ofstream(modelPath()) << obj;
+    test::CapturedOutput quiet;
+    QuietViewer* v = loadView<QuietViewer>(kSize, kSize);
+    std::remove(modelPath().c_str());
+    if (v)
+        v->myArcBall = std::make_unique<ArcBall>();
+    return v;
+}
+
+// The frame's pixels (RGB), read at a point of the model's plane z = 0 of a
+// model framed from the box -2..2 (the pixel scale of framingDistance).
+struct Frame {
+    std::vector<uint8_t> rgb = std::vector<uint8_t>(kSize * kSize * 3);
+    double pixelsPerUnit = kSize / 2 /
+                           (framingDistance(ModelViewer::kFieldOfView, 1) *
+                            std::tan(ModelViewer::kFieldOfView * M_PI / 360)) /
+                           std::sqrt(8.0);
+    explicit Frame(QuietViewer& v) {
+        v.display();
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    }
+    const uint8_t* at(double x, double y) const {
+        const int px = int(kSize / 2 + x * pixelsPerUnit), py = int(kSize / 2 + y * pixelsPerUnit);
+        return &rgb[3 * (size_t(py) * kSize + size_t(px))];
+    }
+    bool background(double x, double y) const {
+        return std::equal(at(x, y), at(x, y) + 3, &rgb[0]);
+    }
+    // Against the grey background: dark (lines, points), or mostly red or blue.
+    char kind(double x, double y) const {
+        const uint8_t* c = at(x, y);
+        if (background(x, y))
+            return '.';
+        if (c[0] + c[1] + c[2] < rgb[0] + rgb[1] + rgb[2] - 60)
+            return c[0] > c[2] + 40 ? 'r' : c[2] > c[0] + 40 ? 'b' : 'k';
+        return c[0] > c[2] + 40 ? 'r' : c[2] > c[0] + 40 ? 'b' : 'w';
+    }
+    size_t covered() const {
+        size_t n = 0;
+        for (size_t i = 0; i < rgb.size(); i += 3)
+            n += !std::equal(&rgb[i], &rgb[i] + 3, &rgb[0]);
+        return n;
+    }
+};
+
+// A frame of the box -2..2 around whatever else the file holds.
+constexpr const char* kFrameCorners = "v -2 -2 0\nv 2 -2 0\nv 2 2 0\nv -2 2 0\n";
 
 host::Event event(char key, float x = 0, float y = 0, int button = 0, float wheel = 0) {
     return {{x, y}, key ? std::string(1, key) : "", button, 0, wheel};
@@ -21,9 +84,8 @@ host::Event event(char key, float x = 0, float y = 0, int button = 0, float whee
 class ModelViewerTest : public testing::Test {
   protected:
     void SetUp() override {
-        std::ofstream("/tmp/dravin_viewer_test.obj")
-            << "v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//1\n";
-        ASSERT_NE(v = loadView<QuietViewer>(200, 200), nullptr);
+        ASSERT_NE(v = viewerOf("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//1\n"), nullptr);
+        v->resetView();
     }
     QuietViewer* v{};
 };
@@ -43,9 +105,8 @@ TEST_F(ModelViewerTest, EachKeySwitchesItsRenderFlagAndPrintsTheWholeStateInOneL
         for (size_t f = 0; f < 6; ++f)
             line += std::string(f ? ", " : "") + flags[f] + (state[f] ? " on" : " off");
         EXPECT_EQ(out.out(), line + "\n");
-        const MyOBJ& m = *v->myOBJ;
-        const bool now[] = {m.rendersSmooth(),  m.rendersFaces(),     m.rendersWireframes(),
-                            m.rendersNormals(), m.rendersMaterials(), m.rendersTextures()};
+        const ViewerFlags& f = v->flags;
+        const bool now[] = {f.smooth, f.faces, f.wireframe, f.normals, f.materials, f.textures};
         EXPECT_EQ(now[k % 6], state[k % 6]);
     }
     test::CapturedOutput other;
@@ -73,4 +134,65 @@ TEST_F(ModelViewerTest, WheelZoomsWithinLimitsDragsTurnOnlyFromAPressAndRResetsB
         EXPECT_EQ(v->myArcBall->GetOrientation().angle, home);
         EXPECT_EQ(v->zoom, 1.0f);
     }
+}
+
+TEST(ViewerFrame, ShowsEachElementKindWhereItIsAndNothingElseWhere) {
+    const struct {
+        const char* name;
+        std::string obj; // after the box's four corners
+        // Points of the plane z = 0 and what shows there: '.' the background,
+        // 'w' a lit face, 'k' dark ink, 'r' / 'b' mostly red / blue.
+        std::vector<std::tuple<double, double, char>> expected;
+    } cases[] = {
+        {"concave polygon: its notch stays empty",
+         "v 1 2 0\nv 1 -1 0\nv -1 -1 0\nv -1 2 0\nf 1 2 3 5 6 7 8 4",
+         {{0, 0.5, '.'}, {-1.5, 0, 'w'}, {1.5, 1.5, 'w'}, {0, -1.5, 'w'}, {0, 1.8, '.'}}},
+        {"vertex colours",
+         "v -2 -2 0 1 0 0\nv 2 -2 0 0 0 1\nv 2 2 0 0 0 1\nv -2 2 0 1 0 0\nf 5 6 7 8",
+         {{-1.8, 0, 'r'}, {1.8, 0, 'b'}}},
+        {"a line element", "l 1 3", {{0, 0, 'k'}, {1, 1, 'k'}, {1, -1, '.'}, {-1, 1, '.'}}},
+        {"a point element", "v 1 1 0\np 5", {{1, 1, 'k'}, {-1, -1, '.'}, {-2, -2, '.'}}},
+        {"a cloud: every vertex a point",
+         "v 0 0 0",
+         {{0, 0, 'k'}, {-1.98, -1.98, 'k'}, {1, 1, '.'}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QuietViewer* v = viewerOf(kFrameCorners + c.obj + "\n");
+        ASSERT_NE(v, nullptr);
+        const Frame frame(*v);
+        for (const auto& [x, y, kind] : c.expected)
+            EXPECT_EQ(frame.kind(x, y), kind) << x << "," << y;
+    }
+}
+
+TEST(ViewerFrame, AConcavePolygonCoversExactlyItsAreaAndItsOutlineHasNoInnerEdges) {
+    // A U of area 16 - 2 * 3 in the box: corners 1-4, then the notch.
+    QuietViewer* v = viewerOf(std::string(kFrameCorners) +
+                              "v 1 2 0\nv 1 -1 0\nv -1 -1 0\nv -1 2 0\nf 1 2 3 5 6 7 8 4\n");
+    ASSERT_NE(v, nullptr);
+    const Frame faces(*v);
+    const double area = 10 * faces.pixelsPerUnit * faces.pixelsPerUnit;
+    EXPECT_NEAR(double(faces.covered()), area, 0.03 * area);
+    // The outline alone: the middle of each cut across the polygon stays empty.
+    v->flags.faces = false;
+    v->flags.wireframe = true;
+    const Frame outline(*v);
+    const mesh::ObjModel& m = *v->model;
+    ASSERT_EQ(m.triangles.size(), 3u * 6);
+    int cuts = 0;
+    for (size_t t = 0; t < m.triangles.size(); t += 3)
+        for (size_t k = 0; k < 3; ++k) {
+            const uint32_t a = m.triangles[t + k], b = m.triangles[t + (k + 1) % 3];
+            if ((a + 1) % 8 == b || (b + 1) % 8 == a)
+                continue; // an edge of the polygon
+            ++cuts;
+            const Vector3D& p = m.positions[size_t(m.corners[a].v)];
+            const Vector3D& q = m.positions[size_t(m.corners[b].v)];
+            // Framed coordinates back to the box's: the box's radius is sqrt(8).
+            EXPECT_TRUE(outline.background((p.x + q.x) / 2 * std::sqrt(8.0),
+                                           (p.y + q.y) / 2 * std::sqrt(8.0)));
+        }
+    EXPECT_EQ(cuts, 2 * 5); // each of the 5 cuts seen from its two triangles
+    EXPECT_EQ(outline.kind(0, -2 + 0.5 / outline.pixelsPerUnit), 'k'); // the bottom edge
 }

@@ -1,11 +1,13 @@
 // The viewer as a user runs it, without a display: models of any size and
 // place framed in the picture, their material library found beside them, and
-// a model without faces shown as an empty scene.
+// each kind of element other viewers show.
+#include "host/MediaWriter.h"
 #include "tests/cli/Picture.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
+#include <map>
 
 using namespace clitest;
 using ::testing::HasSubstr;
@@ -31,7 +33,7 @@ std::tuple<double, bool, bool> covered(const Picture& p) {
 
 } // namespace
 
-TEST(ViewerProgram, FramesATinyAHugeAndAFarModelWithTheirMaterialsAndShowsNoFacesAsEmpty) {
+TEST(ViewerProgram, FramesATinyAHugeAndAFarModelWithTheirMaterials) {
     // Boxes: corner and sides.
     const double boxes[][6] = {{0, 0, 0, 0.001, 0.001, 0.001},          // 1 mm
                                {-5000, -200, -5000, 10000, 400, 10000}, // 10 km
@@ -61,11 +63,67 @@ TEST(ViewerProgram, FramesATinyAHugeAndAFarModelWithTheirMaterialsAndShowsNoFace
         EXPECT_TRUE(share > 0.08 && share < 0.7) << share;
         EXPECT_TRUE(!edge && red) << edge << red;
     }
-    std::ofstream(dir + "/points.obj") << "v 0 0 0\nv 1 1 1\n";
-    const auto run = runProgram({"--window=160x120", "--screenshot", "s.png", "points.obj"}, dir);
-    EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_THAT(run.errText(),
-                HasSubstr("dravin: " + dir + "/points.obj has no faces: the scene is empty\n"));
-    EXPECT_EQ(std::get<0>(covered(readPicture(dir + "/s.png"))), 0);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(ViewerProgram, ShowsConcavePolygonsLinesPointsColoursAndTextureMapsAndSaysWhatItLeavesOut) {
+    const std::string dir = temporaryFolder();
+    const uint32_t green[4] = {0xff20c020, 0xff20c020, 0xff20c020, 0xff20c020};
+    ASSERT_EQ(host::MediaWriteImage(dir + "/green.png", host::kMediaTypePNG, 2, 2, green, false),
+              0);
+    std::ofstream(dir + "/maps.mtl") << "newmtl grass\nmap_Kd green.png\n"
+                                        "newmtl gone\nmap_Kd -s 2 2 1 missing.png\n";
+    const std::string square = "v 0 0 0\nv 4 0 0\nv 4 4 0\nv 0 4 0\n";
+    const std::string mapped = "mtllib maps.mtl\n" + square + "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\n";
+    const struct {
+        const char* name;
+        std::string obj;
+        std::string err;   // a line it prints on standard error
+        std::string shows; // kinds of pixel there must be plenty of (see below)
+    } cases[] = {
+        {"concave", square + "v 3 4 0\nv 3 1 0\nv 1 1 0\nv 1 4 0\nf 1 2 3 5 6 7 8 4\n", "", "w"},
+        {"lines", square + "l 1 2 3 4 1\nl 1 3\n", "", "k"},
+        {"points", "v 0 0 0\nv 1 1 1\nv 1 0 0\n",
+         "has no faces or lines: its 3 vertices are shown as points\n", "k"},
+        {"coloured cube",
+         "v 0 0 0 1 0 0\nv 1 0 0 1 0 0\nv 1 1 0 0 1 0\nv 0 1 0 0 1 0\nv 0 0 1 0 0 1\n"
+         "v 1 0 1 0 0 1\nv 1 1 1 0 0 1\nv 0 1 1 0 0 1\nf 1 4 3 2\nf 5 6 7 8\nf 1 2 6 5\n"
+         "f 4 8 7 3\nf 1 5 8 4\nf 2 3 7 6\n",
+         "", "rgb"},
+        {"texture map", mapped + "usemtl grass\nf 1/1 2/2 3/3 4/4\n", "", "g"},
+        {"missing texture map", mapped + "usemtl gone\nf 1/1 2/2 3/3 4/4\n",
+         "dravin: cannot read the texture missing.png of the material gone; it is drawn without\n",
+         "w"},
+    };
+    // Against the grey background: a lit face 'w', dark ink 'k', or mostly red, green or blue.
+    const auto kind = [](uint32_t c, uint32_t background) {
+        const int r = c >> 16 & 0xff, g = c >> 8 & 0xff, b = c & 0xff;
+        if (c == background)
+            return '.';
+        if (r > g + 40 && r > b + 40)
+            return 'r';
+        if (g > r + 40 && g > b + 40)
+            return 'g';
+        if (b > r + 40 && b > g + 40)
+            return 'b';
+        return r + g + b < 3 * int(background & 0xff) ? 'k' : 'w';
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::ofstream(dir + "/model.obj") << c.obj;
+        const auto run =
+            runProgram({"--window=320x240", "--screenshot", "s.png", "model.obj"}, dir);
+        EXPECT_EQ(run.exitStatus, 0) << run.errText();
+        EXPECT_THAT(run.errText(), HasSubstr(c.err));
+        const Picture p = readPicture(dir + "/s.png");
+        ASSERT_EQ(p.width, 320);
+        std::map<char, int> count;
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x)
+                ++count[kind(p.at(x, y), p.at(0, 0))];
+        for (char k : c.shows)
+            EXPECT_GT(count[k], 10) << k;
+        EXPECT_EQ(count['g'] > 0, c.shows == "g" || c.shows == "rgb") << "green from nowhere";
+    }
     std::filesystem::remove_all(dir);
 }
