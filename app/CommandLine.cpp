@@ -213,8 +213,8 @@ Viewer keys (with MODEL.obj):
   left or middle drag  turn the model      wheel  zoom
   R       reset the view                   S      smooth or flat shading
   F       faces                            W      wireframe
-  N       normals                          M      materials
-  T       texture coordinates (a checker)  Esc, Q quit
+  N       normals                          M      materials and their textures
+  T       textures (a checker without one) Esc, Q quit
 )";
     text += R"(
 Exit status: 0 after a quit, a signal or --frames; 1 when the program cannot
