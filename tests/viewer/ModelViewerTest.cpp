@@ -3,9 +3,11 @@
 #include "viewer/ModelViewer.h"
 #include "tests/app/ViewHarness.h"
 #include "tests/support/CapturedOutput.h"
+#include "tests/support/PixelKind.h"
 #include "viewer/ModelFraming.h"
 
 #include <GL/gl.h>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -39,40 +41,26 @@ QuietViewer* viewerOf(const std::string& obj) {
     return v;
 }
 
-// The frame's pixels (RGB), read at a point of the model's plane z = 0 of a
-// model framed from the box -2..2 (the pixel scale of framingDistance).
+// The frame's pixels, read at a point of the model's plane z = 0 of a model
+// framed from the box -2..2 (the pixel scale of framingDistance).
 struct Frame {
-    std::vector<uint8_t> rgb = std::vector<uint8_t>(kSize * kSize * 3);
+    std::vector<uint32_t> rgb = std::vector<uint32_t>(kSize * kSize);
     double pixelsPerUnit = kSize / 2 /
                            (framingDistance(ModelViewer::kFieldOfView, 1) *
                             std::tan(ModelViewer::kFieldOfView * M_PI / 360)) /
                            std::sqrt(8.0);
     explicit Frame(QuietViewer& v) {
         v.display();
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        glReadPixels(0, 0, kSize, kSize, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rgb.data());
+        for (uint32_t& c : rgb)
+            c &= 0xffffff;
     }
-    const uint8_t* at(double x, double y) const {
-        const int px = int(kSize / 2 + x * pixelsPerUnit), py = int(kSize / 2 + y * pixelsPerUnit);
-        return &rgb[3 * (size_t(py) * kSize + size_t(px))];
-    }
-    bool background(double x, double y) const {
-        return std::equal(at(x, y), at(x, y) + 3, &rgb[0]);
-    }
-    // Against the grey background: dark (lines, points), or mostly red or blue.
     char kind(double x, double y) const {
-        const uint8_t* c = at(x, y);
-        if (background(x, y))
-            return '.';
-        if (c[0] + c[1] + c[2] < rgb[0] + rgb[1] + rgb[2] - 60)
-            return c[0] > c[2] + 40 ? 'r' : c[2] > c[0] + 40 ? 'b' : 'k';
-        return c[0] > c[2] + 40 ? 'r' : c[2] > c[0] + 40 ? 'b' : 'w';
+        const int px = int(kSize / 2 + x * pixelsPerUnit), py = int(kSize / 2 + y * pixelsPerUnit);
+        return testing_support::pixelKind(rgb[size_t(py) * kSize + size_t(px)], rgb[0]);
     }
     size_t covered() const {
-        size_t n = 0;
-        for (size_t i = 0; i < rgb.size(); i += 3)
-            n += !std::equal(&rgb[i], &rgb[i] + 3, &rgb[0]);
-        return n;
+        return rgb.size() - size_t(std::count(rgb.begin(), rgb.end(), rgb[0]));
     }
 };
 
@@ -142,8 +130,7 @@ TEST(ViewerFrame, ShowsEachElementKindWhereItIsAndNothingElseWhere) {
     const struct {
         const char* name;
         std::string obj; // after the box's four corners
-        // Points of the plane z = 0 and what shows there: '.' the background,
-        // 'w' a lit face, 'k' dark ink, 'r' / 'b' mostly red / blue.
+        // Points of the plane z = 0 and what shows there (pixelKind's letters).
         std::vector<std::tuple<double, double, char>> expected;
     } cases[] = {
         {"concave polygon: its notch stays empty",
@@ -192,8 +179,9 @@ TEST(ViewerFrame, AConcavePolygonCoversExactlyItsAreaAndItsOutlineHasNoInnerEdge
             const Vector3D& p = m.positions[size_t(m.corners[a].v)];
             const Vector3D& q = m.positions[size_t(m.corners[b].v)];
             // Framed coordinates back to the box's: the box's radius is sqrt(8).
-            EXPECT_TRUE(outline.background((p.x + q.x) / 2 * std::sqrt(8.0),
-                                           (p.y + q.y) / 2 * std::sqrt(8.0)));
+            EXPECT_EQ(
+                outline.kind((p.x + q.x) / 2 * std::sqrt(8.0), (p.y + q.y) / 2 * std::sqrt(8.0)),
+                '.');
         }
     EXPECT_EQ(cuts, 2 * 5); // each of the 5 cuts seen from its two triangles
     EXPECT_EQ(outline.kind(0, -2 + 0.5 / outline.pixelsPerUnit), 'k'); // the bottom edge

@@ -3,6 +3,7 @@
 // each kind of element other viewers show.
 #include "host/MediaWriter.h"
 #include "tests/cli/Picture.h"
+#include "tests/support/PixelKind.h"
 
 #include <filesystem>
 #include <fstream>
@@ -11,24 +12,22 @@
 
 using namespace clitest;
 using ::testing::HasSubstr;
+using testing_support::pixelKind;
 
 namespace {
 
-// The share of the picture that differs from its corner, whether any of it
-// touches the border, and whether any of it is red.
-std::tuple<double, bool, bool> covered(const Picture& p) {
-    double share = 0;
-    bool edge = false, red = false;
+// How many pixels of each pixelKind the picture has, and whether anything but
+// the background touches its border.
+std::pair<std::map<char, int>, bool> kinds(const Picture& p) {
+    std::map<char, int> count;
+    bool edge = false;
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) {
-            const uint32_t c = p.at(x, y);
-            if (c == p.at(0, 0))
-                continue;
-            share += 1.0 / (p.width * p.height);
-            edge |= x == 0 || y == 0 || x == p.width - 1 || y == p.height - 1;
-            red |= (c >> 16 & 0xff) > 2 * (c >> 8 & 0xff) + 20;
+            const char k = pixelKind(p.at(x, y), p.at(0, 0));
+            ++count[k];
+            edge |= k != '.' && (x == 0 || y == 0 || x == p.width - 1 || y == p.height - 1);
         }
-    return {share, edge, red};
+    return {count, edge};
 }
 
 } // namespace
@@ -59,9 +58,10 @@ TEST(ViewerProgram, FramesATinyAHugeAndAFarModelWithTheirMaterials) {
         EXPECT_THAT(run.outText(), HasSubstr("MTL File Open: box.mtl\n"));
         const Picture p = readPicture(dir + "/s.png");
         ASSERT_EQ(p.width, 320); // the window's size, also offscreen
-        const auto [share, edge, red] = covered(p);
+        auto [count, edge] = kinds(p);
+        const double share = 1 - count['.'] / double(p.width * p.height);
         EXPECT_TRUE(share > 0.08 && share < 0.7) << share;
-        EXPECT_TRUE(!edge && red) << edge << red;
+        EXPECT_TRUE(!edge && count['r'] > 0) << edge;
     }
     std::filesystem::remove_all(dir);
 }
@@ -79,7 +79,7 @@ TEST(ViewerProgram, ShowsConcavePolygonsLinesPointsColoursAndTextureMapsAndSaysW
         const char* name;
         std::string obj;
         std::string err;   // a line it prints on standard error
-        std::string shows; // kinds of pixel there must be plenty of (see below)
+        std::string shows; // pixelKind's letters there must be plenty of
     } cases[] = {
         {"concave", square + "v 3 4 0\nv 3 1 0\nv 1 1 0\nv 1 4 0\nf 1 2 3 5 6 7 8 4\n", "", "w"},
         {"lines", square + "l 1 2 3 4 1\nl 1 3\n", "", "k"},
@@ -95,19 +95,6 @@ TEST(ViewerProgram, ShowsConcavePolygonsLinesPointsColoursAndTextureMapsAndSaysW
          "dravin: cannot read the texture missing.png of the material gone; it is drawn without\n",
          "w"},
     };
-    // Against the grey background: a lit face 'w', dark ink 'k', or mostly red, green or blue.
-    const auto kind = [](uint32_t c, uint32_t background) {
-        const int r = c >> 16 & 0xff, g = c >> 8 & 0xff, b = c & 0xff;
-        if (c == background)
-            return '.';
-        if (r > g + 40 && r > b + 40)
-            return 'r';
-        if (g > r + 40 && g > b + 40)
-            return 'g';
-        if (b > r + 40 && b > g + 40)
-            return 'b';
-        return r + g + b < 3 * int(background & 0xff) ? 'k' : 'w';
-    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::ofstream(dir + "/model.obj") << c.obj;
@@ -117,10 +104,7 @@ TEST(ViewerProgram, ShowsConcavePolygonsLinesPointsColoursAndTextureMapsAndSaysW
         EXPECT_THAT(run.errText(), HasSubstr(c.err));
         const Picture p = readPicture(dir + "/s.png");
         ASSERT_EQ(p.width, 320);
-        std::map<char, int> count;
-        for (int y = 0; y < p.height; ++y)
-            for (int x = 0; x < p.width; ++x)
-                ++count[kind(p.at(x, y), p.at(0, 0))];
+        auto count = kinds(p).first;
         for (char k : c.shows)
             EXPECT_GT(count[k], 10) << k;
         EXPECT_EQ(count['g'] > 0, c.shows == "g" || c.shows == "rgb") << "green from nowhere";
