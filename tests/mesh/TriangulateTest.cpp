@@ -47,10 +47,11 @@ std::vector<P2> comb(int teeth) {
     return p;
 }
 
-std::vector<P2> star(int points, double inner) {
+// n corners going round the unit circle `turns` times, every second one at radius inner.
+std::vector<P2> ring(int n, int turns = 1, double inner = 1) {
     std::vector<P2> p;
-    for (int i = 0; i < 2 * points; ++i) {
-        const double a = 3.141592653589793 * i / points, r = i % 2 ? inner : 1;
+    for (int i = 0; i < n; ++i) {
+        const double a = 2 * 3.141592653589793 * turns * i / n, r = i % 2 ? inner : 1;
         p.push_back({r * std::cos(a), r * std::sin(a)});
     }
     return p;
@@ -58,18 +59,31 @@ std::vector<P2> star(int points, double inner) {
 
 } // namespace
 
-TEST(Triangulate, TrianglesCoverThePolygonExactlyAndKeepItsWindingInAnyPlaneEitherWayRound) {
+TEST(Triangulate, CornersMinusTwoTrianglesCoverThePolygonExactlyInAnyPlaneEitherWayRound) {
     const struct {
         const char* name;
-        std::vector<P2> polygon; // counter-clockwise
+        std::vector<P2> polygon; // counter-clockwise, where it has a side
+        // The cut says it is exact, and its triangles cover the polygon where its
+        // area is a number; else the cut may say either (no area to judge by).
+        bool exact;
     } cases[] = {
-        {"convex hexagon", star(3, 1)},
-        {"concave quad", {{0, 0}, {2, 1}, {0, 2}, {1, 1}}},
-        {"U with a notch", {{0, 0}, {3, 0}, {3, 3}, {2, 3}, {2, 1}, {1, 1}, {1, 3}, {0, 3}}},
-        {"comb of 40 teeth", comb(40)},
-        {"star of 12 points", star(12, 0.3)},
-        {"square with corners on its edges", {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {0, 2}}},
-        {"repeated corner", {{0, 0}, {2, 0}, {2, 0}, {2, 2}, {1, 1}, {0, 2}}},
+        {"convex hexagon", ring(6), true},
+        {"concave quad", {{0, 0}, {2, 1}, {0, 2}, {1, 1}}, true},
+        {"U with a notch", {{0, 0}, {3, 0}, {3, 3}, {2, 3}, {2, 1}, {1, 1}, {1, 3}, {0, 3}}, true},
+        {"comb of 40 teeth", comb(40), true},
+        {"star of 12 points", ring(24, 1, 0.3), true},
+        {"square with corners on its edges",
+         {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {0, 2}},
+         true},
+        {"repeated corner", {{0, 0}, {2, 0}, {2, 0}, {2, 2}, {1, 1}, {0, 2}}, true},
+        {"pentagram, crossing itself", ring(5, 2), false},
+        {"bow tie", {{0, 0}, {1, 1}, {1, 0}, {0, 1}}, false},
+        {"all on one line", {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}}, true},
+        {"one point", {{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}}, true},
+        {"not a number", {{0, 0}, {1, 0}, {NAN, 1}, {0, 1}, {0.5, 0.5}}, true},
+        // Half their corners concave: quick however they are cut.
+        {"comb of 25,000 teeth", comb(25000), false},
+        {"star of 50,000 points", ring(100000, 1, 0.99), false},
     };
     for (const auto& c : cases)
         for (bool clockwise : {false, true})
@@ -82,11 +96,15 @@ TEST(Triangulate, TrianglesCoverThePolygonExactlyAndKeepItsWindingInAnyPlaneEith
                 std::vector<Vector3D> corners;
                 for (P2 p : flat)
                     corners.push_back(place(p, tilted));
-                const Vector3D n = mesh::newellNormal(corners);
                 std::vector<uint32_t> t;
-                EXPECT_TRUE(mesh::triangulatePolygon(corners, n, t));
+                EXPECT_TRUE(mesh::triangulatePolygon(corners, mesh::newellNormal(corners), t) ||
+                            !c.exact);
                 ASSERT_EQ(t.size(), 3 * (flat.size() - 2));
+                for (uint32_t k : t)
+                    ASSERT_LT(k, flat.size());
                 const double area = shoelace(flat);
+                if (!c.exact || std::isnan(area))
+                    continue;
                 double covered = 0;
                 for (size_t k = 0; k < t.size(); k += 3) {
                     const std::vector<P2> tri = {flat[t[k]], flat[t[k + 1]], flat[t[k + 2]]};
@@ -100,38 +118,4 @@ TEST(Triangulate, TrianglesCoverThePolygonExactlyAndKeepItsWindingInAnyPlaneEith
                 }
                 EXPECT_NEAR(covered, area, 1e-9 * std::fabs(area));
             }
-}
-
-TEST(Triangulate, TangledDegenerateAndHugePolygonsEndWithCornersMinusTwoTriangles) {
-    std::vector<P2> pentagram;
-    for (int i = 0; i < 5; ++i) {
-        const double a = 2 * 3.141592653589793 * (2 * i) / 5;
-        pentagram.push_back({std::cos(a), std::sin(a)});
-    }
-    const struct {
-        const char* name;
-        std::vector<P2> polygon;
-        int exact; // what the cut says: 1 exact, 0 not, -1 either (no area to judge by)
-    } cases[] = {
-        {"pentagram, crossing itself", pentagram, -1},
-        {"bow tie", {{0, 0}, {1, 1}, {1, 0}, {0, 1}}, -1},
-        {"all on one line", {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}}, 1},
-        {"one point", {{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}}, 1},
-        {"not a number", {{0, 0}, {1, 0}, {NAN, 1}, {0, 1}, {0.5, 0.5}}, 1},
-        // Half their corners concave: quick however they are cut.
-        {"comb of 25,000 teeth", comb(25000), -1},
-        {"star of 50,000 points", star(50000, 0.99), -1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<Vector3D> corners;
-        for (P2 p : c.polygon)
-            corners.push_back(place(p, false));
-        std::vector<uint32_t> t;
-        const bool exact = mesh::triangulatePolygon(corners, mesh::newellNormal(corners), t);
-        EXPECT_TRUE(c.exact < 0 || exact == (c.exact == 1));
-        ASSERT_EQ(t.size(), 3 * (corners.size() - 2));
-        for (uint32_t k : t)
-            ASSERT_LT(k, corners.size());
-    }
 }
