@@ -4,8 +4,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-namespace {
-
 namespace fs = std::filesystem;
 
 // Every file of a target's seeds and kept crash inputs (a folder may be
@@ -32,5 +30,3 @@ TEST(FuzzInputs, SeedsAndKeptCrashInputsGoThroughWithoutCrashing) {
     });
     replay("fuzz_movie", [](const fs::path& path) { fuzzimage::renderMovieFile(path); });
 }
-
-} // namespace

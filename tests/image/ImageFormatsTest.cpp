@@ -2,15 +2,11 @@
 // make one of each kind and variant from the same four-colour picture; each
 // must be identified by content, and drawn with its colours, alpha and
 // orientation where they belong.
-#include "image/QTImage.h"
 #include "tests/image/MediaFiles.h"
 
 #include <cstdlib>
 #include <sstream>
 
-namespace {
-
-using namespace testmedia;
 using namespace host;
 
 // One row of ImageKinds.txt, which says what the columns mean.
@@ -43,8 +39,8 @@ std::vector<Kind> readKinds() {
 constexpr int kWidth = 48, kHeight = 32;
 // No grey among them: FFmpeg's XPM reader does not know the X11 grey names
 // ImageMagick writes for greys ("gray92"), and draws them black.
-constexpr uint32_t kCorners[4] = {ARGB(255, 230, 30, 30), ARGB(128, 240, 230, 40),
-                                  ARGB(0, 30, 40, 220), ARGB(255, 200, 235, 240)};
+constexpr std::array<uint32_t, 4> kCorners = {ARGB(255, 230, 30, 30), ARGB(128, 240, 230, 40),
+                                              ARGB(0, 30, 40, 220), ARGB(255, 200, 235, 240)};
 
 int channel(uint32_t c, int shift) {
     return int(c >> shift) & 0xff;
@@ -61,8 +57,7 @@ uint32_t expected(const std::string& colours, uint32_t c) {
     return colours == "exact" ? c : (c & 0xff000000u) | ARGB(0, y, y, y);
 }
 
-const auto kPicture =
-    quadrants(kWidth, kHeight, kCorners[0], kCorners[1], kCorners[2], kCorners[3]);
+const auto kPicture = quadrants(kWidth, kHeight, kCorners);
 
 class ImageFormats : public ::testing::TestWithParam<Kind> {};
 
@@ -73,24 +68,23 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
         writeImage("source.png", kMediaTypePNG, kWidth, kHeight, kPicture, false);
     ASSERT_TRUE(sources);
     const Kind& k = GetParam();
+    SCOPED_TRACE(k.file);
     const bool withAlpha = k.alpha != "opaque";
-    ASSERT_FALSE(k.how.empty());
     auto pixels = kPicture;
     for (uint32_t& c : pixels)
         c |= withAlpha ? 0 : 0xff000000u;
-    if (k.how[0] == "ffmpeg") {
-        ASSERT_EQ(k.how.size(), 3u);
-        ASSERT_EQ(
-            MediaWriteImageWithEncoder(k.file, k.how[1], k.how[2], kWidth, kHeight, pixels.data()),
-            0);
+    // A row too short for its kind throws at the missing word.
+    if (k.how.at(0) == "ffmpeg") {
+        ASSERT_EQ(MediaWriteImageWithEncoder(k.file, k.how.at(1), k.how.at(2), kWidth, kHeight,
+                                             pixels.data()),
+                  0);
     } else if (k.how[0] == "ffmpeg-animation") { // the picture, then a black frame
-        ASSERT_EQ(k.how.size(), 4u);
         auto paint = [&](int32_t f, uint32_t* p) {
             for (size_t i = 0; i < pixels.size(); ++i)
                 p[i] = f == 0 ? pixels[i] : 0xff000000u;
         };
-        ASSERT_EQ(MediaWriteAnimation(k.file, k.how[1], k.how[2], k.how[3], kWidth, kHeight, 10, 2,
-                                      1, paint),
+        ASSERT_EQ(MediaWriteAnimation(k.file, k.how[1], k.how[2], k.how.at(3), kWidth, kHeight, 10,
+                                      2, 1, paint),
                   0);
     } else {
         std::string command =
@@ -103,7 +97,7 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     }
     // Named after another kind, so only the content can tell.
     const std::string misnamed = k.file + ".txt";
-    std::filesystem::rename(k.file, misnamed);
+    fs::rename(k.file, misnamed);
     auto image = QTImage::imageFromPath("../Resources/" + misnamed);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->image_type, k.type) << std::hex << image->image_type;
@@ -131,10 +125,4 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
     }
 }
 
-void PrintTo(const Kind& k, std::ostream* os) {
-    *os << k.file;
-}
-
 INSTANTIATE_TEST_SUITE_P(CommonTools, ImageFormats, ::testing::ValuesIn(readKinds()));
-
-} // namespace

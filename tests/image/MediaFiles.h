@@ -1,24 +1,23 @@
 // Test media made on the spot in a temporary folder named Resources, the
 // working directory: plain names are written there and "../Resources/" + name
 // finds them. And the texture bound on an offscreen GL context, read back.
+// Helpers of the image tests only, so at global scope.
 #pragma once
 
-#include "host/Media.h"
 #include "host/MediaWriter.h"
 #include "image/QTImage.h"
+#include "tests/support/CapturedOutput.h"
 #include "tests/support/OffscreenContext.h"
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <string>
 #include <unistd.h>
 #include <vector>
-
-namespace testmedia {
 
 namespace fs = std::filesystem;
 
@@ -37,13 +36,12 @@ inline struct ResourceDir {
     std::error_code ignored;
 } resourceDir;
 
-// w x h words, each quarter one colour.
-inline std::vector<uint32_t> quadrants(int w, int h, uint32_t tl, uint32_t tr, uint32_t bl,
-                                       uint32_t br) {
+// w x h words, each quarter one colour: top left, top right, bottom left, bottom right.
+inline std::vector<uint32_t> quadrants(int w, int h, const std::array<uint32_t, 4>& c) {
     std::vector<uint32_t> pixels;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            pixels.push_back(y < h / 2 ? (x < w / 2 ? tl : tr) : (x < w / 2 ? bl : br));
+            pixels.push_back(c[(y >= h / 2) * 2 + (x >= w / 2)]);
     return pixels;
 }
 
@@ -52,8 +50,9 @@ inline bool writeImage(const std::string& name, uint32_t type, int width, int he
     return host::MediaWriteImage(name, type, width, height, pixels.data(), withAlpha) == 0;
 }
 
-inline bool writeSolid(const std::string& name, int side, uint32_t c) {
-    return writeImage(name, host::kMediaTypePNG, side, side, quadrants(side, side, c, c, c, c));
+inline bool writeSolid(const std::string& name, int side, uint32_t c,
+                       uint32_t type = host::kMediaTypePNG) {
+    return writeImage(name, type, side, side, std::vector<uint32_t>(size_t(side) * side, c));
 }
 
 inline bool writeText(const std::string& name, const std::string& text) {
@@ -82,15 +81,16 @@ inline uint32_t wordAt(const QTImage& image, int x, int y) {
     return word;
 }
 
-inline GLint boundSize(GLenum which) {
-    GLint v = -1;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, which, &v);
-    return v;
+// The bound texture's width and height.
+inline std::pair<GLint, GLint> boundSides() {
+    GLint w = -1, h = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+    return {w, h};
 }
 
 inline std::vector<uint32_t> boundTexels() {
-    std::vector<uint32_t> texels(size_t(boundSize(GL_TEXTURE_WIDTH)) *
-                                 size_t(boundSize(GL_TEXTURE_HEIGHT)));
+    std::vector<uint32_t> texels(size_t(boundSides().first) * size_t(boundSides().second));
     glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, texels.data());
     return texels;
 }
@@ -100,5 +100,3 @@ class GLContext : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(gl.valid()); }
     host::OffscreenContext gl{64, 64};
 };
-
-} // namespace testmedia

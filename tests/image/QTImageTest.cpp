@@ -1,15 +1,9 @@
-#include "image/QTImage.h"
 #include "tests/image/MediaFiles.h"
-#include "tests/support/CapturedOutput.h"
 
 #include <cmath>
 #include <functional>
 #include <gmock/gmock.h>
 #include <tuple>
-
-namespace {
-
-using namespace testmedia;
 
 TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
     test::CapturedOutput output;
@@ -29,9 +23,8 @@ TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
     ASSERT_TRUE(writeSolid("c.png", 4, ARGB(255, 0, 0, 200)) &&
                 image->CreateImageWithBitdepth(32, 512, 512) && image->image_loaded);
     EXPECT_EQ(image->buffer_ptr, first);
-    EXPECT_EQ(wordAt(*image, 2, 2), ARGB(255, 0, 0, 200));
-    EXPECT_EQ(wordAt(*image, 5, 5), 0u);
-    EXPECT_EQ(wordAt(*image, 15, 15), 0u);
+    EXPECT_EQ((std::vector{wordAt(*image, 2, 2), wordAt(*image, 5, 5), wordAt(*image, 15, 15)}),
+              (std::vector{ARGB(255, 0, 0, 200), 0u, 0u}));
     // A path that names no file leaves the object as it was; a file that is no
     // image is taken after forgetting everything held.
     EXPECT_FALSE(image->SetImageFromPath("missing.png"));
@@ -44,7 +37,7 @@ TEST(QTImageImport, RedrawReusesTheBufferAndFailedIdentificationSaysNothing) {
 TEST(QTImageFailure, EachStepGivesItsLogLineAndOnlyAFailedDrawGivesYes) {
     // How the identified image is spoilt, the log line, the result: only a failed draw gives YES.
     const std::tuple<std::function<void(QTImage&)>, std::string, bool> cases[] = {
-        {[](QTImage&) { std::filesystem::remove("good.png"); }, "", false},
+        {[](QTImage&) { fs::remove("good.png"); }, "", false},
         // The type's characters are logged in reading order.
         {[](QTImage& image) { image.image_type = host::FourCC('a', 'b', 'c', 'd'); },
          "err: open error for data handle of type abcd\n", false},
@@ -58,7 +51,7 @@ TEST(QTImageFailure, EachStepGivesItsLogLineAndOnlyAFailedDrawGivesYes) {
          },
          "err: GraphicsImportSetGWorld\\([0-9a-f]+, 0\\)\n", false},
         // Cut after its header: identified, but not drawable.
-        {[](QTImage&) { std::filesystem::resize_file("good.png", 40); }, "", true}};
+        {[](QTImage&) { fs::resize_file("good.png", 40); }, "", true}};
     for (const auto& [spoil, log, result] : cases) {
         SCOPED_TRACE(log);
         ASSERT_TRUE(writeSolid("good.png", 8, ARGB(255, 9, 9, 9)));
@@ -102,10 +95,8 @@ TEST(QTImageBufferSize, PowersOfTwoAtLeastTheImageLimitedByTheCallerAndBy1024) {
         {0, 0, 512, 512, 0, 0},            {-3, 5e9f, 512, 512, 0, 0}};
     // clang-format on
     for (auto [w, h, maxW, maxH, bufferW, bufferH] : sizes) {
-        CGSize got = QTImage::BufferSizeFor({w, h}, maxW, maxH);
-        EXPECT_EQ(got.width, bufferW) << w << " x " << h << " under " << maxW;
-        EXPECT_EQ(got.height, bufferH) << w << " x " << h << " under " << maxH;
+        const CGSize got = QTImage::BufferSizeFor({w, h}, maxW, maxH);
+        EXPECT_EQ(std::pair(got.width, got.height), std::pair(bufferW, bufferH))
+            << w << " x " << h << " under " << maxW << " x " << maxH;
     }
 }
-
-} // namespace

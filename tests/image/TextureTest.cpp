@@ -1,12 +1,7 @@
 #include "image/Texture.h"
 #include "tests/image/MediaFiles.h"
-#include "tests/support/CapturedOutput.h"
 
 #include <tuple>
-
-namespace {
-
-using namespace testmedia;
 
 struct PeekTexture : Texture {
     using Texture::Texture;
@@ -16,17 +11,15 @@ struct PeekTexture : Texture {
 using TextureGL = GLContext;
 
 TEST_F(TextureGL, UploadsWidthByHeightButNoMoreThanTheBufferHoldsAndAChangeDeletesTheOldName) {
-    ASSERT_TRUE(writeImage("default.tif", host::kMediaTypeTIFF, 64, 64,
-                           std::vector<uint32_t>(64 * 64, ARGB(255, 250, 0, 0))) &&
+    const auto wide = quadrants(128, 32, {0xff010000, 0xff020000, 0xff030000, 0xff040000});
+    ASSERT_TRUE(writeSolid("default.tif", 64, ARGB(255, 250, 0, 0), host::kMediaTypeTIFF) &&
                 writeSolid("small.png", 100, 0) &&
-                writeImage("wide.png", host::kMediaTypePNG, 128, 32,
-                           quadrants(128, 32, ARGB(255, 1, 0, 0), ARGB(255, 2, 0, 0),
-                                     ARGB(255, 3, 0, 0), ARGB(255, 4, 0, 0))));
+                writeImage("wide.png", host::kMediaTypePNG, 128, 32, wide));
     Texture other;       // holds a name, so the changed texture's old one is not simply reused
     PeekTexture texture; // the default: the TIFF at 64
     ASSERT_TRUE(texture.image());
     EXPECT_NE(texture.texture(), other.texture());
-    EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), 64);
+    EXPECT_EQ(boundSides(), std::pair(64, 64));
     // Changed to: image, requested and uploaded sides, output: a picture wider
     // than tall, an image smaller than asked, and no image (the process goes on).
     const std::tuple<const char*, int16_t, int16_t, GLint, GLint, std::string> cases[] = {
@@ -46,8 +39,7 @@ TEST_F(TextureGL, UploadsWidthByHeightButNoMoreThanTheBufferHoldsAndAChangeDelet
             glGetTexParameteriv(GL_TEXTURE_2D, which, &filter);
             EXPECT_EQ(filter, GL_LINEAR) << name;
         }
-        EXPECT_EQ(boundSize(GL_TEXTURE_WIDTH), uploadedW) << name;
-        EXPECT_EQ(boundSize(GL_TEXTURE_HEIGHT), uploadedH) << name;
+        EXPECT_EQ(boundSides(), std::pair(uploadedW, uploadedH)) << name;
         // Rows read back as the buffer holds them.
         EXPECT_TRUE(uploadedW != w || uploadedH != h ||
                     std::memcmp(boundTexels().data(), texture.image()->aligned_buffer_ptr,
@@ -58,7 +50,7 @@ TEST_F(TextureGL, UploadsWidthByHeightButNoMoreThanTheBufferHoldsAndAChangeDelet
 
 TEST_F(TextureGL, IdentifiedImageThatCannotBeDrawnEndsTheProcessWithStatusOne) {
     ASSERT_TRUE(writeSolid("cut.png", 64, ARGB(255, 1, 2, 3)));
-    std::filesystem::resize_file("cut.png", 40); // cut after its header: identified, not drawable
+    fs::resize_file("cut.png", 40); // cut after its header: identified, not drawable
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The message goes to standard output; the child sends it where the check looks.
     EXPECT_EXIT(
@@ -68,5 +60,3 @@ TEST_F(TextureGL, IdentifiedImageThatCannotBeDrawnEndsTheProcessWithStatusOne) {
         },
         ::testing::ExitedWithCode(1), "image load failed$");
 }
-
-} // namespace
