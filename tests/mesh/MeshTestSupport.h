@@ -42,8 +42,7 @@ inline std::string summary(int v, int vt, int vn, int f) {
 using Changes = std::vector<std::pair<int, int>>;
 inline Changes changes(const MyOBJ& obj) {
     Changes out;
-    for (int i = 0; i < obj.mMtlChangeCount; ++i) {
+    for (int i = 0; i < obj.mMtlChangeCount; ++i)
         out.emplace_back(obj.mMtlChanges[i].startingFace, obj.mMtlChanges[i].materialIndex);
-    }
     return out;
 }

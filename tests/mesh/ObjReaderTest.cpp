@@ -25,9 +25,8 @@ TEST(ObjReader, PrintsEveryMessageExactly) {
         // clang-format on
     };
     auto obj = std::make_unique<MyOBJ>();
-    for (const auto& [text, out] : cases) {
+    for (const auto& [text, out] : cases)
         EXPECT_EQ(loadText(*obj, text), out) << text;
-    }
 }
 
 TEST(ObjCapacity, FullArraysKeepTheFirstRecordsAndWarnOncePerKind) {
@@ -36,9 +35,8 @@ TEST(ObjCapacity, FullArraysKeepTheFirstRecordsAndWarnOncePerKind) {
         {"v", "vertices"}, {"vt", "texture vertices"}, {"vn", "normals"}, {"f", "faces"}};
     std::string full, extra, warnings;
     for (const auto& [kind, name] : kinds) {
-        for (int i = 1; i <= n + 2; ++i) {
+        for (int i = 1; i <= n + 2; ++i)
             (i <= n ? full : extra) += kind + " " + std::to_string(i) + " 1 1\n";
-        }
         warnings += "WARNING: more than 500000 " + name + ", the rest dropped\n";
     }
     auto obj = std::make_unique<MyOBJ>();

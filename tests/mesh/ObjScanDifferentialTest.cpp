@@ -25,12 +25,10 @@ static std::string randomLine(std::mt19937& rng, bool face) {
     const auto token = [&]() -> std::string {
         const auto kind = rng() % 6;
         char text[512];
-        if (kind == 0 || (face && kind == 1)) {
+        if (kind == 0 || (face && kind == 1))
             return kind ? "" : kWords[rng() % kWords.size()];
-        }
-        if (face) {
+        if (face)
             return std::to_string(static_cast<int>(rng() % 1000000) - (kind == 2 ? 500000 : 0));
-        }
         const char* const formats[] = {"%.*g", "%.*g", "%.*g", "%.*e", "%.*e", "%.*f"};
         std::snprintf(text, sizeof text, formats[kind], static_cast<int>(rng() % 25),
                       std::ldexp(std::uniform_real_distribution<double>(-1, 1)(rng),
@@ -80,14 +78,12 @@ TEST(ObjScanDifferential, ReadingWithTheHelperThreadGivesTheModelAndMessagesOfOn
                      : "v 1 2 3 " + std::string(rng() % 600, 'x') + std::string(1, '\0') + "\n";
     }
     std::string many; // more records in one part than the helper holds
-    for (int i = 0; i < 300000; ++i) {
+    for (int i = 0; i < 300000; ++i)
         many += i % 1000 ? "v 1 2 3\n" : "vt 0.5 x\n";
-    }
     const char* const library = "newmtl a\nKd 1 0 0\nnewmtl b\n";
     auto one = std::make_unique<MyOBJ>(), shared = std::make_unique<MyOBJ>();
-    for (const size_t block : {1024, 4096, 65536}) {
+    for (const size_t block : {1024, 4096, 65536})
         EXPECT_TRUE(meshfuzz::sameInParallel(*one, *shared, mixed, library, block)) << block;
-    }
     EXPECT_TRUE(meshfuzz::sameInParallel(*one, *shared, many, library, size_t{4} << 20));
     EXPECT_EQ(shared->mVertCount, 299700);
 }

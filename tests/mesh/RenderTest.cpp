@@ -7,35 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <functional>
-
-// What draw emits, a letter a primitive: its kind (P polygon, L line, . point);
-// with what 'c' its colour instead (R, G or B, the first channel above a half,
-// else ?); with what 'x' its kind and each corner's model x,y,z to two places.
-// With identity matrices and the 64 x 64 viewport, model x is window x / 32 - 1 (z: 2z - 1).
-static std::string feedback(const std::function<void()>& draw, char what = 'k') {
-    std::vector<GLfloat> b(1 << 20);
-    glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR, b.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    std::string s;
-    for (GLint i = 0, used = glRenderMode(GL_RENDER); i < used;) {
-        const GLenum token = static_cast<GLenum>(b[i++]);
-        const bool line = token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN;
-        const int n = token == GL_POLYGON_TOKEN ? static_cast<int>(b[i++]) : line ? 2 : 1;
-        const int colour = b[i + 3] > 0.5f ? 0 : b[i + 4] > 0.5f ? 1 : b[i + 5] > 0.5f ? 2 : 3;
-        s += what == 'c' ? "RGB?"[colour] : "PL."[token == GL_POLYGON_TOKEN ? 0 : line ? 1 : 2];
-        for (int k = 0; what == 'x' && k < 3 * n; ++k) { // x, y, z of each corner
-            const GLfloat w = b[i + k / 3 * 7 + k % 3];
-            char t[32];
-            std::snprintf(t, sizeof t, k % 3 ? ",%g" : " %g",
-                          std::round((k % 3 < 2 ? w / 32 - 1 : w * 2 - 1) * 100) / 100 + 0.0);
-            s += t;
-        }
-        i += 7 * n;
-    }
-    return s;
-}
 
 using Routine = void (MyOBJ::*)();
 const Routine kRoutines[] = {
@@ -43,7 +14,9 @@ const Routine kRoutines[] = {
     &MyOBJ::renderModelAsSmoothPolys,   &MyOBJ::renderModelAsSmoothTexturedPolys,
     &MyOBJ::renderModelAsPoints,        &MyOBJ::renderModelAsFlatNormals,
     &MyOBJ::renderModelAsSmoothNormals, &MyOBJ::renderModelAsFramePolys};
-const char* const kSquare = "v -0.5 -0.5 0\nv 0.5 -0.5 0\nv 0.5 0.5 0\nv -0.5 0.5 0\n";
+// A square about the origin, whose model names the library "m.mtl".
+const std::string kSquare =
+    "mtllib m.mtl\nv -0.5 -0.5 0\nv 0.5 -0.5 0\nv 0.5 0.5 0\nv -0.5 0.5 0\n";
 // The second face's corners coincide: every rebuild of flat normals warns, once.
 const char* const kDegenerate = "v 0 0 0\nv 0.5 0 0\nv 0 0.5 0\nf 1 2 3\nf 1 1 1\n";
 const char* const kNaNWarning = "WARNING: Computed Face Normal is NaN (face 1)\n";
@@ -52,39 +25,63 @@ class MeshGl : public testing::Test {
   protected:
     // The context's matrices are the identity, its viewport the whole.
     void SetUp() override { ASSERT_TRUE(gl.valid()); }
+    // What the routine emits, a letter a primitive: its kind (P polygon, L line,
+    // . point); with what 'c' its colour instead (R, G or B, the first channel
+    // above a half, else ?); with what 'x' its kind and each corner's model x,y,z
+    // to two places. With identity matrices and the 64 x 64 viewport, model x is
+    // window x / 32 - 1 (z: 2z - 1).
     std::string capture(Routine r, char what = 'k') {
-        return feedback([&] { ((*obj).*r)(); }, what);
+        std::vector<GLfloat> b(1 << 20);
+        glFeedbackBuffer(static_cast<GLsizei>(b.size()), GL_3D_COLOR, b.data());
+        glRenderMode(GL_FEEDBACK);
+        ((*obj).*r)();
+        std::string s;
+        for (GLint i = 0, used = glRenderMode(GL_RENDER); i < used;) {
+            const GLenum token = static_cast<GLenum>(b[i++]);
+            const bool line = token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN;
+            const int n = token == GL_POLYGON_TOKEN ? static_cast<int>(b[i++]) : line ? 2 : 1;
+            const int colour = b[i + 3] > 0.5f ? 0 : b[i + 4] > 0.5f ? 1 : b[i + 5] > 0.5f ? 2 : 3;
+            s += what == 'c' ? "RGB?"[colour] : "PL."[token == GL_POLYGON_TOKEN ? 0 : line ? 1 : 2];
+            for (int k = 0; what == 'x' && k < 3 * n; ++k) { // x, y, z of each corner
+                const GLfloat w = b[i + k / 3 * 7 + k % 3];
+                char t[32];
+                std::snprintf(t, sizeof t, k % 3 ? ",%g" : " %g",
+                              std::round((k % 3 < 2 ? w / 32 - 1 : w * 2 - 1) * 100) / 100 + 0.0);
+                s += t;
+            }
+            i += 7 * n;
+        }
+        return s;
     }
     host::OffscreenContext gl{64, 64};
     std::unique_ptr<MyOBJ> obj = std::make_unique<MyOBJ>();
 };
 
 TEST_F(MeshGl, ShadedRoutinesAndRenderSwitchMaterialsAtGroupStartsWhenEnabled) {
-    const std::string lib = "newmtl r\nKd 1 0 0\nnewmtl g\nKd 0 1 0\n", head = "mtllib m.mtl\n";
+    const std::string lib = "newmtl r\nKd 1 0 0\nnewmtl g\nKd 0 1 0\n";
     // Faces: none yet, green, red, red quad, a material that is not found.
     const std::string faces =
         "f 1 2 3\nusemtl g\nf 1 2 4\nusemtl r\nf 2 3 4\nf 1 2 3 4\nusemtl x\nf 1 3 4\n";
-    loadText(*obj, head + kSquare + faces, lib);
+    loadText(*obj, kSquare + faces, lib);
     // Lit so that a face's feedback colour is its diffuse colour, blue without materials.
     const GLfloat blue[4] = {0, 0, 1, 1};
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0); // white, toward the viewer
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
-    for (int i = 0; i < 4; ++i) {
-        // Quads (Mesa hands each back as two triangles): the red quad. Triangles: red,
-        // green, then the two without a material under the caller's (blue).
+    // Quads (Mesa hands each back as two triangles): the red quad. Triangles: red,
+    // green, then the two without a material under the caller's (blue).
+    for (int i = 0; i < 4; ++i)
         EXPECT_EQ(capture(kRoutines[i], 'c'), "RRRGBB") << i;
-    }
     obj->setRendersMaterials(false); // and the routines left the caller's material
     EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "BBBBBB");
     // Sorted: red triangle, green quad, blue quad. The quad pass applies red
     // and green together before the green quad.
-    loadText(*obj, head + kSquare + "usemtl r\nf 1 2 3\nusemtl b\nf 1 2 3 4\nusemtl g\nf 1 2 4 3\n",
+    loadText(*obj, kSquare + "usemtl r\nf 1 2 3\nusemtl b\nf 1 2 3 4\nusemtl g\nf 1 2 4 3\n",
              lib + "newmtl b\nKd 0 0 1\n");
     obj->setRendersMaterials(true);
     EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "GGBBR");
     // render, from its lists too: the upper left face, before any "usemtl", in the caller's blue.
-    loadText(*obj, head + kSquare + "f 1 3 4\nusemtl r\nf 1 2 3\n", lib);
+    loadText(*obj, kSquare + "f 1 3 4\nusemtl r\nf 1 2 3\n", lib);
     obj->setRendersWireframes(false);
     obj->setRendersNormals(false);
     EXPECT_EQ(capture(&MyOBJ::render, 'c'), "RB"); // the rebuild
@@ -96,9 +93,8 @@ TEST_F(MeshGl, RoutinesDrawOnlyWhatTheLoadedArraysHold) {
                    "f 1 2 4\nf 0 1 2\nf -1 1 2\nf 1/1 2/2 3/3\nf 1 2 3 500001\n"
                    "f 1/2/2 2/-3/0 3/5/9\n"); // drawn, but without any texture or normal
     std::string drawn;
-    for (const Routine r : kRoutines) {
+    for (const Routine r : kRoutines)
         drawn += capture(r) + "|";
-    }
     // Points: every vertex. Flat normals: one per face; smooth: the first face's corners.
     EXPECT_EQ(drawn, "PP|PP|PP|PP|...|LL|LLL|LLLLLL|");
 }
@@ -159,9 +155,8 @@ TEST_F(MeshGl, RenderDrawsWhatTheFlagsAskAndRestoresEveryAttribute) {
              {GL_CURRENT_COLOR, GL_CURRENT_NORMAL, GL_CURRENT_TEXTURE_COORDS, GL_POLYGON_MODE,
               GL_POLYGON_OFFSET_FACTOR, GL_POLYGON_OFFSET_UNITS, GL_POINT_SIZE,
               GL_ATTRIB_STACK_DEPTH, GL_LIGHTING, GL_TEXTURE_2D, GL_POLYGON_OFFSET_LINE,
-              GL_DEPTH_TEST}) {
+              GL_DEPTH_TEST})
             glGetFloatv(name, &s[at += 4]);
-        }
         glGetMaterialfv(GL_FRONT, GL_DIFFUSE, &s[at += 4]);
         glGetMaterialfv(GL_BACK, GL_SHININESS, &s[at += 4]);
         return s;
@@ -172,9 +167,7 @@ TEST_F(MeshGl, RenderDrawsWhatTheFlagsAskAndRestoresEveryAttribute) {
         {"n", "L"}, {"ns", "LLLL"}, {"fnws", "PPLLLLLLLL"}, {"fw", "PPLLLL"},
         // clang-format on
     };
-    loadText(*obj,
-             std::string("mtllib m.mtl\n") + kSquare +
-                 "vt 0 1\nvn 0 1 0\nusemtl a\nf 1/1/1 2/1/1 3/1/1 4/1/1\n",
+    loadText(*obj, kSquare + "vt 0 1\nvn 0 1 0\nusemtl a\nf 1/1/1 2/1/1 3/1/1 4/1/1\n",
              "newmtl a\nKd 0.2 0.4 0.6\nNs 30\n");
     glEnable(GL_DEPTH_TEST);
     glColor4f(1.0f, 0.2f, 0.3f, 0.4f);

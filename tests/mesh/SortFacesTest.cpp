@@ -9,18 +9,15 @@ static std::pair<std::vector<int>, Changes> sorted(int materials, int faces, con
     auto obj = std::make_unique<MyOBJ>();
     obj->mMaterialPropertyCount = materials;
     obj->mFaceCount = faces;
-    for (int i = 0; i < faces; ++i) {
+    for (int i = 0; i < faces; ++i)
         obj->mFaces[i] = Face{3, {i + 1}, {}, {}};
-    }
-    for (const auto& [face, material] : list) {
+    for (const auto& [face, material] : list)
         obj->mMtlChanges[obj->mMtlChangeCount++] = MtlChange{face, material};
-    }
     std::pair<std::vector<int>, Changes> result[2];
     for (auto& [order, after] : result) {
         obj->sortFaces();
-        for (int i = 0; i < obj->mFaceCount; ++i) {
+        for (int i = 0; i < obj->mFaceCount; ++i)
             order.push_back(obj->mFaces[i].v[0]);
-        }
         after = changes(*obj);
     }
     EXPECT_EQ(result[1], result[0]); // sorting again changes nothing
@@ -29,9 +26,8 @@ static std::pair<std::vector<int>, Changes> sorted(int materials, int faces, con
 
 TEST(Sorting, RegroupsFacesAndRebuildsTheChangeList) {
     std::vector<int> halves; // beyond fifty thousand faces: the second half, under material 0
-    for (int i = 0; i < 120000; ++i) {
+    for (int i = 0; i < 120000; ++i)
         halves.push_back((i + 60000) % 120000 + 1);
-    }
     // Name, loaded materials, faces, changes; then the faces' order and the changes after sorting.
     const std::tuple<const char*, int, int, Changes, std::vector<int>, Changes> cases[] = {
         // clang-format off
