@@ -9,11 +9,6 @@
 
 namespace {
 
-// A view whose loops never start, so nothing but the test touches it.
-struct QuietView : MyOpenGLView {
-    void startThreads() override {}
-};
-
 // The viewport, and the matrix of a 30-degree perspective for its aspect, near 1, far 100.
 void expectViewportAndPerspective(int w, int h) {
     GLint vp[4] = {};
@@ -32,7 +27,7 @@ void expectViewportAndPerspective(int w, int h) {
 } // namespace
 
 TEST(MyOpenGLViewProjection, ViewportPerspectiveAndSurfaceFollowTheViewSize) {
-    QuietView* view = loadView<QuietView>(800, 600);
+    auto* view = loadView<Quiet<MyOpenGLView>>(800, 600);
     ASSERT_NE(view, nullptr);
     expectViewportAndPerspective(800, 600);
     // New sizes from the host, one after the other; each says reshape.

@@ -25,3 +25,8 @@ template <class View> View* loadNullView(float width = 64, float height = 64) {
     host::platform::useNullPlatform();
     return loadView<View>(width, height);
 }
+
+// A view of the class whose loops never start, so that only the test drives it.
+template <class View> struct Quiet : View {
+    void startThreads() override {}
+};
