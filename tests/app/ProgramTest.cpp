@@ -1,5 +1,4 @@
-// The real program, started as a user starts it, under SDL's offscreen driver
-// and under Xvfb.
+// The real program, started as a user starts it, under SDL's offscreen driver.
 #include "tests/support/Process.h"
 
 #include <algorithm>
@@ -47,14 +46,11 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
     std::vector<std::string> out;
     for (const auto& l : run.out)
         out.push_back(l.text.starts_with("v: ") ? "v: ..." : l.text);
-    EXPECT_EQ(out, (std::vector<std::string>{"initWithFrame", "/initWithFrame", "awakeFromNib",
+    ASSERT_EQ(out, (std::vector<std::string>{"initWithFrame", "/initWithFrame", "awakeFromNib",
                                              "OBJ File Open: 1.obj", "MTL File Open: 1.mtl",
                                              "Object Loaded: dravinKnot", "v: ...", "",
                                              "startThreads", "/startThreads", "/awakeFromNib"}));
-
-    const auto started = std::find_if(run.out.begin(), run.out.end(),
-                                      [](const Line& l) { return l.text == "/startThreads"; });
-    ASSERT_NE(started, run.out.end());
+    const double started = run.out[9].seconds; // "/startThreads"
     // A loaded machine only slows things down: the timer never fires early and
     // the loops, which sleep after each step, never step faster than their
     // rates. So only lower bounds on time and upper bounds on counts hold
@@ -62,13 +58,12 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
     const auto rates = rateLines(run.err);
     RateLine sum{0, 0, 0, 0};
     for (size_t i = 0; i < rates.size(); ++i) {
-        SCOPED_TRACE("rate line " + std::to_string(i));
-        EXPECT_GT(rates[i].seconds - started->seconds, double(i) + 0.5);
+        EXPECT_GT(rates[i].seconds - started, double(i) + 0.5) << "rate line " << i;
         sum.calc += rates[i].calc;
         sum.draw += rates[i].draw;
         sum.requests += rates[i].requests;
     }
-    const double since = rates.back().seconds - started->seconds + 0.5;
+    const double since = rates.back().seconds - started + 0.5;
     EXPECT_TRUE(sum.calc > 0 && sum.calc <= 101 * since) << sum.calc << " in " << since << " s";
     EXPECT_TRUE(sum.draw > 0 && sum.draw <= sum.requests + 2) << sum.draw << " " << sum.requests;
     EXPECT_LE(sum.requests, 1001 * since);
@@ -77,24 +72,4 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
                                            [](const Line& l) { return l.text == "reshape"; }),
               run.err.size())
         << run.errText();
-}
-
-TEST(Program, UnderXvfbTheWindowIsBorderlessAboveOthersAndCoversTheScreen) {
-    // Without a window manager the Motif hints atom does not exist and the
-    // platform skips the decoration hint, so the shell makes the atom first, as a
-    // manager would. Then it looks at the window and ends the program with SIGTERM
-    // (SIGINT is the test above's).
-    const std::string out =
-        testing_support::runUnderXvfb(
-            "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; start '" + program +
-            "'; xdotool getwindowgeometry \"$w\"; xprop -id \"$w\" _MOTIF_WM_HINTS _NET_WM_STATE; "
-            "kill -TERM $pid; ended")
-            .outText();
-    EXPECT_NE(out.find("Position: 0,0"), std::string::npos) << out;
-    EXPECT_NE(out.find("Geometry: 1280x800"), std::string::npos) << out;
-    // Motif hints: flags 0x2 (decorations given), decorations 0x0.
-    EXPECT_NE(out.find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x0, 0x0"), std::string::npos)
-        << out;
-    EXPECT_NE(out.find("_NET_WM_STATE_ABOVE"), std::string::npos) << out;
-    EXPECT_NE(out.find("exit=0"), std::string::npos) << out;
 }

@@ -13,7 +13,7 @@ using namespace testing_support;
 
 constexpr int kScreenW = 1280, kScreenH = 720;
 
-TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigintEndsIt) {
+TEST(SceneProgram, UnderXvfbFillsTheScreenScrollsInsideTheSilhouetteTurnsOnADragAndEndsOnSigterm) {
     // Where the unturned model covers a full-screen view: the scene's own
     // stencil, which the frame tests hold to the model drawn alone.
     QuietScene* view = loadView<QuietScene>(kScreenW, kScreenH);
@@ -22,24 +22,30 @@ TEST(SceneProgram, UnderXvfbLeavesScrollInsideTheSilhouetteADragTurnsItAndSigint
     const auto silhouette = readPixels(kScreenW, kScreenH, GL_STENCIL_INDEX);
 
     const std::string dir = temporaryFolder();
-    // A screenshot once a frame is out, another after 30 frames more, a drag
-    // with the X pointer, a third screenshot once the turned model is drawn,
-    // then Ctrl+C. Frames drawn after a moment are those of the rate lines
-    // after the first one printed since: each line counts the second before
-    // it. The Motif hints atom is made first, as a window manager would, so
-    // the window comes up borderless as in a real session. Screenshots are PNG
-    // pictures, bottom row first like the stencil.
+    // The window's place and hints, a screenshot once a frame is out, another
+    // after 30 frames more, a drag with the X pointer, a third screenshot once
+    // the turned model is drawn, then SIGTERM (the offscreen run's test sends
+    // SIGINT). Frames drawn after a moment are those of the rate lines after
+    // the first one printed since: each line counts the second before it. The
+    // Motif hints atom is made first, as a window manager would, so the window
+    // comes up borderless as in a real session. Screenshots are PNG pictures,
+    // bottom row first like the stencil.
     const std::string shot = "xwd -root -silent | convert xwd:- -flip png:\"" + dir + "/";
     const std::string script =
         "xprop -root -f _MOTIF_WM_HINTS 32c -set _MOTIF_WM_HINTS 0; start '" + buildDirectory() +
-        "/dravin' || exit; poll '[ $(drawn) -gt 0 ]' 'a frame is drawn' || exit; " + shot +
+        "/dravin' || exit; xdotool getwindowgeometry \"$w\"; xprop -id \"$w\" _MOTIF_WM_HINTS " +
+        "_NET_WM_STATE; poll '[ $(drawn) -gt 0 ]' 'a frame is drawn' || exit; " + shot +
         "still1\"; n=$(($(rates) + 1)); poll '[ $(drawn $n) -ge 30 ]' '30 frames more' || exit; " +
         shot + "still2\"; xdotool mousemove 640 360 mousedown 1 mousemove 760 400 " +
         "mousemove 900 460 mouseup 1; n=$(($(rates) + 1)); " +
         "poll '[ $(drawn $n) -gt 0 ]' 'a frame after the drag' || exit; " + shot +
-        "turned\"; kill -INT $pid; ended";
-    const auto run = runUnderXvfb(script, "1280x720");
-    EXPECT_NE(run.outText().find("exit=0"), std::string::npos) << run.outText() << run.errText();
+        "turned\"; kill -TERM $pid; ended";
+    const std::string out = runUnderXvfb(script, "1280x720").outText();
+    // Borderless (Motif hints: decorations given, none), above others, over
+    // the whole screen; SIGTERM ends it with status 0.
+    for (const char* line : {"Position: 0,0", "Geometry: 1280x720", "_NET_WM_STATE_ABOVE",
+                             "_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = 0x2, 0x0, 0x0", "exit=0"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << " not in:\n" << out;
 
     const Picture still1 = readPicture(dir + "/still1"), still2 = readPicture(dir + "/still2"),
                   turned = readPicture(dir + "/turned");
