@@ -13,9 +13,7 @@
 namespace scenetest {
 
 // Only the test draws: no loops, no timer.
-struct QuietScene : dravinView {
-    void startThreads() override {}
-};
+using QuietScene = Quiet<dravinView>;
 
 // Wakes without its world, as when the host redraws before initWorld has run.
 struct SceneWithoutWorld : QuietScene {
@@ -53,18 +51,14 @@ template <class Draw> std::vector<uint8_t> drawnAlone(int width, int height, Dra
     return readPixels(width, height);
 }
 
-// The pixels the model covers under the view's arcball: the model alone in white.
-inline std::vector<bool> coverage(dravinView& view, int width, int height) {
-    const auto p = drawnAlone(width, height, [&] {
+// The model alone in white under the view's arcball: red 255 where it covers.
+inline std::vector<uint8_t> coverage(dravinView& view, int width, int height) {
+    return drawnAlone(width, height, [&] {
         glTranslatef(0, 0, -27);
         const AxisRotation r = view.myArcBall->GetOrientation();
         glRotatef(r.angle, r.x, r.y, r.z);
         view.myOBJ->renderModelAsFlatPolys();
     });
-    std::vector<bool> mask(p.size() / 4);
-    for (size_t i = 0; i < mask.size(); ++i)
-        mask[i] = p[i * 4] == 255;
-    return mask;
 }
 
 // Textured tiles 6.4 by 4 at distance 7, s from the right edge and t from the
