@@ -10,40 +10,31 @@
 #include <string>
 
 TEST(PixelFormat, EachDroppedAttributeIsNamedOnceAndNoContextAtAllIsAnError) {
-    const std::string accel =
-        "warning: no accelerated renderer offers this pixel format; using another renderer\n";
-    const std::string noStencil =
-        "warning: no stencil buffer available; stencilled drawing will not be clipped\n";
-    const struct {
-        const char* name;
-        host::platform::NullPlatform::Offer offer;
-        std::string log;
-    } cases[] = {
-        {"all offered", {}, ""},
-        {"no accelerated renderer", {.accelerated = false}, accel},
-        {"no stencil", {.maxStencil = 0, .stencilGiven = 0}, noStencil},
-        {"neither", {.accelerated = false, .maxStencil = 0, .stencilGiven = 0}, accel + noStencil},
-        {"fewer stencil bits",
-         {.stencilGiven = 1},
-         "warning: the GL context has 1 stencil bits of the 4 asked for\n"},
-        {"no GL",
-         {.gl = false},
+    // What the platform offers, and the log that says what the view did without.
+    const std::pair<host::platform::NullPlatform::Offer, std::string> cases[] = {
+        {{}, ""},
+        {{.accelerated = false},
+         "warning: no accelerated renderer offers this pixel format; using another renderer\n"},
+        {{.maxStencil = 0, .stencilGiven = 0},
+         "warning: no stencil buffer available; stencilled drawing will not be clipped\n"},
+        {{.stencilGiven = 1}, "warning: the GL context has 1 stencil bits of the 4 asked for\n"},
+        {{.gl = false},
          "error: no OpenGL context could be created: the null platform offers no such GL "
          "context\n"},
     };
     auto& null = host::platform::useNullPlatform();
     // Accelerated, 24-bit colour, 16-bit depth, 4 stencil bits; nothing after the 0 is read.
     const uint32_t list[] = {73, 5, 8, 24, 12, 16, 13, 4, 0, 13, 8};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        null.offer = c.offer;
+    for (const auto& [offer, log] : cases) {
+        SCOPED_TRACE(log);
+        null.offer = offer;
         host::Window window({0, 0, 64, 64}, host::NSTitledWindowMask, host::BackingStore::buffered,
                             false);
         host::OpenGLView view;
         window.setContentView(&view);
         test::CapturedOutput captured;
-        EXPECT_EQ(view.initWithFrame({0, 0, 64, 64}, host::PixelFormat(list)), c.offer.gl);
-        EXPECT_EQ(view.lacksContext(), !c.offer.gl);
-        EXPECT_EQ(captured.log(), c.log);
+        EXPECT_EQ(view.initWithFrame({0, 0, 64, 64}, host::PixelFormat(list)), offer.gl);
+        EXPECT_EQ(view.lacksContext(), !offer.gl);
+        EXPECT_EQ(captured.log(), log);
     }
 }

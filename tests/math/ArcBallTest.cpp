@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-const Quaternion kQuarterAboutZ{0, 0, 0.70710677f, 0.70710683f};
-
 static ArcBall DragFromCentre(float x, float y, ArcBall ball = {}) {
     ball.StartDragWithX(0, 0);
     ball.DragWithX(x, y);
@@ -43,7 +41,6 @@ TEST(ArcBall, EndDragCommitsAndASecondDragComposesOntoTheFirst) {
     ExpectRows<Quaternion>({{"start drag leaves it", ball.orientationNow, first}});
     ball = DragFromCentre(1, 0, ball);
     ExpectRows<Quaternion>({{"second", ball.orientationNow, {0, 1, 0, -1.2516975e-06f}}});
-    ExpectRows<AxisRotation>({{"second", ball.GetOrientation(), {180.00015f, 0, 1, 0}}});
     ball.SetOrientationWithAxisRotation(MakeAxisRotationAXYZ(90, 0, 0, 1)); // mid-drag
     ExpectRows<Quaternion>({{"set, start", ball.orientationStart, kQuarterAboutZ},
                             {"set, now", ball.orientationNow, kQuarterAboutZ}});
@@ -55,9 +52,8 @@ TEST(ArcBall, EndDragCommitsAndASecondDragComposesOntoTheFirst) {
 TEST(ArcBall, DragWithoutAnAngleKeepsTheCommittedOrientation) {
     for (float x : {0.5f, INFINITY, -INFINITY, NAN}) {
         ArcBall ball(MakeAxisRotationAXYZ(90, 0, 0, 1));
-        if (!std::isfinite(x)) {
+        if (!std::isfinite(x)) // else there is no start point yet
             ball.StartDragWithX(0, 0);
-        } // else dragStart is still (0, 0, 0)
         ball.DragWithX(x, 0.25f);
         ball.EndDrag();
         ExpectRows<Quaternion>({{"committed", ball.orientationStart, kQuarterAboutZ}});

@@ -11,6 +11,9 @@
 #include <iomanip>
 #include <tuple>
 
+// A quarter turn about z, as AxisRotationToQuaternion makes it.
+inline const Quaternion kQuarterAboutZ{0, 0, 0.70710677f, 0.70710683f};
+
 // A table of worked values (floats, Vector3D, AxisRotation or Quaternion), each
 // row a name, the actual value and the expected one, equal in every field (a
 // NaN expected matches any NaN).

@@ -6,10 +6,9 @@
 #include <cmath>
 #include <random>
 
-const Quaternion kIdentity{0, 0, 0, 1}, kQuarterAboutZ{0, 0, 0.70710677f, 0.70710683f};
+const Quaternion kIdentity{0, 0, 0, 1};
 
 TEST(Quaternion, WorkedValuesMatchToTheBitAndZeroProductIsNaN) {
-    const Quaternion q = MakeQuaternion(4, 0, 3, 0), r = {0, 0.6f, 0, 0.8f};
     const float t = 1 / 4096.0f, below1 = std::nextafter(1.0f, 0.0f); // within 1e-7 of 1
     ExpectRows<Quaternion>({
         {"make, scalar stored last", MakeQuaternion(4, 1, 2, 3), {1, 2, 3, 4}},
@@ -20,8 +19,6 @@ TEST(Quaternion, WorkedValuesMatchToTheBitAndZeroProductIsNaN) {
         // An axis of length L scales the vector part by L.
         {"axis length 2", AxisRotationToQuaternion({90, 0, 0, 2}), {0, 0, 1.4142135f, 0.70710683f}},
         {"axis length 0", AxisRotationToQuaternion({90, 0, 0, 0}), {0, 0, 0, 0.70710683f}},
-        {"identity first", QuaternionMultiply(kIdentity, q), r},
-        {"identity second", QuaternionMultiply(q, kIdentity), r},
         // 4096^2 + 1 + 1 + 1 keeps its last bit only with the scalar square first.
         {"sum order", QuaternionMultiply(kIdentity, {1, 1, 1, 4096}), {t, t, t, 1}},
         {"zero product", QuaternionMultiply({0, 0, 0, 0}, kIdentity), {NAN, NAN, NAN, NAN}},
@@ -45,9 +42,8 @@ static Vec Cross(Vec a, Vec b) {
 // q p q* for a unit quaternion: v + 2n (u x v) + 2 u x (u x v).
 static Vec Rotate(Vec v, Quaternion q) {
     const Vec uv = Cross({q.x, q.y, q.z}, v), uuv = Cross({q.x, q.y, q.z}, uv);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 3; ++i)
         v[i] += 2 * (q.n * uv[i] + uuv[i]);
-    }
     return v;
 }
 
@@ -66,8 +62,7 @@ TEST(Quaternion, ProductOfRandomRotationsIsUnitAndTurnsLikeFirstThenSecond) {
         const float s = scale(rng), t = scale(rng);
         const Quaternion r = QuaternionMultiply({a.x * s, a.y * s, a.z * s, a.n * s},
                                                 {b.x * t, b.y * t, b.z * t, b.n * t});
-        const double length = std::hypot(std::hypot(double{r.x}, r.y, r.z), r.n);
-        ASSERT_NEAR(length, 1.0, 3e-7) << "case " << i;
+        ASSERT_NEAR(std::hypot(std::hypot(double{r.x}, r.y, r.z), r.n), 1.0, 3e-7) << "case " << i;
         ASSERT_LE(std::fabs(r.n), 1.0f) << "case " << i; // never outside the domain of acos
         const Vec once = Rotate(v, r), twice = Rotate(Rotate(v, a), b);
         ASSERT_NEAR(std::hypot(once[0] - twice[0], once[1] - twice[1], once[2] - twice[2]), 0, 3e-5)
