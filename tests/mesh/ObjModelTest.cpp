@@ -54,15 +54,12 @@ std::string read(ObjModel& m, std::string_view obj, std::string_view mtl = {}) {
     return out;
 }
 
-// x, y, z of each of the n vectors from v on.
-std::vector<float> xyz(const Vector3D* v, size_t n) {
+// x, y, z of each vector.
+std::vector<float> xyz(const std::vector<Vector3D>& vectors) {
     std::vector<float> out;
-    for (size_t i = 0; i < n; ++i)
-        out.insert(out.end(), {v[i].x, v[i].y, v[i].z});
+    for (const Vector3D& v : vectors)
+        out.insert(out.end(), {v.x, v.y, v.z});
     return out;
-}
-std::vector<float> xyz(const std::vector<Vector3D>& v) {
-    return xyz(v.data(), v.size());
 }
 
 constexpr const char* kFourVertices = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
@@ -189,34 +186,4 @@ TEST(ObjModel, PolygonsAreCutIntoTrianglesOfTheirOwnCornersAndAHugeOneStaysQuick
     // The polygon's normal follows its winding.
     EXPECT_EQ(m.polygons[0].normal.z, 1.0f);
     EXPECT_EQ(out.find("WARNING"), out.npos) << out;
-}
-
-TEST(ObjModel, FilesMyObjReadsWholeGiveBothReadersTheSameRecords) {
-    // The shipped model: triangles and quads with positions, texture
-    // coordinates and normals, under 36 material changes.
-    auto classic = std::make_unique<MyOBJ>();
-    ObjModel m;
-    printed([&] {
-        classic->loadOBJFile(DRAVIN_RESOURCES "/1.obj");
-        mesh::readObjModel(DRAVIN_RESOURCES "/1.obj", m);
-    });
-    EXPECT_TRUE(xyz(m.positions) == xyz(classic->mVerts, size_t(classic->mVertCount)));
-    EXPECT_TRUE(xyz(m.textureCoords) ==
-                xyz(classic->mTextureVerts, size_t(classic->mTextureVertCount)));
-    EXPECT_TRUE(xyz(m.normals) == xyz(classic->mNormals, size_t(classic->mNormalCount)));
-    // MyOBJ groups its faces by material; compare them as sorted lists of v, vt, vn.
-    std::vector<std::vector<int>> ours(m.polygons.size()), theirs(size_t(classic->mFaceCount));
-    for (size_t f = 0; f < ours.size(); ++f)
-        for (uint32_t k = 0; k < m.polygons[f].cornerCount; ++k) {
-            const mesh::ObjCorner& c = m.corners[m.polygons[f].firstCorner + k];
-            ours[f].insert(ours[f].end(), {c.v + 1, c.vt + 1, c.vn + 1});
-        }
-    for (size_t f = 0; f < theirs.size(); ++f)
-        for (int k = 0; k < classic->mFaces[f].verts; ++k) {
-            const Face& face = classic->mFaces[f];
-            theirs[f].insert(theirs[f].end(), {face.v[k], face.vt[k], face.vn[k]});
-        }
-    std::sort(ours.begin(), ours.end());
-    std::sort(theirs.begin(), theirs.end());
-    EXPECT_TRUE(ours == theirs);
 }
