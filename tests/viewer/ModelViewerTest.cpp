@@ -11,6 +11,7 @@
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -185,4 +186,19 @@ TEST(ViewerFrame, AConcavePolygonCoversExactlyItsAreaAndItsOutlineHasNoInnerEdge
         }
     EXPECT_EQ(cuts, 2 * 5); // each of the 5 cuts seen from its two triangles
     EXPECT_EQ(outline.kind(0, -2 + 0.5 / outline.pixelsPerUnit), 'k'); // the bottom edge
+}
+
+TEST(ViewerFrame, AModelOfAnySizeAndPlaceFillsTheViewAlike) {
+    // The box -2..2 as 1 mm, as 10 km and 100 km away, with vertices that are
+    // no numbers, which the framing leaves out.
+    for (const auto& [scale, offset] : {std::pair{2.5e-4, 0.0}, {2.5e3, 0.0}, {1.0, 1e5}}) {
+        std::ostringstream obj;
+        obj.precision(17);
+        for (int i = 0; i < 4; ++i)
+            obj << "v " << ((i + 1) & 2 ? 2 : -2) * scale + offset << ' '
+                << (i & 2 ? 2 : -2) * scale - offset << " 0\n";
+        const Frame frame(*viewerOf(obj.str() + "v nan nan nan\nv inf 0 0\nf 1 2 3 4\n"));
+        const double area = 16 * frame.pixelsPerUnit * frame.pixelsPerUnit;
+        EXPECT_NEAR(double(frame.covered()), area, 0.03 * area) << scale << " " << offset;
+    }
 }
