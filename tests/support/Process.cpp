@@ -72,18 +72,17 @@ ProcessRun runProcess(const ProcessOptions& options) {
     close(errPipe[1]);
 
     std::string pending[2];
+    bool killed = false;
     std::vector<Line>* lines[2] = {&run.out, &run.err};
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
         if (options.signalWhen && !run.signalled && options.signalWhen(run)) {
             run.signalled = true;
-            kill(pid, options.signal);
+            kill(pid, SIGINT);
         }
-        if (seconds() >= options.deadlineSeconds && !std::exchange(run.pastDeadline, true)) {
+        if (seconds() >= kProcessDeadlineSeconds && !std::exchange(killed, true)) {
             kill(pid, SIGKILL);
-            run.err.push_back({"(killed: still running after the deadline of " +
-                                   std::to_string(int(options.deadlineSeconds)) + " s)",
-                               seconds()});
+            run.err.push_back({"(killed: still running after the deadline)", seconds()});
         }
         if (poll(fds, 2, 10) < 0 && errno != EINTR)
             break;

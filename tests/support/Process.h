@@ -20,8 +20,7 @@ struct ProcessRun {
     std::vector<Line> err;
     int exitStatus = -1; // exit code when it exited
     int termSignal = 0;  // the signal that ended it, if one did
-    bool signalled{};    // the options' signal was sent (its condition held)
-    bool pastDeadline{}; // killed at the deadline, with a line on err saying so
+    bool signalled{};    // SIGINT was sent (the options' condition held)
 
     std::string outText() const { return joinLines(out); }
     std::string errText() const { return joinLines(err); }
@@ -30,12 +29,13 @@ struct ProcessRun {
 struct ProcessOptions {
     std::vector<std::string> argv;
     std::vector<std::string> env; // "NAME=value" added to (or replacing in) the environment
-    // Sends the signal once, as soon as this holds of what has arrived; empty: never.
+    // Sends SIGINT once, as soon as this holds of what has arrived; empty: never.
     std::function<bool(const ProcessRun&)> signalWhen{};
-    int signal = 2; // SIGINT
-    // Generous, for a loaded machine: a run still going then is killed.
-    double deadlineSeconds = 240;
 };
+
+// Generous, for a loaded machine: a run still going then is killed, with a
+// line on its err saying so.
+constexpr double kProcessDeadlineSeconds = 240;
 
 ProcessRun runProcess(const ProcessOptions& options);
 
