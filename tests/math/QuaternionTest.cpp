@@ -2,7 +2,6 @@
 
 #include "tests/math/MathExpect.h"
 
-#include <array>
 #include <cmath>
 #include <random>
 
@@ -33,18 +32,11 @@ TEST(Quaternion, WorkedValuesMatchToTheBitAndZeroProductIsNaN) {
     EXPECT_GT(QuaternionToAxisRotation({0, 0, 1e-4f, std::nextafter(below1, 0.f)}).angle, 0);
 }
 
-using Vec = std::array<double, 3>;
-
-static Vec Cross(Vec a, Vec b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-
-// q p q* for a unit quaternion: v + 2n (u x v) + 2 u x (u x v).
-static Vec Rotate(Vec v, Quaternion q) {
-    const Vec uv = Cross({q.x, q.y, q.z}, v), uuv = Cross({q.x, q.y, q.z}, uv);
-    for (int i = 0; i < 3; ++i)
-        v[i] += 2 * (q.n * uv[i] + uuv[i]);
-    return v;
+// q v q* for a unit quaternion: v + 2n (u x v) + 2 u x (u x v).
+static Vector3D Rotate(Vector3D v, Quaternion q) {
+    const Vector3D u{q.x, q.y, q.z}, uv = Vector3DCross(u, v);
+    return Vector3DAdd(v,
+                       Vector3DScale(Vector3DAdd(Vector3DScale(uv, q.n), Vector3DCross(u, uv)), 2));
 }
 
 // Whatever the operands' lengths, the product is a unit quaternion that turns
@@ -58,14 +50,13 @@ TEST(Quaternion, ProductOfRandomRotationsIsUnitAndTurnsLikeFirstThenSecond) {
     };
     for (int i = 0; i < 2000; ++i) {
         const Quaternion a = random(), b = random();
-        const Vec v{unit(rng), unit(rng), unit(rng)};
+        const Vector3D v{unit(rng), unit(rng), unit(rng)};
         const float s = scale(rng), t = scale(rng);
         const Quaternion r = QuaternionMultiply({a.x * s, a.y * s, a.z * s, a.n * s},
                                                 {b.x * t, b.y * t, b.z * t, b.n * t});
         ASSERT_NEAR(std::hypot(std::hypot(double{r.x}, r.y, r.z), r.n), 1.0, 3e-7) << "case " << i;
         ASSERT_LE(std::fabs(r.n), 1.0f) << "case " << i; // never outside the domain of acos
-        const Vec once = Rotate(v, r), twice = Rotate(Rotate(v, a), b);
-        ASSERT_NEAR(std::hypot(once[0] - twice[0], once[1] - twice[1], once[2] - twice[2]), 0, 3e-5)
-            << "case " << i;
+        const Vector3D once = Rotate(v, r), twice = Rotate(Rotate(v, a), b);
+        ASSERT_LT(Vector3DMagnitude(Vector3DSubtract(once, twice)), 3e-5) << "case " << i;
     }
 }

@@ -65,8 +65,7 @@ TEST_F(SceneFrame, FromAnyStateStencilIsTheSilhouetteWithLeavesAndLightInsideAnd
             view->myOBJ = modelWithoutFaces();
         view->myArcBall->SetOrientationWithAxisRotation(orientation);
         const auto lit = shown(0.2f, 0.8f, scroll), frame = shown(0, 0, scroll);
-        const auto stencil = readPixels(kW, kH, GL_STENCIL_INDEX);
-        const auto model = coverage(*view, kW, kH);
+        const auto stencil = readPixels(kW, kH, GL_STENCIL_INDEX), model = coverage(*view, kW, kH);
         // The birds alone (opaque, over the clear grey); the leaves pair alone.
         const auto backdrop = tilesAlone(view->birds->texture(), 0, 1, kW, kH);
         const auto leaves = tilesAlone(view->leaves->texture(), view->scroll, 2, kW, kH);

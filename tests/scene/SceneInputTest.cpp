@@ -86,8 +86,4 @@ TEST(SceneInput, BeforeTheWorldExistsInputOnlyMovesThePointerAndFramesAreSkipped
     EXPECT_EQ(view->drawFrames.load(), 2);
     EXPECT_EQ(view->scroll, 0.0f);
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-    view->dravinView::initWorld();
-    view->display();
-    EXPECT_EQ(view->scroll, static_cast<float>(-0.0008));
 }
