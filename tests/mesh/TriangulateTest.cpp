@@ -15,10 +15,8 @@ struct P2 {
 
 double shoelace(const std::vector<P2>& p) {
     double a = 0;
-    for (size_t i = 0; i < p.size(); ++i) {
-        const P2 &u = p[i], &v = p[(i + 1) % p.size()];
-        a += u.x * v.y - v.x * u.y;
-    }
+    for (size_t i = 0, j = p.size() - 1; i < p.size(); j = i++) // edge j to i
+        a += p[j].x * p[i].y - p[i].x * p[j].y;
     return a / 2;
 }
 
