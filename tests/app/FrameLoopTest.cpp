@@ -74,8 +74,7 @@ template <class Condition> bool runUntil(Condition condition) {
 }
 
 // Each test of the event path starts with a recording view of 1024 by 768.
-class EventRouting : public testing::Test {
-  protected:
+struct EventRouting : testing::Test {
     void SetUp() override { ASSERT_NE(view = loadNullView<RecordingView>(1024, 768), nullptr); }
     RecordingView* view{};
 };
@@ -103,9 +102,9 @@ TEST(FrameLoop, MainThreadCallsWaitForTheLoopAndRunInOrderAndSpentTimersFireNoMo
     EXPECT_FALSE(host::platform::sdlVideoStarted()); // nothing of the window system ran
     // An invalidated timer stays readable and never fires again.
     int fired = 0;
-    host::Timer* once = host::Timer::scheduledTimer(
+    auto* once = host::Timer::scheduledTimer(
         0.01, [&](host::Timer*) { ++fired; }, false);
-    host::Timer* repeating = host::Timer::scheduledTimer(
+    auto* repeating = host::Timer::scheduledTimer(
         0.01, [&](host::Timer* t) { fired += 10, t->invalidate(); }, true);
     app.runFor(0.1);
     EXPECT_EQ(fired, 11);

@@ -12,8 +12,6 @@ using testing_support::runProcess;
 
 namespace {
 
-const std::string program = testing_support::buildDirectory() + "/dravin";
-
 struct RateLine {
     int calc, draw, requests;
     double seconds;
@@ -33,10 +31,10 @@ std::vector<RateLine> rateLines(const std::vector<Line>& err) {
 
 TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint) {
     // SIGINT once three rate lines are out, however long a loaded machine takes.
-    auto run = runProcess(
-        {.argv = {program}, .env = {"SDL_VIDEODRIVER=offscreen"}, .signalWhen = [](const auto& r) {
-             return rateLines(r.err).size() >= 3;
-         }});
+    auto run =
+        runProcess({.argv = {testing_support::buildDirectory() + "/dravin"},
+                    .env = {"SDL_VIDEODRIVER=offscreen"},
+                    .signalWhen = [](const auto& r) { return rateLines(r.err).size() >= 3; }});
     ASSERT_TRUE(run.signalled) << "three rate lines never came\n" << run.errText();
     EXPECT_EQ(run.exitStatus, 0) << run.errText(); // not ended by the signal itself
 
@@ -67,8 +65,6 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
     EXPECT_TRUE(sum.draw > 0 && sum.draw <= sum.requests + 2) << sum.draw << " " << sum.requests;
     EXPECT_LE(sum.requests, 1001 * since);
     // Standard error holds nothing but rate lines and reshapes.
-    EXPECT_EQ(rates.size() + std::count_if(run.err.begin(), run.err.end(),
-                                           [](const Line& l) { return l.text == "reshape"; }),
-              run.err.size())
+    EXPECT_EQ(rates.size() + std::ranges::count(run.err, "reshape", &Line::text), run.err.size())
         << run.errText();
 }

@@ -22,30 +22,22 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
     ASSERT_NE(surface, nullptr);
     surface->owner = &window;
     const Uint32 id = SDL_GetWindowID(surface->window);
-    // Each at x 10, y 30 from the top of the window, where it has a position.
-    auto button = [&](Uint8 b) {
-        return SDL_Event{
-            .button = {.type = SDL_MOUSEBUTTONUP, .windowID = id, .button = b, .x = 10, .y = 30}};
+    // Each at x 1, y 3 from the top of the window, where it has a position.
+    auto button = [&](Uint8 b) -> SDL_Event {
+        return {.button = {.type = SDL_MOUSEBUTTONUP, .windowID = id, .button = b, .x = 1, .y = 3}};
     };
-    auto key = [&](SDL_Keycode k, Uint16 mod = 0) {
-        return SDL_Event{
-            .key = {.type = SDL_KEYDOWN, .windowID = id, .keysym = {.sym = k, .mod = mod}}};
+    auto motion = [&](Uint32 held) -> SDL_Event {
+        return {.motion = {.type = SDL_MOUSEMOTION, .windowID = id, .state = held, .x = 1, .y = 3}};
     };
-    auto wheel = [&](int x, int y, Uint32 d) {
-        return SDL_Event{
-            .wheel = {.type = SDL_MOUSEWHEEL, .windowID = id, .x = x, .y = y, .direction = d}};
+    auto key = [&](SDL_Keycode k, Uint16 mod = 0) -> SDL_Event {
+        return {.key = {.type = SDL_KEYDOWN, .windowID = id, .keysym = {.sym = k, .mod = mod}}};
     };
-    auto window_ = [&](Uint8 w) {
-        return SDL_Event{
-            .window = {
-                .type = SDL_WINDOWEVENT, .windowID = id, .event = w, .data1 = 800, .data2 = 600}};
+    auto wheel = [&](int x, int y, Uint32 d) -> SDL_Event {
+        return {.wheel = {.type = SDL_MOUSEWHEEL, .windowID = id, .x = x, .y = y, .direction = d}};
     };
-    const SDL_Event motion{
-        .motion = {.type = SDL_MOUSEMOTION,
-                   .windowID = id,
-                   .state = SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_X2MASK,
-                   .x = 10,
-                   .y = 30}};
+    auto window_ = [&](Uint8 w) -> SDL_Event { // a new size for a resize: 800 wide
+        return {.window = {.type = SDL_WINDOWEVENT, .windowID = id, .event = w, .data1 = 800}};
+    };
     const struct {
         const char* name;
         SDL_Event in;
@@ -58,7 +50,8 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
         {"right", button(SDL_BUTTON_RIGHT), Type::buttonUp, 1, "", 0},
         {"middle", button(SDL_BUTTON_MIDDLE), Type::buttonUp, 2, "", 0},
         {"x2", button(SDL_BUTTON_X2), Type::buttonUp, 4, "", 0},
-        {"motion", motion, Type::motion, 0b10101, "", 0},
+        {"motion", motion(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_X2MASK), Type::motion,
+         0b10101, "", 0},
         {"a", key(SDLK_a), Type::key, 0, "a", 0},
         {"escape", key(SDLK_ESCAPE), Type::key, 0, "\x1b", 0},
         {"F1", key(SDLK_F1), Type::key, 0, "", 0},
@@ -81,8 +74,8 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
         EXPECT_EQ(out.event.deltaY, c.deltaY);
         EXPECT_EQ(out.event.deltaX, c.deltaY == 0 ? 0 : -1);
         if (c.type == Type::buttonUp || c.type == Type::motion) {
-            EXPECT_EQ(out.event.locationInWindow.x, 10);
-            EXPECT_EQ(out.event.locationInWindow.y, 450); // y counts up from the bottom
+            EXPECT_EQ(out.event.locationInWindow.x, 1);
+            EXPECT_EQ(out.event.locationInWindow.y, 477); // y counts up from the bottom
         }
         EXPECT_EQ(out.width, c.type == Type::resized ? 800 : 0);
         EXPECT_FALSE(out.quitKey);

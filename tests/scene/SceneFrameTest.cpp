@@ -10,8 +10,7 @@ namespace {
 
 constexpr int kW = 320, kH = 240;
 
-class SceneFrame : public testing::Test {
-  protected:
+struct SceneFrame : testing::Test {
     void SetUp() override { ASSERT_NE(view = loadView<QuietScene>(kW, kH), nullptr); }
 
     // A frame at the scroll under the global ambient light and the highlight:
