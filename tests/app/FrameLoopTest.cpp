@@ -18,6 +18,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -176,22 +177,20 @@ TEST_F(EventRouting, EachButtonReachesItsHandlers) {
 
 TEST_F(EventRouting, PointerMovesMapToMinusOneToOneWhileDeliveryIsOn) {
     EXPECT_EQ(view->mouseLoc.x, 0); // at the centre until the pointer moves
-    const struct {
-        float x, y, expectX, expectY;
-        bool delivered;
-    } cases[] = {
+    // Where the pointer goes, where the view sees it, and whether it is delivered.
+    const std::tuple<float, float, float, float, bool> cases[] = {
         {-512, -384, -2, -2, true},    // beyond the lower-left corner: not clamped
         {512, 384, -2, -2, false},     // after losing focus: not delivered
         {256, 576, -0.5f, 0.5f, true}, // focus back; a quarter in from the left and the top
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "at " << c.x << "," << c.y);
-        if (c.delivered != view->window()->acceptsMouseMovedEvents())
-            c.delivered ? view->becomeFirstResponder() : view->resignFirstResponder();
-        host::postMouseMotion(*view->window(), 0, c.x, c.y);
+    for (const auto& [x, y, expectX, expectY, delivered] : cases) {
+        SCOPED_TRACE(testing::Message() << "at " << x << "," << y);
+        if (delivered != view->window()->acceptsMouseMovedEvents())
+            delivered ? view->becomeFirstResponder() : view->resignFirstResponder();
+        host::postMouseMotion(*view->window(), 0, x, y);
         app.runFor(0.01);
-        EXPECT_EQ(view->mouseLoc.x, c.expectX);
-        EXPECT_EQ(view->mouseLoc.y, c.expectY);
+        EXPECT_EQ(view->mouseLoc.x, expectX);
+        EXPECT_EQ(view->mouseLoc.y, expectY);
     }
 }
 
@@ -216,7 +215,6 @@ TEST_F(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateL
     test::CapturedOutput captured;
     view->printFPS(nullptr);
     EXPECT_EQ(captured.err(), "calcFPS: 3, drawFPS: 2, drawRequests: 7\n");
-    EXPECT_EQ(view->calcFrames.load() + view->drawFrames.load() + view->drawRequests.load(), 0);
 }
 
 TEST_F(EventRouting, CtrlQAndTheCloseRequestEndTheLoopWithStatusZero) {

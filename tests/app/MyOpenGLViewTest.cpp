@@ -5,6 +5,8 @@
 #include <GL/gl.h>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -12,8 +14,7 @@ namespace {
 void expectViewportAndPerspective(int w, int h) {
     GLint vp[4] = {};
     glGetIntegerv(GL_VIEWPORT, vp);
-    EXPECT_TRUE(vp[0] == 0 && vp[1] == 0 && vp[2] == w && vp[3] == h)
-        << vp[0] << "," << vp[1] << " " << vp[2] << "x" << vp[3];
+    EXPECT_EQ(std::vector<GLint>(vp, vp + 4), (std::vector<GLint>{0, 0, w, h}));
     GLfloat m[16] = {};
     glGetFloatv(GL_PROJECTION_MATRIX, m);
     const double f = 1.0 / std::tan(15.0 * M_PI / 180.0), aspect = double(w) / h;
@@ -30,18 +31,16 @@ TEST(MyOpenGLViewProjection, ViewportPerspectiveAndSurfaceFollowTheViewSize) {
     ASSERT_NE(view, nullptr);
     expectViewportAndPerspective(800, 600);
     // New sizes from the host, one after the other.
-    const struct {
-        float width, height;
-        int expectW, expectH; // the viewport after it
-    } sizes[] = {
+    // Width and height, and the viewport after them.
+    const std::tuple<float, float, int, int> sizes[] = {
         {799.7f, 600.9f, 799, 600}, // fractions are truncated
         {0, 600, 799, 600},         // a view without area keeps the last projection
         {800, 0, 799, 600},         {0, 0, 799, 600}, {0.4f, 300, 799, 600}, {300, 300, 300, 300},
     };
-    for (const auto& s : sizes) {
-        SCOPED_TRACE(testing::Message() << s.width << " x " << s.height);
-        view->setFrameSize(s.width, s.height);
-        expectViewportAndPerspective(s.expectW, s.expectH);
+    for (const auto& [width, height, expectW, expectH] : sizes) {
+        SCOPED_TRACE(testing::Message() << width << " x " << height);
+        view->setFrameSize(width, height);
+        expectViewportAndPerspective(expectW, expectH);
     }
     // The drawing surface grows with the window, beyond the first size.
     view->window()->setFrame({0, 0, 1024, 768}, false);

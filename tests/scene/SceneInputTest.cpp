@@ -5,6 +5,7 @@
 #include "tests/support/EventInjection.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 using namespace scenetest;
@@ -15,10 +16,7 @@ namespace {
 constexpr int kSize = 400;
 
 // 'm' moves, 'p' presses, 'd' drags, 'r' releases, at a pixel of the view.
-struct Step {
-    char kind;
-    float x, y;
-};
+using Step = std::tuple<char, float, float>;
 
 // Posts the steps with the button and returns the arcball as the scene should
 // drive it: a press starts where the pointer was last seen (the centre before
@@ -26,16 +24,16 @@ struct Step {
 ArcBall post(dravinView& view, int button, const std::vector<Step>& steps) {
     ArcBall a;
     float x = 0, y = 0;
-    for (const Step& s : steps) {
-        if (s.kind == 'p' || s.kind == 'r') {
-            host::postMouseButton(*view.window(), button, s.kind == 'p', s.x, s.y);
-            s.kind == 'p' ? a.StartDragWithX(x, y) : a.EndDrag();
+    for (const auto& [kind, px, py] : steps) {
+        if (kind == 'p' || kind == 'r') {
+            host::postMouseButton(*view.window(), button, kind == 'p', px, py);
+            kind == 'p' ? a.StartDragWithX(x, y) : a.EndDrag();
             continue;
         }
-        host::postMouseMotion(*view.window(), s.kind == 'd' ? 1u << button : 0u, s.x, s.y);
-        x = s.x / (kSize / 2.0f) - 1.0f;
-        y = s.y / (kSize / 2.0f) - 1.0f;
-        if (s.kind == 'd')
+        host::postMouseMotion(*view.window(), kind == 'd' ? 1u << button : 0u, px, py);
+        x = px / (kSize / 2.0f) - 1.0f;
+        y = py / (kSize / 2.0f) - 1.0f;
+        if (kind == 'd')
             a.DragWithX(x, y);
     }
     host::Application::shared().runFor(0.1);
