@@ -6,7 +6,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <tuple>
-#include <vector>
 
 namespace {
 
@@ -14,7 +13,7 @@ namespace {
 void expectViewportAndPerspective(int w, int h) {
     GLint vp[4] = {};
     glGetIntegerv(GL_VIEWPORT, vp);
-    EXPECT_EQ(std::vector<GLint>(vp, vp + 4), (std::vector<GLint>{0, 0, w, h}));
+    EXPECT_EQ(std::tuple(vp[0], vp[1], vp[2], vp[3]), std::tuple(0, 0, w, h));
     GLfloat m[16] = {};
     glGetFloatv(GL_PROJECTION_MATRIX, m);
     const double f = 1.0 / std::tan(15.0 * M_PI / 180.0), aspect = double(w) / h;

@@ -8,7 +8,6 @@
 #include <vector>
 
 using testing_support::Line;
-using testing_support::runProcess;
 
 namespace {
 
@@ -31,10 +30,10 @@ std::vector<RateLine> rateLines(const std::vector<Line>& err) {
 
 TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint) {
     // SIGINT once three rate lines are out, however long a loaded machine takes.
-    auto run =
-        runProcess({.argv = {testing_support::buildDirectory() + "/dravin"},
-                    .env = {"SDL_VIDEODRIVER=offscreen"},
-                    .signalWhen = [](const auto& r) { return rateLines(r.err).size() >= 3; }});
+    auto run = testing_support::runProcess(
+        {.argv = {testing_support::buildDirectory() + "/dravin"},
+         .env = {"SDL_VIDEODRIVER=offscreen"},
+         .signalWhen = [](const auto& r) { return rateLines(r.err).size() >= 3; }});
     ASSERT_TRUE(run.signalled) << "three rate lines never came\n" << run.errText();
     EXPECT_EQ(run.exitStatus, 0) << run.errText(); // not ended by the signal itself
 

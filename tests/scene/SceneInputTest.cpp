@@ -75,8 +75,7 @@ TEST(SceneInput, BeforeTheWorldExistsInputOnlyMovesThePointerAndFramesAreSkipped
     ASSERT_NE(view, nullptr);
     post(*view, 0, kTurn);
     post(*view, 2, kTurn);
-    EXPECT_EQ(view->mouseLoc.x, -0.5f);
-    EXPECT_EQ(view->mouseLoc.y, 0.25f);
+    EXPECT_EQ(std::pair(view->mouseLoc.x, view->mouseLoc.y), std::pair(-0.5f, 0.25f));
 
     view->drawFrames = 0;
     view->window()->setFrame({0, 0, 400, 300}, true); // the host resizes and redraws at once
