@@ -25,14 +25,13 @@ TEST(Diagnostics, EachChannelReachesTheSinkAsFormattedAndResettingRestoresStdout
 
 TEST(Diagnostics, LinesFromManyThreadsStayWhole) {
     test::CapturedOutput captured;
-    std::vector<std::thread> threads;
+    std::vector<std::jthread> threads;
     for (int t = 0; t < 4; ++t)
         threads.emplace_back([t] {
             for (int i = 0; i < 200; ++i)
                 diag::err("thread %d line %03d\n", t, i);
         });
-    for (auto& thread : threads)
-        thread.join();
+    threads.clear(); // each joined as it goes
     std::string all = captured.err();
     EXPECT_EQ(all.size(), 4u * 200u * std::string("thread 0 line 000\n").size());
     for (size_t at = 0; at < all.size(); at += 18)

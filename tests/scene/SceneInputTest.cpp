@@ -59,10 +59,13 @@ TEST(SceneInput, PrimaryAndMiddleDragsTurnTheModelAsTheArcballDoesAndSecondaryNo
         {1, kTurn},
         {2, kTwoDrags},
         {0, {{'p', 80, 120}, {'d', 300, 200}, {'r', 300, 200}}}};
+    // One window for all: a window each would load the GL driver anew.
+    QuietScene* view = loadView<QuietScene>(kSize, kSize);
+    ASSERT_NE(view, nullptr);
     for (const auto& [button, steps] : cases) {
         SCOPED_TRACE(testing::Message() << "button " << button << ", " << steps.size() << " steps");
-        QuietScene* view = loadView<QuietScene>(kSize, kSize);
-        ASSERT_NE(view, nullptr);
+        view->myArcBall = std::make_unique<ArcBall>(); // unturned, the pointer not yet seen
+        view->mouseLoc = {};
         const ArcBall expected = post(*view, button, steps);
         // The secondary button is not handled: the model stays as it was.
         ExpectRows<AxisRotation>({{"turn", view->myArcBall->GetOrientation(),
