@@ -52,6 +52,10 @@ bool SdlPlatform::startVideo(bool preferOffscreen) {
         diag::log("SDL video failed: %s", SDL_GetError());
         return false;
     }
+    // Held while video runs: SDL would unload GL with each last window, and
+    // a reload costs time and leaves the driver's tables behind. A failure
+    // here shows again, with its reason, when a GL window is made.
+    SDL_GL_LoadLibrary(nullptr);
     return true;
 }
 
