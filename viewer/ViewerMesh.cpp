@@ -29,10 +29,10 @@ struct CornerHash {
     }
 };
 
+// The normal of length 1, or none (zero) where it has no direction.
 Vector3D unit(Vector3D n) {
-    const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    return length > 0 && std::isfinite(length) ? Vector3D{n.x / length, n.y / length, n.z / length}
-                                               : Vector3D{0, 0, 0};
+    const Vector3D u = Vector3DNormalize(n);
+    return std::isfinite(u.x + u.y + u.z) ? u : Vector3D{0, 0, 0};
 }
 
 void setMaterial(const float* ambient, const float* diffuse, const float* specular,

@@ -35,7 +35,10 @@ QuietViewer* viewerOf(const std::string& obj) {
     test::CapturedOutput quiet;
     // One window a process: a new window each model would reload the GL driver.
     auto* v = static_cast<QuietViewer*>(host::Application::shared().mainView());
-    v ? v->initWorld() : void(v = loadView<QuietViewer>(kSize, kSize));
+    if (v)
+        v->initWorld();
+    else
+        v = loadView<QuietViewer>(kSize, kSize);
     std::remove(modelPath().c_str());
     if (v)
         v->myArcBall = std::make_unique<ArcBall>();
