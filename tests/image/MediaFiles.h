@@ -90,7 +90,8 @@ inline std::pair<GLint, GLint> boundSides() {
 }
 
 inline std::vector<uint32_t> boundTexels() {
-    std::vector<uint32_t> texels(size_t(boundSides().first) * size_t(boundSides().second));
+    const auto [width, height] = boundSides();
+    std::vector<uint32_t> texels(size_t(width) * size_t(height));
     glGetTexImage(GL_TEXTURE_2D, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, texels.data());
     return texels;
 }
