@@ -49,7 +49,7 @@ void Window::setLevel(int level) {
     assert(isMainThread() && "window changes belong to the main thread");
     level_ = level;
     if (surface_)
-        platform::current().setOnTop(*surface_, level_ > kNormalWindowLevel);
+        platform::current().setLayer(*surface_, layer());
 }
 
 void Window::setAlphaValue(float alpha) {
@@ -85,6 +85,13 @@ bool Window::hasGLContext() const {
     return surface_ && platform::current().hasContext(*surface_);
 }
 
+platform::Layer Window::layer() const {
+    // The shielding level covers the screen above everything, panels included.
+    if (level_ >= shieldingWindowLevel())
+        return platform::Layer::fullScreen;
+    return level_ > kNormalWindowLevel ? platform::Layer::above : platform::Layer::normal;
+}
+
 platform::WindowOptions Window::windowOptions() const {
     return {int(frame_.x),
             int(frame_.y),
@@ -92,7 +99,7 @@ platform::WindowOptions Window::windowOptions() const {
             whole(frame_.height),
             isBorderless(),
             (styleMask_ & NSResizableWindowMask) != 0,
-            level_ > kNormalWindowLevel,
+            layer(),
             false};
 }
 

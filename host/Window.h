@@ -12,6 +12,7 @@ class PixelFormat;
 namespace platform {
 struct Surface;
 struct WindowOptions;
+enum class Layer;
 } // namespace platform
 
 // Style mask bits.
@@ -95,6 +96,7 @@ class Window {
 
   private:
     platform::WindowOptions windowOptions() const;
+    platform::Layer layer() const;
     bool realizeWithContext(const PixelFormat& format);
 
     uint32_t styleMask_{};

@@ -34,7 +34,7 @@ class NullPlatform final : public Platform {
     bool hasContext(const Surface& surface) const override;
     int stencilBits(const Surface& surface) const override;
     void setFrame(Surface& surface, const Rect& frame) override;
-    void setOnTop(Surface&, bool) override {}
+    void setLayer(Surface&, Layer) override {}
     void setOpacity(Surface&, float) override {}
     Rect screenBounds(const Surface*) const override { return offer.screen; }
     void makeCurrent(Surface&) override {}

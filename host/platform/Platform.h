@@ -23,12 +23,17 @@ struct Surface {
     Window* owner{};
 };
 
+// Where a window stands among the others. fullScreen asks the window manager
+// for its full-screen state, the one it puts above its own panels and docks;
+// "above" alone stays below them.
+enum class Layer { normal, above, fullScreen };
+
 struct WindowOptions {
     // Screen coordinates, origin at the top left.
     int x{}, y{}, width{}, height{};
     bool borderless{};
     bool resizable{};
-    bool onTop{};
+    Layer layer{};
     bool hidden{};
 };
 
@@ -58,6 +63,7 @@ struct PlatformEvent {
         focusLost,
         closeRequested,
         quitRequested,
+        fileDropped,
     };
     Type type{};
     Window* window{};       // null for quitRequested, and for a key while no window has focus
@@ -65,6 +71,7 @@ struct PlatformEvent {
     unsigned buttonsHeld{}; // motion: bit n set while button n is held
     int width{}, height{};  // resized: the new size
     bool quitKey{};         // key: the platform's Quit shortcut (Ctrl+Q)
+    std::string path;       // fileDropped: the file's path
 };
 
 class Platform {
@@ -87,7 +94,7 @@ class Platform {
     virtual int stencilBits(const Surface& surface) const = 0;
 
     virtual void setFrame(Surface& surface, const Rect& frame) = 0;
-    virtual void setOnTop(Surface& surface, bool onTop) = 0;
+    virtual void setLayer(Surface& surface, Layer layer) = 0;
     virtual void setOpacity(Surface& surface, float alpha) = 0;
     // The bounds of the screen the surface is on (the first without one).
     virtual Rect screenBounds(const Surface* surface) const = 0;

@@ -48,6 +48,8 @@ bool SdlPlatform::startVideo(bool preferOffscreen) {
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     // The application loop handles SIGINT and SIGTERM itself.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // A full-screen window stays when another takes the focus, as a shield should.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         diag::log("SDL video failed: %s", SDL_GetError());
         return false;
@@ -69,8 +71,10 @@ Surface* SdlPlatform::createSurface(const WindowOptions& options, const GLReques
         flags |= SDL_WINDOW_BORDERLESS;
     if (options.resizable)
         flags |= SDL_WINDOW_RESIZABLE;
-    if (options.onTop)
+    if (options.layer != Layer::normal)
         flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+    if (options.layer == Layer::fullScreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (gl) {
         setAttributes(*gl);
         flags |= SDL_WINDOW_OPENGL;
@@ -152,8 +156,16 @@ void SdlPlatform::resizeOffscreenSurface(SdlSurface& s, const Rect& frame) {
     s.surfaceHeight = h;
 }
 
-void SdlPlatform::setOnTop(Surface& surface, bool onTop) {
-    SDL_SetWindowAlwaysOnTop(sdl(surface).window, onTop ? SDL_TRUE : SDL_FALSE);
+void SdlPlatform::setLayer(Surface& surface, Layer layer) {
+    SDL_Window* window = sdl(surface).window;
+    SDL_SetWindowAlwaysOnTop(window, layer != Layer::normal ? SDL_TRUE : SDL_FALSE);
+    if (layer == Layer::fullScreen) {
+        // Without a window manager nobody answers the full-screen request:
+        // the window covers its screen by its own frame first.
+        const Rect screen = screenBounds(&surface);
+        setFrame(surface, screen);
+    }
+    SDL_SetWindowFullscreen(window, layer == Layer::fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 }
 
 void SdlPlatform::setOpacity(Surface& surface, float alpha) {
@@ -190,9 +202,14 @@ bool SdlPlatform::pollEvent(PlatformEvent& event) {
         }
     }
     SDL_Event ev;
-    while (SDL_PollEvent(&ev))
-        if (translateSdlEvent(ev, event))
+    while (SDL_PollEvent(&ev)) {
+        const bool known = translateSdlEvent(ev, event);
+        // The dropped file's name is the receiver's to free.
+        if (ev.type == SDL_DROPFILE)
+            SDL_free(ev.drop.file);
+        if (known)
             return true;
+    }
     return false;
 }
 

@@ -31,7 +31,7 @@ class SdlPlatform final : public Platform {
     bool hasContext(const Surface& surface) const override;
     int stencilBits(const Surface& surface) const override;
     void setFrame(Surface& surface, const Rect& frame) override;
-    void setOnTop(Surface& surface, bool onTop) override;
+    void setLayer(Surface& surface, Layer layer) override;
     void setOpacity(Surface& surface, float alpha) override;
     Rect screenBounds(const Surface* surface) const override;
     void makeCurrent(Surface& surface) override;

@@ -9,7 +9,8 @@ OffscreenContext::OffscreenContext(int width, int height) {
     platform::Platform& p = platform::current();
     if (!p.startVideo(/*preferOffscreen=*/true))
         return;
-    platform::WindowOptions options{0, 0, width, height, false, false, false, /*hidden=*/true};
+    platform::WindowOptions options{0, 0, width, height};
+    options.hidden = true;
     platform::GLRequest gl{true, 24, 8, 24, 8, false};
     surface_ = p.createSurface(options, &gl);
     if (!surface_) {

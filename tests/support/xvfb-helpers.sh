@@ -27,3 +27,10 @@ drawn() {
   awk -v skip="${1:-0}" -F'drawFPS: ' 'NF > 1 && ++k > skip { split($2, n, ","); s += n[1] }
     END { print s + 0 }' "$log"
 }
+# Starts IceWM, a window manager with a taskbar, and waits until the taskbar
+# is shown; stopwm ends it.
+wm() {
+  icewm >/dev/null 2>&1 & wmpid=$!
+  poll 'xdotool search --onlyvisible --class "^TaskBar$" >/dev/null 2>&1' 'the taskbar of IceWM is shown'
+}
+stopwm() { kill $wmpid 2>/dev/null; wait $wmpid 2>/dev/null; }
