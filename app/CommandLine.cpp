@@ -174,6 +174,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv, ModelOperand ope
     return Parser(argc, argv, operand).parse();
 }
 
+std::vector<std::string> commandLineForModel(const CommandLine& running, const std::string& model) {
+    std::vector<std::string> words{running.program};
+    if (running.window)
+        words.push_back("--window=" + std::to_string(running.windowWidth) + "x" +
+                        std::to_string(running.windowHeight));
+    words.insert(words.end(), {"--", model});
+    return words;
+}
+
 std::string absolutePath(const std::string& path) {
     if (path.empty() || path.front() == '/')
         return path;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace dravin {
 
@@ -39,6 +40,11 @@ CommandLine parseCommandLine(int argc, const char* const* argv, ModelOperand ope
 std::string usageText(const CommandLine& parsed, ModelOperand operand);
 // "dravin X.Y.Z\n".
 std::string versionText();
+
+// The words of a command line that shows model in the window the running
+// one asked for (full screen, or a window of its size), without its --frames
+// and --screenshot; the first word is the program's name.
+std::vector<std::string> commandLineForModel(const CommandLine& running, const std::string& model);
 
 // The path made absolute against the current directory; unchanged when it is
 // absolute already or empty.

@@ -1,15 +1,45 @@
 // dravin [OPTIONS] [MODEL.obj]: the demo scene, or the viewer for one model.
 #include "app/Run.h"
+#include "diag/Diagnostics.h"
+#include "host/Application.h"
 #include "scene/dravinView.h"
 #include "viewer/ModelViewer.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// A model dropped on the window: the program starts again as its viewer, in
+// the same kind of window, so no state of the scene before carries over. A
+// file that cannot be read leaves everything as it was, after its one line.
+void openDroppedModel(const dravin::CommandLine& options, const std::string& path) {
+    if (!ModelViewer::canRead(path))
+        return;
+    std::vector<std::string> words = dravin::commandLineForModel(options, path);
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(w.data());
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    execv("/proc/self/exe", argv.data());
+    diag::err("%s: cannot open the model %s: %s\n", options.program.c_str(), path.c_str(),
+              std::strerror(errno));
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace dravin;
     const CommandLine options = parseCommandLine(argc, argv, ModelOperand::accepted);
     if (options.action != CommandLine::Action::run)
         return finishWithoutRunning(options, ModelOperand::accepted);
+    host::Application::shared().setOpenFileHandler(
+        [options](const std::string& path) { openDroppedModel(options, path); });
     if (options.model.empty())
         return runView(argc, argv, options, [] { return std::make_unique<dravinView>(); });
     // A model that cannot be read ends the program before any window opens.

@@ -61,6 +61,10 @@ void dispatchMotion(Window& window, OpenGLView& view, const platform::PlatformEv
 bool dispatch(const platform::PlatformEvent& pe) {
     if (pe.type == Type::quitRequested)
         return true;
+    if (pe.type == Type::fileDropped) {
+        Application::shared().openFile(pe.path);
+        return false;
+    }
     Window* window = pe.window;
     // A key while the keyboard focus is on no window of ours (still on its way,
     // or taken away) belongs to the main window, as a key window's would.
@@ -198,6 +202,17 @@ void Application::stop(int exitStatus) {
 void Application::setFrameHook(std::function<void(OpenGLView&)> hook) {
     assert(isMainThread() && "the frame hook is set on the main thread");
     frameHook_ = std::move(hook);
+}
+
+void Application::setOpenFileHandler(std::function<void(const std::string&)> handler) {
+    assert(isMainThread() && "the open-file handler is set on the main thread");
+    openFile_ = std::move(handler);
+}
+
+void Application::openFile(const std::string& path) {
+    assert(isMainThread() && "files are opened on the main thread");
+    if (openFile_)
+        openFile_(path);
 }
 
 void Application::beforeFlush(OpenGLView& view) {

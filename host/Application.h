@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 namespace host {
 
@@ -49,6 +50,11 @@ class Application {
     // Called on the main thread, with the view's context current, right before
     // each buffer swap of the main view (its context's flushBuffer). Empty: none.
     void setFrameHook(std::function<void(OpenGLView&)> hook);
+    // Called on the main thread with the path of a file the user dropped on a
+    // window of the application. Empty: drops are ignored.
+    void setOpenFileHandler(std::function<void(const std::string&)> handler);
+    // Hands a file to the handler, as a drop does (main thread).
+    void openFile(const std::string& path);
 
     Window* mainWindow() const { return window_.get(); }
     OpenGLView* mainView() const { return view_.get(); }
@@ -65,6 +71,7 @@ class Application {
     std::atomic<bool> stopRequested_{};
     std::atomic<int> exitStatus_{};
     std::function<void(OpenGLView&)> frameHook_;
+    std::function<void(const std::string&)> openFile_;
 };
 
 // The program's entry into the host: loads the description and runs the loop.

@@ -133,6 +133,14 @@ bool translateSdlEvent(const SDL_Event& in, PlatformEvent& out) {
         out.event.characters = characters(in.key.keysym.sym);
         out.quitKey = in.key.keysym.sym == SDLK_q && (in.key.keysym.mod & KMOD_CTRL);
         return true;
+    case SDL_DROPFILE:
+        // A drop outside any window of ours (windowID 0) is the application's.
+        out.window = in.drop.windowID ? ownerOf(in.drop.windowID) : nullptr;
+        if ((in.drop.windowID && !out.window) || !in.drop.file)
+            return false;
+        out.type = T::fileDropped;
+        out.path = in.drop.file;
+        return true;
     default:
         return false;
     }

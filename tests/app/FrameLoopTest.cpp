@@ -227,6 +227,19 @@ TEST_F(EventRouting, CtrlQAndTheCloseRequestEndTheLoopWithStatusZero) {
     }
 }
 
+TEST_F(EventRouting, ADroppedFileGoesToTheOpenFileHandlerOnly) {
+    std::vector<std::string> opened;
+    for (bool handled : {false, true}) {
+        app.setOpenFileHandler(handled ? [&](const std::string& p) { opened.push_back(p); }
+                                       : std::function<void(const std::string&)>());
+        host::postFileDrop(*view->window(), handled ? "/m/b.obj" : "/m/a.obj");
+        app.runFor(0.01);
+    }
+    app.setOpenFileHandler(nullptr);
+    EXPECT_EQ(opened, std::vector<std::string>{"/m/b.obj"});
+    EXPECT_EQ(view->calls, ""); // the view sees no drop
+}
+
 TEST_F(EventRouting, TheFrameHookRunsBeforeEachSwapOfTheMainView) {
     auto& null = host::platform::useNullPlatform();
     std::vector<int> swapsSeen; // by each call of the hook, -1 for another view

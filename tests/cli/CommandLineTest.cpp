@@ -78,3 +78,23 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
               "dravin: unexpected argument 'a.obj' (try 'dravin --help')");
     EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("MODEL"), std::string::npos);
 }
+
+TEST(CommandLine, AModelOpenedLaterKeepsTheWindowButNotTheCapture) {
+    ASSERT_EQ(chdir("/tmp"), 0);
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "0 f1280x800 0 [] [/m/-w.obj]"},
+        {{"-w640x480", "--frames", "3", "--screenshot", "a.png"}, "0 w640x480 0 [] [/m/-w.obj]"},
+        {{"--window", "old.obj"}, "0 w1280x800 0 [] [/m/-w.obj]"},
+    };
+    for (const auto& [words, expected] : cases) {
+        std::vector<const char*> argv{"dravin"};
+        for (const auto& w : words)
+            argv.push_back(w.c_str());
+        const CommandLine running =
+            dravin::parseCommandLine(int(argv.size()), argv.data(), ModelOperand::accepted);
+        auto again = dravin::commandLineForModel(running, "/m/-w.obj");
+        EXPECT_EQ(again.front(), "dravin");
+        again.erase(again.begin());
+        EXPECT_EQ(parse(again), expected) << testing::PrintToString(words);
+    }
+}

@@ -84,5 +84,19 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
     stray.key.windowID = 0; // no window had the keyboard focus: the application places it
     ASSERT_TRUE(translateSdlEvent(stray, out));
     EXPECT_TRUE(out.type == Type::key && !out.window && out.event.characters == "a");
+
+    // A file dropped on the window comes through the platform's own queue, as
+    // SDL delivers it (the name is the receiver's to free), with its path; one dropped
+    // outside every window of ours belongs to the application.
+    for (Uint32 target : {id, Uint32(0)}) {
+        SDL_Event drop{
+            .drop = {.type = SDL_DROPFILE, .file = SDL_strdup("/m/a b.obj"), .windowID = target}};
+        ASSERT_EQ(SDL_PushEvent(&drop), 1);
+        // Past what the window had to say first, and the end of SDL's poll cycle.
+        for (int polls = 0; polls < 8 && !(sdl.pollEvent(out) && out.type == Type::fileDropped);)
+            ++polls;
+        EXPECT_TRUE(out.type == Type::fileDropped && out.path == "/m/a b.obj");
+        EXPECT_EQ(out.window, target ? &window : nullptr);
+    }
     sdl.destroySurface(surface);
 }

@@ -60,4 +60,8 @@ void postCloseRequest(Window& window) {
     post(&window, Type::closeRequested, nothing);
 }
 
+void postFileDrop(Window& window, const std::string& path) {
+    post(&window, Type::fileDropped, [&](PlatformEvent& e) { e.path = path; });
+}
+
 } // namespace host

@@ -2,6 +2,8 @@
 // views through the same path as real input at the event loop's next pass.
 #pragma once
 
+#include <string>
+
 namespace host {
 
 class Window;
@@ -22,5 +24,7 @@ void postExpose(Window& window);
 void postResize(Window& window, int width, int height);
 // As if the window manager had asked the window to close.
 void postCloseRequest(Window& window);
+// As if the user had dropped the file on the window.
+void postFileDrop(Window& window, const std::string& path);
 
 } // namespace host
