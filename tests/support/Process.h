@@ -49,6 +49,9 @@ ProcessRun runProcess(const ProcessOptions& options);
 //   rates                 prints how many rate lines are in $log;
 //   drawn [N]             prints the frames drawn, from the rate lines in $log after the
 //                         first N (each rate line counts the second before it).
+// What the run wrote on standard error (a tool's complaint, or xvfb-run's own
+// when it could not start the screen) follows its output, each line marked
+// "standard error: ".
 ProcessRun runUnderXvfb(const std::string& script, const std::string& screen = "1280x800");
 
 // The folder of the test executable's build tree (where the program is built).
