@@ -1,5 +1,6 @@
 #include "app/FrameCapture.h"
 
+#include "app/MyOpenGLView.h"
 #include "diag/Diagnostics.h"
 #include "host/Application.h"
 #include "host/Media.h"
@@ -35,8 +36,10 @@ std::vector<uint32_t> readBackBuffer(int width, int height) {
 void stopAfterFrames(int frames, const std::string& screenshot, const std::string& program) {
     host::Application::shared().setFrameHook(
         [frames, screenshot, program, drawn = 0](host::OpenGLView& view) mutable {
-            // Frames drawn after the last one, before the loop ends, change nothing.
-            if (drawn >= frames || ++drawn < frames)
+            // Frames drawn after the last one, before the loop ends, change
+            // nothing; frames on the way to the world do not count.
+            const auto* scene = dynamic_cast<const MyOpenGLView*>(&view);
+            if ((scene && scene->isPreparing()) || drawn >= frames || ++drawn < frames)
                 return;
             int status = 0;
             if (!screenshot.empty()) {

@@ -57,6 +57,10 @@ class MyOpenGLView : public host::OpenGLView {
     bool becomeFirstResponder() override;
     bool resignFirstResponder() override;
     virtual void changeToApplicationPath();
+    // Whether the frames show something on the way to the world (a progress
+    // display) rather than the world itself: --frames and --screenshot count
+    // only the world's frames.
+    virtual bool isPreparing() const { return false; }
 
   private:
     void storeMouseLocation(const host::Event& event);

@@ -3,23 +3,30 @@
 
 #include "diag/Diagnostics.h"
 #include "host/Application.h"
+#include "host/Threads.h"
 #include "viewer/ModelFraming.h"
 
 #include <GL/gl.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 // Zoom limits: from close enough to look inside to far enough to see it small.
 constexpr float kMinZoom = 0.25f;
 constexpr float kMaxZoom = 12.0f;
+// Keys typed while the model loads, acted on once it is there; a key held
+// down meanwhile repeats far more often than anyone would want replayed.
+constexpr size_t kKeysKeptWhileLoading = 64;
+constexpr double kProgressFrameInterval = 1.0 / 30;
 // How much one notch of the wheel brings the model nearer.
 constexpr float kZoomPerNotch = 0.88f;
 
@@ -73,14 +80,52 @@ void ModelViewer::initGLParam() {
 
 void ModelViewer::initWorld() {
     resetView();
-    model = std::make_unique<mesh::ObjModel>();
+    model.reset();
+    drawing.reset();
     // Material libraries and their texture maps are named relative to the
     // model's own folder, as other OBJ tools find them.
     if (chdir(folderOf(modelPath_).c_str()) != 0)
         diag::err("dravin: cannot change to the model's folder: %s\n", std::strerror(errno));
-    mesh::readObjModel(modelPath_.c_str(), *model);
-    fitIntoUnitSphere(model->positions);
-    drawing = std::make_unique<ViewerMesh>(*model);
+    load_ = std::make_shared<ModelLoad>(modelPath_);
+    // The thread keeps the load alive whatever becomes of the view; without
+    // a thread the load runs here.
+    if (!host::detachNewThread([load = load_] { load->run(); }))
+        load_->run();
+}
+
+void ModelViewer::mainThreadStepDraw() {
+    if (!drawing && !(load_ && load_->done())) {
+        const double now =
+            std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        if (now - lastProgressFrame_ < kProgressFrameInterval)
+            return;
+        lastProgressFrame_ = now;
+    }
+    MyOpenGLView::mainThreadStepDraw();
+}
+
+void ModelViewer::printFPS(host::Timer* timer) {
+    if (progressLinePercent_ >= 0 && progressLinePercent_ < 100) {
+        diag::err("\r\033[K");
+        progressLinePercent_ = -1; // shown again with the next frame
+    }
+    MyOpenGLView::printFPS(timer);
+}
+
+void ModelViewer::waitUntilLoaded() {
+    while (load_ && !load_->done())
+        host::sleepFor(0.001);
+    takeLoadedModel();
+}
+
+void ModelViewer::takeLoadedModel() {
+    if (!load_ || !load_->done())
+        return;
+    model = std::move(load_->model);
+    drawing = std::move(load_->drawing);
+    load_.reset();
+    showProgressLine(1.0f);
     flags = ViewerFlags{};
     flags.faces = true;
     flags.smooth = drawing->hasNormals();
@@ -90,6 +135,23 @@ void ModelViewer::initWorld() {
     else if (model->polygons.empty() && model->lines.empty() && model->points.empty())
         diag::err("dravin: %s has no faces or lines: its %zu vertices are shown as points\n",
                   modelPath_.c_str(), model->positions.size());
+    for (const host::Event& key : std::exchange(keysWhileLoading_, {}))
+        keyDown(key);
+}
+
+void ModelViewer::showProgressLine(float share) {
+    // Only for a person at a terminal; a pipe or a file gets the lines alone.
+    static const bool terminal = isatty(STDERR_FILENO) == 1;
+    if (!terminal)
+        return;
+    const int percent = int(share * 100.0f);
+    if (percent == progressLinePercent_)
+        return;
+    progressLinePercent_ = percent;
+    if (percent >= 100)
+        diag::err("\r\033[K");
+    else
+        diag::err("\rdravin: loading %s: %d%%\033[K", modelPath_.c_str(), percent);
 }
 
 void ModelViewer::resetView() {
@@ -108,14 +170,21 @@ void ModelViewer::printRenderState() const {
 }
 
 void ModelViewer::keyDown(const host::Event& event) {
-    if (event.characters.size() != 1 || !drawing)
+    if (event.characters.size() != 1)
         return;
-    ViewerFlags& f = flags;
-    switch (std::tolower(static_cast<unsigned char>(event.characters[0]))) {
-    case '\x1b':
-    case 'q':
+    const int key = std::tolower(static_cast<unsigned char>(event.characters[0]));
+    // Quitting does not wait for the model; the other keys do.
+    if (key == '\x1b' || key == 'q') {
         host::Application::shared().stop(0);
         return;
+    }
+    if (!drawing) {
+        if (keysWhileLoading_.size() < kKeysKeptWhileLoading)
+            keysWhileLoading_.push_back(event);
+        return;
+    }
+    ViewerFlags& f = flags;
+    switch (key) {
     case 'r':
         resetView();
         return;

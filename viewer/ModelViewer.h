@@ -7,10 +7,12 @@
 #include "app/MyOpenGLView.h"
 #include "math/ArcBall.h"
 #include "mesh/ObjModel.h"
+#include "viewer/ModelLoad.h"
 #include "viewer/ViewerMesh.h"
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class ModelViewer : public MyOpenGLView {
   public:
@@ -25,8 +27,9 @@ class ModelViewer : public MyOpenGLView {
     // one line naming it on standard error.
     static bool canRead(const std::string& path);
 
-    // Created by initWorld and kept for the life of the process: the model as
-    // read (its vertices framed), its drawing, and what the keys switch.
+    // Made by the load that initWorld starts, taken by the first frame after
+    // it is done and kept for the life of the process: the model as read (its
+    // vertices framed), its drawing, and what the keys switch.
     std::unique_ptr<ArcBall> myArcBall;
     std::unique_ptr<mesh::ObjModel> model;
     std::unique_ptr<ViewerMesh> drawing;
@@ -36,7 +39,18 @@ class ModelViewer : public MyOpenGLView {
     float zoom{1.0f};
 
     void initGLParam() override;
+    // Starts reading the model on a thread of its own; until it is read and
+    // its drawing made, the frames show the progress.
     void initWorld() override;
+    // Main thread: waits for the load initWorld started and takes what it
+    // made (in-process users that want the model at once).
+    void waitUntilLoaded();
+    bool isPreparing() const override { return !drawing; }
+    // While the model loads, the redraw loop asks for a frame of progress a
+    // few times a second only: the cores are the load's.
+    void mainThreadStepDraw() override;
+    // The rate line, on a line of its own under a progress line.
+    void printFPS(host::Timer* timer) override;
     void sizeGLWithWidth(int width, int height) override;
     void drawWorld(const host::Rect& rect) override;
 
@@ -59,7 +73,17 @@ class ModelViewer : public MyOpenGLView {
     virtual void drawModel(unsigned checker);
 
   private:
+    // Main thread: takes the finished load's model and drawing, and acts on
+    // the keys that came meanwhile.
+    void takeLoadedModel();
+    void drawProgress(float share);
+    void showProgressLine(float share);
+
     std::string modelPath_;
+    std::shared_ptr<ModelLoad> load_;
+    std::vector<host::Event> keysWhileLoading_;
+    int progressLinePercent_{-1};
+    double lastProgressFrame_{-1e9};
     float aspect_{4.0f / 3.0f};
     // Between the press and the release of a button that turns the model.
     bool dragging_{};

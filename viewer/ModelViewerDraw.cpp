@@ -6,6 +6,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 
 namespace {
 
@@ -54,14 +55,42 @@ void ModelViewer::drawModel(unsigned checker) {
     drawing->draw(flags, checker);
 }
 
+// The bar across the middle of the view: its frame, and the share done filled.
+void ModelViewer::drawProgress(float share) {
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_CULL_FACE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    // In the unit square's coordinates, -1..1 both ways: a bar half as wide
+    // as the view, a fixed few pixels high whatever the height.
+    const host::Rect size = bounds();
+    const float half = size.height > 0 ? 6.0f / size.height : 0.02f, left = -0.5f, right = 0.5f;
+    glColor3f(0.30f, 0.31f, 0.33f);
+    glRectf(left, -half, right, half);
+    glColor3f(0.85f, 0.86f, 0.88f);
+    glRectf(left, -half, left + (right - left) * std::clamp(share, 0.0f, 1.0f), half);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopAttrib();
+}
+
 void ModelViewer::drawWorld(const host::Rect&) {
     // The host may redraw while the window wakes, before the world exists.
-    if (!drawing || !myArcBall)
+    if (!myArcBall)
         return;
     if (host::OpenGLContext* context = openGLContext())
         context->makeCurrentContext();
-    if (checkerTexture_ == 0)
-        checkerTexture_ = makeCheckerTexture();
+    if (!drawing)
+        takeLoadedModel();
 
     glDrawBuffer(GL_BACK);
     glDepthMask(GL_TRUE);
@@ -70,6 +99,18 @@ void ModelViewer::drawWorld(const host::Rect&) {
     glDisable(GL_BLEND);
     glClearColor(0.42f, 0.43f, 0.45f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    if (!drawing) {
+        const float share = load_ ? load_->progress() : 0.0f;
+        showProgressLine(share);
+        drawProgress(share);
+        glFinish();
+        if (host::OpenGLContext* context = openGLContext())
+            context->flushBuffer();
+        return;
+    }
+    if (checkerTexture_ == 0)
+        checkerTexture_ = makeCheckerTexture();
 
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -framingDistance(kFieldOfView, aspect_) * zoom);

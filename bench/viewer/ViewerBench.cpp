@@ -121,6 +121,7 @@ struct DisplayListViewer : QuietViewer {
     explicit DisplayListViewer(const std::string& model) : QuietViewer(model), path(model) {}
     void initWorld() override {
         QuietViewer::initWorld();
+        waitUntilLoaded();
         classic = std::make_unique<MyOBJ>();
         classic->loadOBJFile(path.c_str());
         std::vector<Vector3D> verts(classic->mVerts, classic->mVerts + classic->mVertCount);
@@ -159,6 +160,7 @@ int timeTurning(const std::string& model, int frames, bool displayLists) {
     if (!loaded)
         return 1;
     auto* view = static_cast<QuietViewer*>(host::Application::shared().mainView());
+    view->waitUntilLoaded();
     view->display(); // compiles the display lists
     host::Event e;
     e.locationInWindow = {312, 384};

@@ -88,10 +88,11 @@ TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQui
     const std::string build = testing_support::buildDirectory(), dir = temporaryFolder();
     writeLargeModel(dir + "/large.obj");
     // Each way of quitting, in the demo and in the viewer. For the large model
-    // the program is stopped as soon as its window is shown, still loading
-    // the model (it has not said it has woken), and the quit arrives while it
-    // stands still, as it would while a slow load goes on; once with the
-    // keyboard focus taken away from the window first.
+    // the program is stopped as soon as its window shows the progress bar (the
+    // middle of the window unlike the grey above it), still loading the model
+    // (the reader has not said it is done), and the quit arrives while it
+    // stands still; once with the keyboard focus taken away from the window
+    // first.
     const struct {
         const char* model; // "" the demo
         const char* quit;
@@ -104,15 +105,18 @@ TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQui
         {"large.obj", XREQUEST " close $w"},
         {"large.obj", XREQUEST " unfocus; xdotool key --window $w Escape"},
     };
-    std::string script = "exe='" + build + "/dravin'; ";
+    std::string script = "exe='" + build +
+                         "/dravin'; at() { import -window $w -crop 1x1+$1+$2 txt:- | "
+                         "grep -o '#[0-9A-F]\\{6\\}'; }; bar() { a=$(at 320 120); [ -n \"$a\" ] && "
+                         "[ \"$a\" != '#000000' ] && [ \"$(at 320 240)\" != \"$a\" ]; }; ";
     for (const auto& c : cases) {
         const std::string model = !*c.model           ? ""
                                   : c.model[0] == 'R' ? build + "/" + c.model
                                                       : dir + "/" + c.model;
         const std::string stop =
-            *c.model == 'l'
-                ? "kill -STOP $pid; grep -qx /awakeFromNib \"$log\" || echo 'still loading'; "
-                : "";
+            *c.model == 'l' ? "poll bar 'the progress bar is shown' || exit; kill -STOP $pid; "
+                              "grep -q 'Object Loaded' \"$log\" || echo 'still loading'; "
+                            : "";
         script += "echo '" + std::string(c.quit) + "'; show \"$exe\" --window=640x480 " + model +
                   " || exit; " + stop +
                   "xdotool getwindowgeometry \"$w\"; xprop -id \"$w\" _NET_WM_STATE; " + c.quit +

@@ -39,9 +39,11 @@ QuietViewer* viewerOf(const std::string& obj) {
         v->initWorld();
     else
         v = loadView<QuietViewer>(kSize, kSize);
-    std::remove(modelPath().c_str());
-    if (v)
+    if (v) {
+        v->waitUntilLoaded();
         v->myArcBall = std::make_unique<ArcBall>();
+    }
+    std::remove(modelPath().c_str());
     return v;
 }
 
@@ -104,6 +106,22 @@ TEST_F(ModelViewerTest, EachKeySwitchesItsRenderFlagAndPrintsTheWholeStateInOneL
     v->keyDown(event('x'));
     v->keyDown(event(0));
     EXPECT_EQ(other.out(), "");
+}
+
+TEST_F(ModelViewerTest, KeysTypedWhileTheModelLoadsAreActedOnOnceItIsThere) {
+    std::ofstream(modelPath()) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    test::CapturedOutput out;
+    v->initWorld(); // a new load: no drawing until the frame that takes it
+    ASSERT_EQ(v->drawing, nullptr);
+    EXPECT_TRUE(v->isPreparing());
+    v->keyDown(event('w'));
+    v->keyDown(event('n'));
+    EXPECT_EQ(v->flags.wireframe, false);
+    v->waitUntilLoaded();
+    std::remove(modelPath().c_str());
+    EXPECT_FALSE(v->isPreparing());
+    EXPECT_TRUE(v->flags.wireframe && v->flags.normals);
+    EXPECT_NE(out.out().find("smooth off, faces on, wireframe on, normals on"), std::string::npos);
 }
 
 TEST_F(ModelViewerTest, WheelZoomsWithinLimitsDragsTurnOnlyFromAPressAndRResetsBoth) {

@@ -1,0 +1,66 @@
+#include "viewer/ModelLoad.h"
+
+#include "viewer/ModelFraming.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <utility>
+
+namespace {
+
+// The system's files, counting the bytes read of the model file (the first
+// one opened) for the progress.
+struct CountingFiles {
+    ModelLoad& load;
+    void* model{};
+    bool opened{};
+
+    mesh::FileSource source() {
+        return {[](const char* name, void* user) {
+                    auto& self = *static_cast<CountingFiles*>(user);
+                    void* file = mesh::systemFiles().open(name, mesh::systemFiles().user);
+                    if (!std::exchange(self.opened, true))
+                        self.model = file;
+                    return file;
+                },
+                [](void* file, char* buffer, size_t size, void* user) {
+                    auto& self = *static_cast<CountingFiles*>(user);
+                    const size_t n =
+                        mesh::systemFiles().read(file, buffer, size, mesh::systemFiles().user);
+                    if (file && file == self.model)
+                        self.load.countRead(n);
+                    return n;
+                },
+                [](void* file, void* user) {
+                    auto& self = *static_cast<CountingFiles*>(user);
+                    if (file == self.model)
+                        self.model = nullptr;
+                    mesh::systemFiles().close(file, mesh::systemFiles().user);
+                },
+                this};
+    }
+};
+
+} // namespace
+
+void ModelLoad::countRead(size_t count) {
+    read_ += count;
+    if (size_ > 0)
+        progress_.store(kReadShare * float(std::min(read_, size_)) / float(size_),
+                        std::memory_order_relaxed);
+}
+
+void ModelLoad::run() {
+    struct stat info {};
+    if (stat(path_.c_str(), &info) == 0 && info.st_size > 0)
+        size_ = size_t(info.st_size);
+    CountingFiles files{*this};
+    const mesh::FileSource source = files.source();
+    model = std::make_unique<mesh::ObjModel>();
+    mesh::readObjModel(path_.c_str(), *model, source);
+    progress_.store(kReadShare, std::memory_order_relaxed);
+    fitIntoUnitSphere(model->positions);
+    drawing = std::make_unique<ViewerMesh>(*model);
+    progress_.store(1.0f, std::memory_order_relaxed);
+    done_.store(true, std::memory_order_release);
+}
