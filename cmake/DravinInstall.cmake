@@ -61,8 +61,9 @@ install(CODE "
 # /usr. It holds the component Runtime alone: the framework's headers, static
 # libraries and CMake package are for building programs, not for running
 # this one. Its dependencies are what dpkg-shlibdeps finds the program linked
-# to, and libEGL, which SDL loads only at run time for its offscreen driver
-# (Mesa's drivers come with libgl1).
+# to, and what is only loaded at run time, which it cannot see: libEGL (SDL's
+# offscreen and Wayland drivers), libGL (SDL's GLX on X11) and Mesa's drivers
+# (which neither libegl-mesa0 nor the linked libOpenGL brings).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dravin)
 set(CPACK_PACKAGE_VENDOR dravin)
@@ -80,6 +81,6 @@ set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};dravin;Runtime;/")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS libegl1)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libegl1, libgl1, libgl1-mesa-dri")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)
