@@ -69,12 +69,11 @@ set(CPACK_PACKAGE_NAME dravin)
 set(CPACK_PACKAGE_VENDOR dravin)
 set(CPACK_PACKAGE_CONTACT "dravin developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-time 3D demo and viewer for Wavefront OBJ models")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "With no arguments it shows its demo full screen: a knot over a sky backdrop\n"
-  "with leaves scrolling inside its silhouette. Given an OBJ file it is a viewer\n"
-  "for that model, with its materials and textures. It opens OBJ files from the\n"
-  "desktop, and draws pictures without a display.")
-string(JOIN "" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_DEBIAN_PACKAGE_DESCRIPTION})
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "\
+With no arguments it shows its demo full screen: a knot over a sky backdrop
+with leaves scrolling inside its silhouette. Given an OBJ file it is a viewer
+for that model, with its materials and textures. It opens OBJ files from the
+desktop, and draws pictures without a display.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};dravin;Runtime;/")
