@@ -187,3 +187,60 @@ TEST(ObjModel, PolygonsAreCutIntoTrianglesOfTheirOwnCornersAndAHugeOneStaysQuick
     EXPECT_EQ(m.polygons[0].normal.z, 1.0f);
     EXPECT_EQ(out.find("WARNING"), out.npos) << out;
 }
+
+TEST(ObjModel, ConfinedToItsFolderItLeavesOutLibrariesAndMapsNamedOutsideWithOneLineEachKind) {
+    // Every name is in the source: only the option keeps a library or a map out.
+    const struct {
+        const char* mtllib; // what the model names
+        const char* map;    // what the library "in.mtl" names
+        const char* read;   // the libraries opened, and the map the material keeps
+    } cases[] = {
+        {"in.mtl", "t.png", "in.mtl|t.png"},
+        {"sub/in.mtl", "t.png", "sub/in.mtl|sub/t.png"},
+        {"a..b/in.mtl", "x..y/..t.png", "a..b/in.mtl|a..b/x..y/..t.png"},
+        {"../in.mtl", "t.png", "|"},
+        {"sub/../in.mtl", "t.png", "|"},
+        {"/srv/in.mtl", "t.png", "|"},
+        {"..", "t.png", "|"},
+        {"in.mtl", "../t.png", "in.mtl|"},
+        {"in.mtl", "sub/../../t.png", "in.mtl|"},
+        {"in.mtl", "..\\t.png", "in.mtl|"},
+        {"in.mtl", "-s 2 2 1 /srv/t.png", "in.mtl|"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.mtllib) + " " + c.map);
+        const std::string library = std::string("newmtl m\nKd 1 0 0\nmap_Kd ") + c.map + "\n";
+        mesh::MemoryFiles files;
+        for (const char* name : {"in.mtl", "sub/in.mtl", "a..b/in.mtl", "../in.mtl",
+                                 "sub/../in.mtl", "/srv/in.mtl", ".."})
+            files.files[name] = library;
+        files.files["m.obj"] = std::string("mtllib ") + c.mtllib + "\n" + kFourVertices;
+        for (bool confined : {false, true}) {
+            ObjModel m;
+            mesh::ObjReadOptions options;
+            options.confineToModelFolder = confined;
+            const std::string out =
+                printed([&] { mesh::readObjModel("m.obj", m, files.source(), options); });
+            std::string read = "|";
+            if (!m.materials.empty())
+                read = std::string(c.mtllib) + "|" + m.materials[0].diffuseMap;
+            if (!confined) {
+                // Unconfined, the viewer reads what it is given.
+                EXPECT_EQ(m.materials.size(), 1u);
+                EXPECT_EQ(out.find("outside"), out.npos);
+                continue;
+            }
+            EXPECT_EQ(read, c.read);
+            const bool library = std::string(c.read) == "|";
+            const bool map = !library && std::string(c.read).ends_with("|");
+            EXPECT_EQ(out.find("WARNING: 1 material libraries outside the model's folder left "
+                               "out\n") != out.npos,
+                      library)
+                << out;
+            EXPECT_EQ(out.find("WARNING: 1 texture maps outside the model's folder left out\n") !=
+                          out.npos,
+                      map)
+                << out;
+        }
+    }
+}
