@@ -1,7 +1,9 @@
-// dravin [OPTIONS] [MODEL.obj]: the demo scene, or the viewer for one model.
+// dravin [OPTIONS] [MODEL.obj]: the demo scene, or the viewer for one model,
+// or (--thumbnail) a picture of the model for a file manager.
 #include "app/Run.h"
 #include "scene/dravinView.h"
 #include "viewer/ModelViewer.h"
+#include "viewer/Thumbnail.h"
 
 #include <memory>
 
@@ -10,6 +12,9 @@ int main(int argc, char** argv) {
     const CommandLine options = parseCommandLine(argc, argv, ModelOperand::accepted);
     if (options.action != CommandLine::Action::run)
         return finishWithoutRunning(options, ModelOperand::accepted);
+    if (options.thumbnailSize > 0)
+        return drawThumbnail(options.program, options.model, options.thumbnail,
+                             options.thumbnailSize);
     if (options.model.empty())
         return runView(argc, argv, options, [] { return std::make_unique<dravinView>(); });
     // A model that cannot be read ends the program before any window opens.

@@ -51,3 +51,7 @@ install(CODE "
     ../${CMAKE_INSTALL_LIBDIR}/dravin/dravin
     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/dravin\")
 ")
+
+# The file managers' thumbnailer entry: OBJ models drawn by dravin --thumbnail.
+install(FILES ${PROJECT_SOURCE_DIR}/share/thumbnailers/dravin.thumbnailer
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)

@@ -23,13 +23,6 @@ constexpr float kMaxZoom = 12.0f;
 // How much one notch of the wheel brings the model nearer.
 constexpr float kZoomPerNotch = 0.88f;
 
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 const char* onOff(bool yes) {
     return yes ? "on" : "off";
 }
@@ -37,6 +30,16 @@ const char* onOff(bool yes) {
 } // namespace
 
 ModelViewer::ModelViewer(std::string modelPath) : modelPath_(std::move(modelPath)) {}
+
+ModelViewer::ModelViewer(std::string modelPath, std::unique_ptr<mesh::ObjModel> readModel)
+    : modelPath_(std::move(modelPath)), readModel_(std::move(readModel)) {}
+
+std::string ModelViewer::folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 bool ModelViewer::canRead(const std::string& path) {
     errno = 0;
@@ -73,12 +76,16 @@ void ModelViewer::initGLParam() {
 
 void ModelViewer::initWorld() {
     resetView();
-    model = std::make_unique<mesh::ObjModel>();
     // Material libraries and their texture maps are named relative to the
     // model's own folder, as other OBJ tools find them.
     if (chdir(folderOf(modelPath_).c_str()) != 0)
         diag::err("dravin: cannot change to the model's folder: %s\n", std::strerror(errno));
-    mesh::readObjModel(modelPath_.c_str(), *model);
+    if (readModel_) {
+        model = std::move(readModel_);
+    } else {
+        model = std::make_unique<mesh::ObjModel>();
+        mesh::readObjModel(modelPath_.c_str(), *model);
+    }
     fitIntoUnitSphere(model->positions);
     drawing = std::make_unique<ViewerMesh>(*model);
     flags = ViewerFlags{};

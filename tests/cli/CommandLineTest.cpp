@@ -78,3 +78,54 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
               "dravin: unexpected argument 'a.obj' (try 'dravin --help')");
     EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("MODEL"), std::string::npos);
 }
+
+TEST(CommandLine, ThumbnailTakesSizeModelAndPictureAsTheyAreAndGoesAlone) {
+    ASSERT_EQ(chdir("/tmp"), 0);
+    const auto thumbnail = [](std::vector<std::string> words, ModelOperand operand) {
+        words.insert(words.begin(), "dravin");
+        std::vector<const char*> argv;
+        for (const auto& w : words)
+            argv.push_back(w.c_str());
+        const CommandLine r = dravin::parseCommandLine(int(words.size()), argv.data(), operand);
+        if (r.action == CommandLine::Action::usageError)
+            return r.error.substr(0, r.error.find(" (try"));
+        return std::to_string(r.thumbnailSize) + " [" + r.model + "] [" + r.thumbnail + "]";
+    };
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--thumbnail", "256", "m.obj", "o.png"}, "256 [/tmp/m.obj] [/tmp/o.png]"},
+        // A file manager fills in the paths: whatever they begin with, they are paths.
+        {{"--thumbnail=1", "/a/-w", "--"}, "1 [/a/-w] [/tmp/--]"},
+        {{"--thumbnail", "1024", "-h", "--version"}, "1024 [/tmp/-h] [/tmp/--version]"},
+        {{"--thumbnail", "0", "m", "o"},
+         "dravin: bad value '0' for --thumbnail: a size from 1 to 1024 expected"},
+        {{"--thumbnail", "1025", "m", "o"}, "dravin: bad value '1025' for --thumbnail: a size"},
+        {{"--thumbnail=12px", "m", "o"}, "dravin: bad value '12px' for --thumbnail: a size"},
+        {{"--thumbnail", "-5", "m", "o"}, "dravin: bad value '-5' for --thumbnail: a size"},
+        {{"--thumbnail", "256", "m.obj"},
+         "dravin: option '--thumbnail' needs SIZE, MODEL and OUT.png"},
+        {{"--thumbnail=256", "m.obj"},
+         "dravin: option '--thumbnail' needs SIZE, MODEL and OUT.png"},
+        {{"--thumbnail", "256", "", "o"},
+         "dravin: option '--thumbnail' needs SIZE, MODEL and OUT.png"},
+        {{"-w", "--thumbnail", "8", "m", "o"},
+         "dravin: option '--thumbnail' takes no other option and no other model"},
+        {{"a.obj", "--thumbnail", "8", "m", "o"},
+         "dravin: option '--thumbnail' takes no other option and no other model"},
+        {{"--thumbnail", "8", "m", "o", "--frames", "2"},
+         "dravin: option '--thumbnail' takes no other option and no other model"},
+        {{"--thumbnail", "8", "m", "o", "a.obj"},
+         "dravin: one model at most, but 'a.obj' follows another"},
+        {{"--thumbnail", "8", "m", "o", "--thumbnail", "8", "m", "p"},
+         "dravin: one thumbnail at most"},
+    };
+    for (const auto& [words, expected] : cases) {
+        const std::string got = thumbnail(words, ModelOperand::accepted);
+        EXPECT_TRUE(got.starts_with(expected)) << ::testing::PrintToString(words) << "\n" << got;
+    }
+    // Only the program makes thumbnails: a scene run through dravin::run does not.
+    EXPECT_EQ(thumbnail({"--thumbnail", "8", "m", "o"}, ModelOperand::refused),
+              "dravin: unknown option '--thumbnail'");
+    EXPECT_NE(dravin::usageText({}, ModelOperand::accepted).find("--thumbnail SIZE MODEL OUT.png"),
+              std::string::npos);
+    EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("--thumbnail"), std::string::npos);
+}
