@@ -11,7 +11,7 @@ using dravin::ModelOperand;
 namespace {
 
 // The parse in one line: action, window size when windowed, frames,
-// screenshot and model; the current directory is /tmp.
+// screenshot, model and any thumbnail; the current directory is /tmp.
 std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOperand::accepted) {
     words.insert(words.begin(), "/usr/lib/dravin/dravin");
     std::vector<const char*> argv;
@@ -20,9 +20,12 @@ std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOp
     const CommandLine r = dravin::parseCommandLine(int(words.size()), argv.data(), operand);
     if (r.action == CommandLine::Action::usageError)
         return r.error;
-    return std::to_string(int(r.action)) + (r.window ? " w" : " f") +
-           std::to_string(r.windowWidth) + "x" + std::to_string(r.windowHeight) + " " +
-           std::to_string(r.frames) + " [" + r.screenshot + "] [" + r.model + "]";
+    std::string line = std::to_string(int(r.action)) + (r.window ? " w" : " f") +
+                       std::to_string(r.windowWidth) + "x" + std::to_string(r.windowHeight) + " " +
+                       std::to_string(r.frames) + " [" + r.screenshot + "] [" + r.model + "]";
+    if (r.thumbnailSize)
+        line.append(" ").append(std::to_string(r.thumbnailSize)).append(" " + r.thumbnail);
+    return line;
 }
 
 } // namespace
@@ -46,6 +49,9 @@ TEST(CommandLine, EachOptionSetsWhatItNames) {
         {{"--screenshot=/x/y.png", "--frames", "5"}, "0 f1280x800 5 [/x/y.png] []"},
         {{"m/k.obj", "-w"}, "0 w1280x800 0 [] [/tmp/m/k.obj]"},
         {{"--", "-w"}, "0 f1280x800 0 [] [/tmp/-w]"},
+        // A file manager fills in the paths: whatever they begin with, they are paths.
+        {{"--thumbnail", "1024", "-h", "o.png"}, "0 f1280x800 0 [] [/tmp/-h] 1024 /tmp/o.png"},
+        {{"--thumbnail=1", "/m", "--"}, "0 f1280x800 0 [] [/m] 1 /tmp/--"},
     };
     for (const auto& [words, expected] : cases)
         EXPECT_EQ(parse(words), expected) << ::testing::PrintToString(words);
@@ -67,6 +73,11 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
         {{"--window=640"}, "bad value '640' for --window:"},
         {{"-w16385x10"}, "bad value '16385x10' for -w:"},
         {{"a.obj", "b.obj"}, "one model at most, but 'b.obj' follows another"},
+        {{"--thumbnail", "0", "m", "o"}, "bad value '0' for --thumbnail: a size from 1 to 1024"},
+        {{"--thumbnail=1025", "m", "o"}, "bad value '1025' for --thumbnail:"},
+        {{"--thumbnail", "8", "m"}, "option '--thumbnail' needs SIZE, MODEL and OUT.png"},
+        {{"-w", "--thumbnail", "8", "m", "o"}, "option '--thumbnail' takes no other option"},
+        {{"--thumbnail", "8", "m", "o", "a.obj"}, "one model at most, but 'a.obj' follows"},
     };
     for (const auto& [words, named] : cases) {
         const std::string line = parse(words);
@@ -76,56 +87,7 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
     // A scene run through dravin::run takes no model, and its help names none.
     EXPECT_EQ(parse({"a.obj"}, ModelOperand::refused),
               "dravin: unexpected argument 'a.obj' (try 'dravin --help')");
+    EXPECT_EQ(parse({"--thumbnail", "8", "m", "o"}, ModelOperand::refused),
+              "dravin: unknown option '--thumbnail' (try 'dravin --help')");
     EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("MODEL"), std::string::npos);
-}
-
-TEST(CommandLine, ThumbnailTakesSizeModelAndPictureAsTheyAreAndGoesAlone) {
-    ASSERT_EQ(chdir("/tmp"), 0);
-    const auto thumbnail = [](std::vector<std::string> words, ModelOperand operand) {
-        words.insert(words.begin(), "dravin");
-        std::vector<const char*> argv;
-        for (const auto& w : words)
-            argv.push_back(w.c_str());
-        const CommandLine r = dravin::parseCommandLine(int(words.size()), argv.data(), operand);
-        if (r.action == CommandLine::Action::usageError)
-            return r.error.substr(0, r.error.find(" (try"));
-        return std::to_string(r.thumbnailSize) + " [" + r.model + "] [" + r.thumbnail + "]";
-    };
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--thumbnail", "256", "m.obj", "o.png"}, "256 [/tmp/m.obj] [/tmp/o.png]"},
-        // A file manager fills in the paths: whatever they begin with, they are paths.
-        {{"--thumbnail=1", "/a/-w", "--"}, "1 [/a/-w] [/tmp/--]"},
-        {{"--thumbnail", "1024", "-h", "--version"}, "1024 [/tmp/-h] [/tmp/--version]"},
-        {{"--thumbnail", "0", "m", "o"},
-         "dravin: bad value '0' for --thumbnail: a size from 1 to 1024 expected"},
-        {{"--thumbnail", "1025", "m", "o"}, "dravin: bad value '1025' for --thumbnail: a size"},
-        {{"--thumbnail=12px", "m", "o"}, "dravin: bad value '12px' for --thumbnail: a size"},
-        {{"--thumbnail", "-5", "m", "o"}, "dravin: bad value '-5' for --thumbnail: a size"},
-        {{"--thumbnail", "256", "m.obj"},
-         "dravin: option '--thumbnail' needs SIZE, MODEL and OUT.png"},
-        {{"--thumbnail=256", "m.obj"},
-         "dravin: option '--thumbnail' needs SIZE, MODEL and OUT.png"},
-        {{"--thumbnail", "256", "", "o"},
-         "dravin: option '--thumbnail' needs SIZE, MODEL and OUT.png"},
-        {{"-w", "--thumbnail", "8", "m", "o"},
-         "dravin: option '--thumbnail' takes no other option and no other model"},
-        {{"a.obj", "--thumbnail", "8", "m", "o"},
-         "dravin: option '--thumbnail' takes no other option and no other model"},
-        {{"--thumbnail", "8", "m", "o", "--frames", "2"},
-         "dravin: option '--thumbnail' takes no other option and no other model"},
-        {{"--thumbnail", "8", "m", "o", "a.obj"},
-         "dravin: one model at most, but 'a.obj' follows another"},
-        {{"--thumbnail", "8", "m", "o", "--thumbnail", "8", "m", "p"},
-         "dravin: one thumbnail at most"},
-    };
-    for (const auto& [words, expected] : cases) {
-        const std::string got = thumbnail(words, ModelOperand::accepted);
-        EXPECT_TRUE(got.starts_with(expected)) << ::testing::PrintToString(words) << "\n" << got;
-    }
-    // Only the program makes thumbnails: a scene run through dravin::run does not.
-    EXPECT_EQ(thumbnail({"--thumbnail", "8", "m", "o"}, ModelOperand::refused),
-              "dravin: unknown option '--thumbnail'");
-    EXPECT_NE(dravin::usageText({}, ModelOperand::accepted).find("--thumbnail SIZE MODEL OUT.png"),
-              std::string::npos);
-    EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("--thumbnail"), std::string::npos);
 }
