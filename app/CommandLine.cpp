@@ -69,6 +69,9 @@ class Parser {
             else
                 shortOptions(arg.substr(1));
         }
+        if (!finished() && result_.thumbnailSize > 0 &&
+            (result_.window || result_.frames > 0 || !result_.screenshot.empty() || operands_ > 0))
+            fail("option '--thumbnail' takes no other option and no other model");
         if (!finished() && !result_.screenshot.empty() && result_.frames == 0)
             result_.frames = 1;
         return result_;
@@ -132,9 +135,42 @@ class Parser {
         } else if (name == "screenshot") {
             if (takeValue(name, attached, value))
                 result_.screenshot = absolutePath(value);
+        } else if (name == "thumbnail" && operand_ == ModelOperand::accepted) {
+            thumbnailOption(attached);
         } else {
             fail("unknown option '" + spelling + "'");
         }
+    }
+
+    // SIZE (after '=' or the next word), then MODEL and OUT.png as they are,
+    // whatever they begin with: a file manager fills them in.
+    void thumbnailOption(const std::string_view* attached) {
+        std::string size = attached ? std::string(*attached) : "";
+        const int words = attached ? 2 : 3;
+        if (argc_ - 1 - index_ < words) {
+            fail("option '--thumbnail' needs SIZE, MODEL and OUT.png");
+            return;
+        }
+        if (!attached)
+            size = argv_[++index_];
+        const std::string model = argv_[++index_], out = argv_[++index_];
+        long side = 0;
+        if (!parseWhole(size, 1, kMaxThumbnailSize, side)) {
+            fail("bad value '" + size + "' for --thumbnail: a size from 1 to " +
+                 std::to_string(kMaxThumbnailSize) + " expected");
+            return;
+        }
+        if (model.empty() || out.empty()) {
+            fail("option '--thumbnail' needs SIZE, MODEL and OUT.png");
+            return;
+        }
+        if (result_.thumbnailSize > 0) {
+            fail("one thumbnail at most");
+            return;
+        }
+        result_.thumbnailSize = int(side);
+        result_.model = absolutePath(model);
+        result_.thumbnail = absolutePath(out);
     }
 
     void shortOptions(std::string_view letters) {
@@ -159,12 +195,14 @@ class Parser {
             fail("one model at most, but '" + std::string(arg) + "' follows another");
         else
             result_.model = absolutePath(std::string(arg));
+        ++operands_;
     }
 
     int argc_;
     const char* const* argv_;
     ModelOperand operand_;
     int index_{};
+    int operands_{};
     CommandLine result_;
 };
 
@@ -212,7 +250,14 @@ Options:
       --frames N             stop after N drawn frames
       --screenshot FILE.png  after the last frame (--frames, default 1) write
                              the picture to FILE.png
-  --                         end of options
+)";
+    if (model)
+        text += R"(      --thumbnail SIZE MODEL OUT.png
+                             write a SIZE x SIZE picture (SIZE 1 to 1024) of
+                             MODEL to OUT.png without a window, and exit;
+                             reads nothing outside the model's folder
+)";
+    text += R"(  --                         end of options
 Without a display the program draws offscreen, at the size of the offscreen
 screen or of --window. Ctrl+Q or closing the window quits.
 )";
@@ -227,7 +272,7 @@ Viewer keys (with MODEL.obj):
 )";
     text += R"(
 Exit status: 0 after a quit, a signal or --frames; 1 when the program cannot
-start or a capture fails; 2 for a usage error.
+start or a capture or thumbnail fails; 2 for a usage error.
 )";
     return text;
 }

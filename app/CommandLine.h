@@ -24,13 +24,20 @@ struct CommandLine {
     // in); empty when not asked for.
     std::string screenshot;
     std::string model;
+    // --thumbnail SIZE MODEL OUT.png: a SIZE x SIZE picture of the model at
+    // this path (absolute) instead of a run; SIZE 0 when not asked for.
+    int thumbnailSize{};
+    std::string thumbnail;
 
     // For usageError: the one line that names what was wrong.
     std::string error;
 };
 
-// Whether the program takes a MODEL.obj operand (the program does; a scene
-// run through dravin::run does not).
+// The largest thumbnail side: a file manager's largest size.
+inline constexpr int kMaxThumbnailSize = 1024;
+
+// Whether the program takes a MODEL.obj operand and --thumbnail (the program
+// does; a scene run through dravin::run does not).
 enum class ModelOperand { refused, accepted };
 
 CommandLine parseCommandLine(int argc, const char* const* argv, ModelOperand operand);

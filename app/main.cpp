@@ -1,9 +1,11 @@
-// dravin [OPTIONS] [MODEL.obj]: the demo scene, or the viewer for one model.
+// dravin [OPTIONS] [MODEL.obj]: the demo scene, or the viewer for one model,
+// or (--thumbnail) a picture of the model for a file manager.
 #include "app/Run.h"
 #include "diag/Diagnostics.h"
 #include "host/Application.h"
 #include "scene/dravinView.h"
 #include "viewer/ModelViewer.h"
+#include "viewer/Thumbnail.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -38,6 +40,9 @@ int main(int argc, char** argv) {
     const CommandLine options = parseCommandLine(argc, argv, ModelOperand::accepted);
     if (options.action != CommandLine::Action::run)
         return finishWithoutRunning(options, ModelOperand::accepted);
+    if (options.thumbnailSize > 0)
+        return drawThumbnail(options.program, options.model, options.thumbnail,
+                             options.thumbnailSize);
     host::Application::shared().setOpenFileHandler(
         [options](const std::string& path) { openDroppedModel(options, path); });
     if (options.model.empty())

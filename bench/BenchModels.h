@@ -1,9 +1,7 @@
-// The large model the mesh and viewer benchmarks read: 490,000 random
-// positions, texture coordinates and normals, half the faces quads under one
-// material and half triangles under another, with its MTL beside it (the
-// same name, ".mtl"). The same bytes on every run.
+// The large models the benchmarks read, the same bytes on every run.
 #pragma once
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -11,6 +9,9 @@
 
 namespace bench {
 
+// 490,000 random positions, texture coordinates and normals, half the faces
+// quads under one material and half triangles under another, with its MTL
+// beside it (the same name, ".mtl").
 inline void writeRandomModel(const std::string& path) {
     constexpr int kVerts = 490000, kFaces = 490000;
     const std::string mtlPath = std::filesystem::path(path).replace_extension(".mtl").string();
@@ -50,6 +51,40 @@ inline void writeRandomModel(const std::string& path) {
         }
     }
     std::fclose(obj);
+}
+
+// A torus about 9 units across on an n by n grid: n * n positions, texture
+// coordinates and normals; cells alternate between a quad and a triangle, n * n
+// faces (700: 490,000 faces, 70 MB).
+inline void writeTorus(const std::string& path, int n = 700) {
+    constexpr double kPi = 3.14159265358979323846, kMajor = 3.3, kMinor = 1.2;
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    std::fputs("o Torus\n", f);
+    for (int pass = 0; pass < 3; ++pass)
+        for (int i = 0; i < n; ++i)
+            for (int j = 0; j < n; ++j) {
+                const double u = 2 * kPi * i / n, v = 2 * kPi * j / n;
+                const double nx = std::cos(u) * std::cos(v), ny = std::sin(u) * std::cos(v),
+                             nz = std::sin(v);
+                if (pass == 0)
+                    std::fprintf(f, "v %.5f %.5f %.5f\n", kMajor * std::cos(u) + kMinor * nx,
+                                 kMajor * std::sin(u) + kMinor * ny, kMinor * nz);
+                else if (pass == 1)
+                    std::fprintf(f, "vt %.5f %.5f\n", double(i) / n, double(j) / n);
+                else
+                    std::fprintf(f, "vn %.5f %.5f %.5f\n", nx, ny, nz);
+            }
+    auto at = [n](int i, int j) { return (i % n) * n + (j % n) + 1; };
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) {
+            const int a = at(i, j), b = at(i + 1, j), c = at(i + 1, j + 1), d = at(i, j + 1);
+            if ((i + j) % 2 == 0)
+                std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c,
+                             c, d, d, d);
+            else
+                std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c);
+        }
+    std::fclose(f);
 }
 
 } // namespace bench

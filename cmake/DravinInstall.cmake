@@ -57,6 +57,10 @@ install(CODE "
     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/dravin\")
 " COMPONENT Runtime)
 
+# The file managers' thumbnailer entry: OBJ models drawn by dravin --thumbnail.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/dravin.thumbnailer
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers COMPONENT Runtime)
+
 # cpack -G DEB in the build folder: the program as a Debian package, prefix
 # /usr. It holds the component Runtime alone: the framework's headers, static
 # libraries and CMake package are for building programs, not for running

@@ -142,7 +142,7 @@ bool Application::load(const InterfaceDescription& d) {
     }
     view_.reset();
     window_.reset();
-    if (!platform::current().startVideo(false))
+    if (!platform::current().startVideo(d.offscreen))
         return false;
     window_ = d.makeWindow
                   ? d.makeWindow(d.contentRect, d.styleMask, d.backing, d.defer)

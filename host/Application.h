@@ -24,6 +24,9 @@ struct InterfaceDescription {
     bool defer{true};
     std::function<std::unique_ptr<Window>(const Rect&, uint32_t, BackingStore, bool)> makeWindow;
     std::function<std::unique_ptr<OpenGLView>()> makeView;
+    // Nothing shown: the platform's offscreen drawing, whatever display the
+    // environment names (a thumbnailer, a batch capture).
+    bool offscreen{};
 };
 
 class Application {

@@ -92,6 +92,15 @@ struct ObjModel {
     }
 };
 
+// What a reading may open besides the model itself.
+struct ObjReadOptions {
+    // Nothing outside the model's own folder: a material library or a texture
+    // map named by an absolute path or through ".." is left out, with one
+    // warning line for each of the two kinds. For a program that reads files
+    // nobody chose to open (a thumbnailer); the viewer reads what it is given.
+    bool confineToModelFolder{};
+};
+
 // Replaces model by the file's content and the materials of the libraries it
 // names (relative names against the current directory, as MyOBJ has them).
 // Prints on standard output, as MyOBJ does, "OBJ File Open: NAME", a
@@ -99,7 +108,8 @@ struct ObjModel {
 // "Object Loaded: NAME" / "v: ..., vt: ..., vn: ..., f: ..., l: ..., p: ..."
 // and one warning line for each kind of record that was left out. False, after
 // "WARNING: OBJ File did not open: NAME", when the file cannot be read.
-bool readObjModel(const char* fileName, ObjModel& model, const FileSource& files = systemFiles());
+bool readObjModel(const char* fileName, ObjModel& model, const FileSource& files = systemFiles(),
+                  const ObjReadOptions& options = {});
 
 // The same from text, as the file "(text)"; every library it names reads mtlText.
 bool readObjModelText(std::string_view objText, ObjModel& model, std::string_view mtlText = {});

@@ -67,8 +67,21 @@ std::string mapFileName(Scanner& s) {
 
 } // namespace
 
+bool namesOutsideFolder(std::string_view name) {
+    if (name.starts_with('/'))
+        return true;
+    for (size_t start = 0; start <= name.size();) {
+        const size_t slash = std::min(name.find('/', start), name.size());
+        if (name.substr(start, slash - start) == "..")
+            return true;
+        start = slash + 1;
+    }
+    return false;
+}
+
 void readMaterialLibrary(const char* name, const FileSource& files,
-                         std::vector<ObjMaterial>& materials) {
+                         std::vector<ObjMaterial>& materials, const ObjReadOptions& options,
+                         uint64_t& mapsLeftOut) {
     std::string bytes;
     bool cut = false;
     if (!objmodel::readWholeFile(files, name, bytes, cut)) {
@@ -110,6 +123,10 @@ void readMaterialLibrary(const char* name, const FileSource& files,
             current->diffuseMap = mapFileName(s);
             // Written on Windows at times: folders after backslashes.
             std::replace(current->diffuseMap.begin(), current->diffuseMap.end(), '\\', '/');
+            if (options.confineToModelFolder && namesOutsideFolder(current->diffuseMap)) {
+                ++mapsLeftOut;
+                current->diffuseMap.clear();
+            }
             if (!current->diffuseMap.empty() && current->diffuseMap[0] != '/')
                 current->diffuseMap.insert(0, folder);
         }

@@ -76,7 +76,8 @@ bool parseCorner(std::string_view word, int64_t (&index)[3]) {
 
 class Reader {
   public:
-    Reader(ObjModel& model, const FileSource& files) : m_(model), files_(files) {}
+    Reader(ObjModel& model, const FileSource& files, const ObjReadOptions& options)
+        : m_(model), files_(files), options_(options) {}
 
     void line(const char* begin, const char* end) {
         const Keyword w = objscan::keywordOf(begin, end);
@@ -249,9 +250,13 @@ class Reader {
     void libraries(Scanner& s) {
         for (std::string_view word; !(word = objmodel::nextWord(s)).empty();) {
             const std::string name(word);
+            if (options_.confineToModelFolder && namesOutsideFolder(name)) {
+                ++librariesLeftOut_;
+                continue;
+            }
             // Each library once, however often it is named.
             if (librariesRead_.insert(name).second)
-                readMaterialLibrary(name.c_str(), files_, m_.materials);
+                readMaterialLibrary(name.c_str(), files_, m_.materials, options_, mapsLeftOut_);
         }
     }
 
@@ -300,6 +305,8 @@ class Reader {
         warn(pointsOutOfRange_, "point indices that name no vertex left out");
         warn(clampedColours_, "vertex colours outside 0..1 clamped");
         warn(colourNotNumbers_, "vertex colours that are not numbers left out");
+        warn(librariesLeftOut_, "material libraries outside the model's folder left out");
+        warn(mapsLeftOut_, "texture maps outside the model's folder left out");
         if (unknownMaterials_)
             diag::out("WARNING: %" PRIu64 " materials named by usemtl are in no library "
                       "(the first: %s); their faces have none\n",
@@ -314,6 +321,7 @@ class Reader {
 
     ObjModel& m_;
     const FileSource& files_;
+    const ObjReadOptions& options_;
     bool named_{};
     int32_t material_{-1}; // an index into useNames_ until the end of the load
     std::vector<std::string> useNames_;
@@ -329,12 +337,14 @@ class Reader {
     uint64_t linesOutOfRange_{}, shortLines_{}, pointsOutOfRange_{};
     uint64_t clampedColours_{}, colourNotNumbers_{};
     uint64_t unknownMaterials_{}, unknownLines_{};
+    uint64_t librariesLeftOut_{}, mapsLeftOut_{}; // by options_
     std::string firstUnknownMaterial_, firstUnknown_;
 };
 
 } // namespace
 
-bool readObjModel(const char* fileName, ObjModel& model, const FileSource& files) {
+bool readObjModel(const char* fileName, ObjModel& model, const FileSource& files,
+                  const ObjReadOptions& options) {
     model = ObjModel{};
     std::string bytes;
     bool cut = false;
@@ -346,7 +356,7 @@ bool readObjModel(const char* fileName, ObjModel& model, const FileSource& files
     if (cut)
         diag::out("WARNING: %s is larger than %zu MiB; the rest is left out\n", fileName,
                   objmodel::kMaxFileBytes >> 20);
-    Reader reader(model, files);
+    Reader reader(model, files, options);
     objmodel::forEachLine(bytes, [&](const char* b, const char* e) { reader.line(b, e); });
     reader.finish();
     return true;

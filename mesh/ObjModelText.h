@@ -65,7 +65,13 @@ template <class F> void forEachLine(std::string_view text, F&& f) {
 
 namespace mesh {
 struct ObjMaterial;
+struct ObjReadOptions;
 // Appends the library's materials; says which library opened, as MyOBJ does.
+// Texture maps the options leave out are counted in mapsLeftOut.
 void readMaterialLibrary(const char* name, const FileSource& files,
-                         std::vector<ObjMaterial>& materials);
+                         std::vector<ObjMaterial>& materials, const ObjReadOptions& options,
+                         uint64_t& mapsLeftOut);
+// Whether a file named so may lie outside the folder its name is taken from:
+// an absolute name, or one with a ".." component.
+bool namesOutsideFolder(std::string_view name);
 } // namespace mesh

@@ -51,6 +51,16 @@ void ModelLoad::countRead(size_t count) {
 }
 
 void ModelLoad::run() {
+    if (!model)
+        read();
+    progress_.store(kReadShare, std::memory_order_relaxed);
+    fitIntoUnitSphere(model->positions);
+    drawing = std::make_unique<ViewerMesh>(*model);
+    progress_.store(1.0f, std::memory_order_relaxed);
+    done_.store(true, std::memory_order_release);
+}
+
+void ModelLoad::read() {
     struct stat info {};
     if (stat(path_.c_str(), &info) == 0 && info.st_size > 0)
         size_ = size_t(info.st_size);
@@ -58,9 +68,4 @@ void ModelLoad::run() {
     const mesh::FileSource source = files.source();
     model = std::make_unique<mesh::ObjModel>();
     mesh::readObjModel(path_.c_str(), *model, source);
-    progress_.store(kReadShare, std::memory_order_relaxed);
-    fitIntoUnitSphere(model->positions);
-    drawing = std::make_unique<ViewerMesh>(*model);
-    progress_.store(1.0f, std::memory_order_relaxed);
-    done_.store(true, std::memory_order_release);
 }

@@ -11,11 +11,14 @@
 
 class ModelLoad {
   public:
-    // The model named by path, relative to the current directory.
-    explicit ModelLoad(std::string path) : path_(std::move(path)) {}
+    // The model named by path, relative to the current directory; or the
+    // model read from it already, which is then only framed and drawn.
+    explicit ModelLoad(std::string path, std::unique_ptr<mesh::ObjModel> readAlready = nullptr)
+        : model(std::move(readAlready)), path_(std::move(path)) {}
+    bool hasModel() const { return model != nullptr; }
 
-    // On the loading thread: reads the file, frames the model and makes its
-    // drawing, then marks the load done.
+    // On the loading thread: reads the file (unless read already), frames the
+    // model and makes its drawing, then marks the load done.
     void run();
 
     // The share done, 0 to 1: reading the file up to kReadShare, then making
@@ -32,6 +35,8 @@ class ModelLoad {
     void countRead(size_t count);
 
   private:
+    void read();
+
     std::string path_;
     size_t size_{};
     size_t read_{};

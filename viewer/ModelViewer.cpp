@@ -30,13 +30,6 @@ constexpr double kProgressFrameInterval = 1.0 / 30;
 // How much one notch of the wheel brings the model nearer.
 constexpr float kZoomPerNotch = 0.88f;
 
-std::string folderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 const char* onOff(bool yes) {
     return yes ? "on" : "off";
 }
@@ -44,6 +37,16 @@ const char* onOff(bool yes) {
 } // namespace
 
 ModelViewer::ModelViewer(std::string modelPath) : modelPath_(std::move(modelPath)) {}
+
+ModelViewer::ModelViewer(std::string modelPath, std::unique_ptr<mesh::ObjModel> readModel)
+    : modelPath_(std::move(modelPath)), readModel_(std::move(readModel)) {}
+
+std::string ModelViewer::folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 bool ModelViewer::canRead(const std::string& path) {
     errno = 0;
@@ -86,10 +89,11 @@ void ModelViewer::initWorld() {
     // model's own folder, as other OBJ tools find them.
     if (chdir(folderOf(modelPath_).c_str()) != 0)
         diag::err("dravin: cannot change to the model's folder: %s\n", std::strerror(errno));
-    load_ = std::make_shared<ModelLoad>(modelPath_);
-    // The thread keeps the load alive whatever becomes of the view; without
-    // a thread the load runs here.
-    if (!host::detachNewThread([load = load_] { load->run(); }))
+    load_ = std::make_shared<ModelLoad>(modelPath_, std::move(readModel_));
+    // A model read already is only framed and drawn: that runs here. The
+    // thread keeps the load alive whatever becomes of the view; without a
+    // thread the load runs here too.
+    if (load_->hasModel() || !host::detachNewThread([load = load_] { load->run(); }))
         load_->run();
 }
 

@@ -22,10 +22,15 @@ class ModelViewer : public MyOpenGLView {
     // modelPath is absolute, or relative to the directory the program
     // started in; the view changes directory while it is created.
     explicit ModelViewer(std::string modelPath);
+    // With the model read already, by a caller that checks what it read
+    // before it shows it: the first initWorld frames and draws that one.
+    ModelViewer(std::string modelPath, std::unique_ptr<mesh::ObjModel> readModel);
 
     // Whether the file can be opened for reading as a model; when not, prints
     // one line naming it on standard error.
     static bool canRead(const std::string& path);
+    // The folder of the model's file, which the names in it are taken from.
+    static std::string folderOf(const std::string& path);
 
     // Made by the load that initWorld starts, taken by the first frame after
     // it is done and kept for the life of the process: the model as read (its
@@ -84,6 +89,7 @@ class ModelViewer : public MyOpenGLView {
     std::vector<host::Event> keysWhileLoading_;
     int progressLinePercent_{-1};
     double lastProgressFrame_{-1e9};
+    std::unique_ptr<mesh::ObjModel> readModel_;
     float aspect_{4.0f / 3.0f};
     // Between the press and the release of a button that turns the model.
     bool dragging_{};

@@ -37,42 +37,8 @@ using bench::ms;
 using bench::summarise;
 using bench::Summary;
 
-// A torus about 9 units across on a 700 by 700 grid: 490,000 positions,
-// texture coordinates and normals; cells alternate between a quad and a
-// triangle, 490,000 faces.
-void writeTorus(const std::string& path) {
-    constexpr int kN = 700;
-    constexpr double kPi = 3.14159265358979323846, kMajor = 3.3, kMinor = 1.2;
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    std::fputs("o Torus\n", f);
-    for (int pass = 0; pass < 3; ++pass)
-        for (int i = 0; i < kN; ++i)
-            for (int j = 0; j < kN; ++j) {
-                const double u = 2 * kPi * i / kN, v = 2 * kPi * j / kN;
-                const double nx = std::cos(u) * std::cos(v), ny = std::sin(u) * std::cos(v),
-                             nz = std::sin(v);
-                if (pass == 0)
-                    std::fprintf(f, "v %.5f %.5f %.5f\n", kMajor * std::cos(u) + kMinor * nx,
-                                 kMajor * std::sin(u) + kMinor * ny, kMinor * nz);
-                else if (pass == 1)
-                    std::fprintf(f, "vt %.5f %.5f\n", double(i) / kN, double(j) / kN);
-                else
-                    std::fprintf(f, "vn %.5f %.5f %.5f\n", nx, ny, nz);
-            }
-    auto at = [](int i, int j) { return (i % kN) * kN + (j % kN) + 1; };
-    for (int i = 0; i < kN; ++i)
-        for (int j = 0; j < kN; ++j) {
-            const int a = at(i, j), b = at(i + 1, j), c = at(i + 1, j + 1), d = at(i, j + 1);
-            if ((i + j) % 2 == 0)
-                std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c,
-                             c, d, d, d);
-            else
-                std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c, c);
-        }
-    std::fclose(f);
-}
-
 using bench::writeRandomModel;
+using bench::writeTorus;
 
 std::string buildDirectory() {
     // <build>/bench/viewer/viewer_bench

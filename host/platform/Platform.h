@@ -79,9 +79,11 @@ class Platform {
     virtual ~Platform() = default;
     virtual const char* name() const = 0;
 
-    // Starts the window system (once). With preferOffscreen, a backend with
-    // a choice picks one without a display. False, after a log line, on failure.
-    virtual bool startVideo(bool preferOffscreen) = 0;
+    // Starts the window system (once). With offscreen, a backend with a
+    // choice draws without a display, whatever display or driver the
+    // environment names, so that no window is ever shown. False, after a log
+    // line, on failure.
+    virtual bool startVideo(bool offscreen) = 0;
     virtual bool videoStarted() const = 0;
 
     // A window, with a GL context current on return when gl is given. Null

@@ -40,11 +40,14 @@ void setAttributes(const GLRequest& r) {
 
 } // namespace
 
-bool SdlPlatform::startVideo(bool preferOffscreen) {
+bool SdlPlatform::startVideo(bool offscreen) {
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;
     bool noDisplay = !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY");
-    if ((preferOffscreen || noDisplay) && !std::getenv("SDL_VIDEODRIVER"))
+    // Over SDL_VIDEODRIVER too: a desktop session may name its own driver.
+    if (offscreen)
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    else if (noDisplay && !std::getenv("SDL_VIDEODRIVER"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     // The application loop handles SIGINT and SIGTERM itself.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

@@ -23,7 +23,7 @@ bool translateSdlEvent(const SDL_Event& in, PlatformEvent& out);
 class SdlPlatform final : public Platform {
   public:
     const char* name() const override { return "sdl"; }
-    bool startVideo(bool preferOffscreen) override;
+    bool startVideo(bool offscreen) override;
     bool videoStarted() const override;
     Surface* createSurface(const WindowOptions& options, const GLRequest* gl) override;
     void destroySurface(Surface* surface) override;

@@ -11,7 +11,7 @@ using dravin::ModelOperand;
 namespace {
 
 // The parse in one line: action, window size when windowed, frames,
-// screenshot and model; the current directory is /tmp.
+// screenshot, model and any thumbnail; the current directory is /tmp.
 std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOperand::accepted) {
     words.insert(words.begin(), "/usr/lib/dravin/dravin");
     std::vector<const char*> argv;
@@ -20,9 +20,12 @@ std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOp
     const CommandLine r = dravin::parseCommandLine(int(words.size()), argv.data(), operand);
     if (r.action == CommandLine::Action::usageError)
         return r.error;
-    return std::to_string(int(r.action)) + (r.window ? " w" : " f") +
-           std::to_string(r.windowWidth) + "x" + std::to_string(r.windowHeight) + " " +
-           std::to_string(r.frames) + " [" + r.screenshot + "] [" + r.model + "]";
+    std::string line = std::to_string(int(r.action)) + (r.window ? " w" : " f") +
+                       std::to_string(r.windowWidth) + "x" + std::to_string(r.windowHeight) + " " +
+                       std::to_string(r.frames) + " [" + r.screenshot + "] [" + r.model + "]";
+    if (r.thumbnailSize)
+        line.append(" ").append(std::to_string(r.thumbnailSize)).append(" " + r.thumbnail);
+    return line;
 }
 
 } // namespace
@@ -46,6 +49,9 @@ TEST(CommandLine, EachOptionSetsWhatItNames) {
         {{"--screenshot=/x/y.png", "--frames", "5"}, "0 f1280x800 5 [/x/y.png] []"},
         {{"m/k.obj", "-w"}, "0 w1280x800 0 [] [/tmp/m/k.obj]"},
         {{"--", "-w"}, "0 f1280x800 0 [] [/tmp/-w]"},
+        // A file manager fills in the paths: whatever they begin with, they are paths.
+        {{"--thumbnail", "1024", "-h", "o.png"}, "0 f1280x800 0 [] [/tmp/-h] 1024 /tmp/o.png"},
+        {{"--thumbnail=1", "/m", "--"}, "0 f1280x800 0 [] [/m] 1 /tmp/--"},
     };
     for (const auto& [words, expected] : cases)
         EXPECT_EQ(parse(words), expected) << ::testing::PrintToString(words);
@@ -67,6 +73,11 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
         {{"--window=640"}, "bad value '640' for --window:"},
         {{"-w16385x10"}, "bad value '16385x10' for -w:"},
         {{"a.obj", "b.obj"}, "one model at most, but 'b.obj' follows another"},
+        {{"--thumbnail", "0", "m", "o"}, "bad value '0' for --thumbnail: a size from 1 to 1024"},
+        {{"--thumbnail=1025", "m", "o"}, "bad value '1025' for --thumbnail:"},
+        {{"--thumbnail", "8", "m"}, "option '--thumbnail' needs SIZE, MODEL and OUT.png"},
+        {{"-w", "--thumbnail", "8", "m", "o"}, "option '--thumbnail' takes no other option"},
+        {{"--thumbnail", "8", "m", "o", "a.obj"}, "one model at most, but 'a.obj' follows"},
     };
     for (const auto& [words, named] : cases) {
         const std::string line = parse(words);
@@ -76,6 +87,8 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
     // A scene run through dravin::run takes no model, and its help names none.
     EXPECT_EQ(parse({"a.obj"}, ModelOperand::refused),
               "dravin: unexpected argument 'a.obj' (try 'dravin --help')");
+    EXPECT_EQ(parse({"--thumbnail", "8", "m", "o"}, ModelOperand::refused),
+              "dravin: unknown option '--thumbnail' (try 'dravin --help')");
     EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("MODEL"), std::string::npos);
 }
 

@@ -17,7 +17,7 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
     host::Window window({0, 0, 640, 480}, host::NSTitledWindowMask, host::BackingStore::buffered,
                         false);
     SdlPlatform sdl; // the backend itself, whichever the host has chosen
-    ASSERT_TRUE(sdl.startVideo(/*preferOffscreen=*/true));
+    ASSERT_TRUE(sdl.startVideo(/*offscreen=*/true));
     auto* surface = static_cast<SdlSurface*>(sdl.createSurface({0, 0, 640, 480}, nullptr));
     ASSERT_NE(surface, nullptr);
     surface->owner = &window;

@@ -65,6 +65,16 @@ CPP
     \$(PKG_CONFIG_PATH='$work/prefix/lib/pkgconfig' pkg-config --cflags --libs dravin)"
   quiet "$work/pc"
   echo "pkg-config: a program compiled and linked with dravin.pc runs"
+  # The installed thumbnailer entry as a file manager runs it: its Exec line
+  # with %s, %i and %o filled in, the program found through PATH.
+  thumb=$work/thumbnail.png
+  line=$(sed -n 's/^Exec=//p' "$work/prefix/share/thumbnailers/dravin.thumbnailer")
+  line=${line//%s/128}
+  line=${line//%i/$work/prefix/lib/dravin/Resources/1.obj}
+  quiet env PATH="$work/prefix/bin:$PATH" sh -c "${line//%o/$thumb}"
+  python3 -c 'import struct, sys; assert struct.unpack(">II", open(sys.argv[1], "rb").read()[16:24]) == (128, 128)' "$thumb"
+  python3 "$here/picture_has_content.py" "$thumb" 0.05 5
+  echo "thumbnailer: the installed entry's command drew the model"
   ;;
 subdirectory)
   quiet cmake -S "$here/subdirectory" -B "$work/build" -DDRAVIN_SOURCE_DIR="$source" \

@@ -7,7 +7,7 @@ namespace host {
 
 OffscreenContext::OffscreenContext(int width, int height) {
     platform::Platform& p = platform::current();
-    if (!p.startVideo(/*preferOffscreen=*/true))
+    if (!p.startVideo(/*offscreen=*/true))
         return;
     platform::WindowOptions options{0, 0, width, height};
     options.hidden = true;
