@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -49,16 +50,20 @@ std::string ModelViewer::folderOf(const std::string& path) {
 }
 
 bool ModelViewer::canRead(const std::string& path) {
-    errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    // Without blocking: opening a FIFO for reading waits for a writer.
+    const int file = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int openError = errno;
     struct stat info {};
-    const bool regular = file && fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-    const int error = file && !regular ? EISDIR : errno;
-    if (file)
-        std::fclose(file);
-    if (!regular)
-        diag::err("dravin: cannot read the model %s: %s\n", path.c_str(), std::strerror(error));
-    return regular;
+    const bool known = file >= 0 && fstat(file, &info) == 0;
+    if (file >= 0)
+        close(file);
+    if (known && S_ISREG(info.st_mode))
+        return true;
+    const char* why = !known                  ? std::strerror(openError)
+                      : S_ISDIR(info.st_mode) ? std::strerror(EISDIR)
+                                              : "not a regular file";
+    diag::err("dravin: cannot read the model %s: %s\n", path.c_str(), why);
+    return false;
 }
 
 void ModelViewer::initGLParam() {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <regex>
 #include <set>
+#include <sys/stat.h>
 
 using namespace clitest;
 
@@ -17,6 +18,8 @@ TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAFailedCaptureAndNoGLExi
         std::string out, err; // regular expressions for the whole of each stream
         std::string driver = "offscreen";
     };
+    const std::string dir = temporaryFolder(), fifo = dir + "/fifo.obj";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     const std::vector<Case> cases = {
         {{"--help"},
          0,
@@ -31,6 +34,8 @@ TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAFailedCaptureAndNoGLExi
          "",
          "dravin: cannot read the model /no/such.obj: No such file or directory\n"},
         {{"/tmp"}, 1, "", "dravin: cannot read the model /tmp: Is a directory\n"},
+        // A FIFO nobody writes to: refused at once, not waited on.
+        {{fifo}, 1, "", "dravin: cannot read the model " + fifo + ": not a regular file\n"},
         {{"--screenshot", "/no/such/x.png"},
          1,
          "initWithFrame\n[^]*",
@@ -49,6 +54,7 @@ TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAFailedCaptureAndNoGLExi
         EXPECT_TRUE(std::regex_match(run.outText(), std::regex(c.out))) << run.outText();
         EXPECT_TRUE(std::regex_match(run.errText(), std::regex(c.err))) << run.errText();
     }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(ProgramOptions, WithoutADisplayFramesAndScreenshotWriteTheSameDemoPictureEachRun) {

@@ -148,7 +148,7 @@ TEST(ThumbnailProgram, AModelOverALimitUnreadableOrUnwritableGetsOneLineAndNoPic
     std::ofstream(dir + "/texture.mtl") << "newmtl t\nmap_Kd big.png\n";
     std::ofstream(dir + "/texture.obj") << "mtllib texture.mtl\nusemtl t\nv 0 0 0\n";
     std::ofstream(dir + "/text.obj") << "Dear reader,\nthis is no model.\n";
-    ASSERT_EQ(mkfifo((dir + "/stuck.obj").c_str(), 0600), 0); // opening it waits for ever
+    ASSERT_EQ(mkfifo((dir + "/stuck.obj").c_str(), 0600), 0); // refused, not waited on
     const std::string more = ": more than ", shipped = buildDirectory() + "/Resources/1.obj";
     const struct {
         std::string model, out, size;
@@ -161,8 +161,7 @@ TEST(ThumbnailProgram, AModelOverALimitUnreadableOrUnwritableGetsOneLineAndNoPic
         {dir + "/library.obj", out, "256", 1, more + std::to_string(l.bytes) + " bytes"},
         {dir + "/texture.obj", out, "256", 1, more + std::to_string(l.bytes) + " bytes"},
         {dir + "/text.obj", out, "256", 1, ": it has no vertices"},
-        {dir + "/stuck.obj", out, "256", 1,
-         ": it took longer than " + std::to_string(int(kThumbnailSeconds)) + " s"},
+        {dir + "/stuck.obj", out, "256", 1, "stuck.obj: not a regular file"},
         {shipped, dir + "/out/none/t.png", "256", 1, "cannot write " + dir + "/out/none/t.png"},
         {shipped, dir + "/out/taken.png", "256", 1, "cannot write " + dir + "/out/taken.png: "},
         {shipped, out, "0", 2, "bad value '0' for --thumbnail: a size from 1 to 1024"},
