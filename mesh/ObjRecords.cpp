@@ -3,6 +3,7 @@
 
 #include "mesh/ObjScan.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -232,6 +233,55 @@ void scanFace(const char* line, const char* end, Face& face) {
         clearIndices(face);
         scanGroupsSlowly(line, end, notation, face);
     }
+}
+
+namespace {
+
+// The next record of a batch's list, scanned in place; false leaves the line.
+template <class T, class Scan>
+bool take(textblocks::LargeVector<T>& list, uint32_t& count, const char* line, const char* end,
+          Scan scanQuickly) {
+    if (count == list.size())
+        list.resize(std::max<size_t>(4096, 2 * list.size()));
+    if (!scanQuickly(line, end, list[count]))
+        return false;
+    ++count;
+    return true;
+}
+
+} // namespace
+
+void Batch::read(const char* data, size_t size) {
+    std::fill(std::begin(counts), std::end(counts), 0);
+    left.clear();
+    objscan::forEachPiece(data, size, true, [this](const char* line, const char* end) {
+        bool taken = false;
+        switch (kindOf(line, end)) {
+        case LineKind::Blank:
+        case LineKind::Comment:
+            return;
+        case LineKind::Vertex:
+            taken = take(verts, counts[kVertex], line, end, scanVertexQuickly);
+            break;
+        case LineKind::TextureVertex:
+            taken = take(textureVerts, counts[kTextureVertex], line, end, scanTextureVertexQuickly);
+            break;
+        case LineKind::Normal:
+            taken = take(normals, counts[kNormal], line, end, scanVertexQuickly);
+            break;
+        case LineKind::Face:
+            taken = take(faces, counts[kFace], line, end, scanFaceQuickly);
+            break;
+        default:
+            break;
+        }
+        if (!taken) {
+            LeftLine& l = left.emplace_back();
+            l.line = line;
+            l.end = end;
+            std::copy(std::begin(counts), std::end(counts), l.marks);
+        }
+    });
 }
 
 } // namespace objrecords

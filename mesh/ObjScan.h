@@ -165,6 +165,15 @@ template <class F> size_t forEachPiece(const char* data, size_t size, bool atEnd
     return static_cast<size_t>(p - data);
 }
 
+// Where a block of pieces that starts at a piece's start may end: after its
+// last newline, or, with no newline in it, after its last 254-byte piece (a
+// piece without a newline is that long). 0 when no piece ends in it.
+inline size_t lastPieceEnd(const char* data, size_t size) {
+    if (const void* newline = memrchr(data, '\n', size))
+        return static_cast<size_t>(static_cast<const char*>(newline) - data) + 1;
+    return size / kMaxPiece * kMaxPiece;
+}
+
 // Feeds a whole file of the source through a fixed buffer, piece by piece.
 template <class F> void forEachPieceOfFile(const mesh::FileSource& files, void* file, F&& f) {
     constexpr size_t kBufferSize = 64 * 1024;
