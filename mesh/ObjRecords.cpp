@@ -240,9 +240,12 @@ namespace {
 // The next record of a batch's list, scanned in place; false leaves the line.
 template <class T, class Scan>
 bool take(textblocks::LargeVector<T>& list, uint32_t& count, const char* line, const char* end,
-          Scan scanQuickly) {
+          size_t blockBytes, Scan scanQuickly) {
+    // The first room is a large part of the block at once: for a large
+    // block, in large pages.
     if (count == list.size())
-        list.resize(std::max<size_t>(4096, 2 * list.size()));
+        list.resize(
+            std::max(std::min(blockBytes, size_t{1} << 20) / sizeof(T) + 16, 2 * list.size()));
     if (!scanQuickly(line, end, list[count]))
         return false;
     ++count;
@@ -254,23 +257,24 @@ bool take(textblocks::LargeVector<T>& list, uint32_t& count, const char* line, c
 void Batch::read(const char* data, size_t size) {
     std::fill(std::begin(counts), std::end(counts), 0);
     left.clear();
-    objscan::forEachPiece(data, size, true, [this](const char* line, const char* end) {
+    objscan::forEachPiece(data, size, true, [this, size](const char* line, const char* end) {
         bool taken = false;
         switch (kindOf(line, end)) {
         case LineKind::Blank:
         case LineKind::Comment:
             return;
         case LineKind::Vertex:
-            taken = take(verts, counts[kVertex], line, end, scanVertexQuickly);
+            taken = take(verts, counts[kVertex], line, end, size, scanVertexQuickly);
             break;
         case LineKind::TextureVertex:
-            taken = take(textureVerts, counts[kTextureVertex], line, end, scanTextureVertexQuickly);
+            taken = take(textureVerts, counts[kTextureVertex], line, end, size,
+                         scanTextureVertexQuickly);
             break;
         case LineKind::Normal:
-            taken = take(normals, counts[kNormal], line, end, scanVertexQuickly);
+            taken = take(normals, counts[kNormal], line, end, size, scanVertexQuickly);
             break;
         case LineKind::Face:
-            taken = take(faces, counts[kFace], line, end, scanFaceQuickly);
+            taken = take(faces, counts[kFace], line, end, size, scanFaceQuickly);
             break;
         default:
             break;
