@@ -5,6 +5,7 @@
 
 #include "mesh/FileSource.h"
 #include "mesh/ObjScan.h"
+#include "mesh/TextBlocks.h"
 
 #include <cstdint>
 #include <cstring>
@@ -30,7 +31,13 @@ std::string_view nextWord(objscan::Scanner& s);
 // A number: plain decimals through the scanner, anything else the C library
 // reads ("nan", "1e", "0x1p3", "1.5abc" as 1.5). False, with nothing
 // consumed, at the end of the line or before a word that is no number.
-bool readNumber(objscan::Scanner& s, float& out);
+bool readNumberSlowly(objscan::Scanner& s, float& out);
+inline bool readNumber(objscan::Scanner& s, float& out) {
+    s.unsure = false;
+    if (s.real(out))
+        return true;
+    return s.unsure && readNumberSlowly(s, out); // else the end of the line
+}
 
 // Calls f(begin, end) for each line of the text, without its terminator
 // ("\n" or "\r\n"); a line that ends in a backslash goes on in the next one.
@@ -61,11 +68,34 @@ template <class F> void forEachLine(std::string_view text, F&& f) {
     }
 }
 
+// Where a block of lines that starts at a line's start may end: after the
+// last newline that ends a line not continued with a backslash; 0 when none does.
+inline size_t lastLineEnd(const char* data, size_t size) {
+    while (const void* found = memrchr(data, '\n', size)) {
+        size = size_t(static_cast<const char*>(found) - data);
+        size_t end = size;
+        if (end > 0 && data[end - 1] == '\r')
+            --end;
+        // The character before a line's start is a newline, never a backslash.
+        if (end == 0 || data[end - 1] != '\\')
+            return size + 1;
+    }
+    return 0;
+}
+
 } // namespace objmodel
 
 namespace mesh {
+struct ObjModel;
 struct ObjMaterial;
 // Appends the library's materials; says which library opened, as MyOBJ does.
 void readMaterialLibrary(const char* name, const FileSource& files,
                          std::vector<ObjMaterial>& materials);
 } // namespace mesh
+
+namespace objmodel {
+// readObjModel with the block reader's settings (threads, block size) of the
+// caller's choosing.
+bool readModel(const char* fileName, mesh::ObjModel& model, const mesh::FileSource& files,
+               const textblocks::Settings& settings);
+} // namespace objmodel

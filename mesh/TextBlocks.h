@@ -95,15 +95,17 @@ template <class T> struct LargeAllocator {
 
 template <class T> using LargeVector = std::vector<T, LargeAllocator<T>>;
 
-// Room for more entries in v, growing it as push_back does but into fresh
-// memory given large pages before the entries are copied into it.
-template <class T> void reserveMore(std::vector<T>& v, size_t more) {
+// Room for more entries in v, growing it as push_back does, or to expected
+// entries when that is more, but into fresh memory given large pages before
+// the entries are copied into it.
+template <class T> void reserveMore(std::vector<T>& v, size_t more, size_t expected = 0) {
     if (more <= v.capacity() - v.size())
         return;
     if (more > v.max_size() - v.size())
         throw std::length_error("reserveMore");
     std::vector<T> fresh;
-    fresh.reserve(std::max(v.size() + more, std::min(v.max_size(), 2 * v.capacity())));
+    fresh.reserve(std::max({v.size() + more, std::min(v.max_size(), 2 * v.capacity()),
+                            std::min(v.max_size(), expected)}));
     adviseLargePages(fresh.data(), fresh.capacity() * sizeof(T));
     fresh.insert(fresh.end(), v.begin(), v.end());
     v.swap(fresh);
