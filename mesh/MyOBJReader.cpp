@@ -75,7 +75,7 @@ void MyOBJ::readOBJFile(void* file) {
             return objscan::lastPieceEnd(data, size);
         }
         void useParts(size_t parts) override { batches.resize(parts); }
-        void readInOrder(const char* data, size_t size) override {
+        void readInOrder(size_t, const char* data, size_t size) override {
             objscan::forEachPiece(data, size, true, [this](const char* line, const char* end) {
                 obj.readOBJLine(line, end);
             });

@@ -51,9 +51,9 @@ class Loader final : public textblocks::BlockReader {
         return objmodel::lastLineEnd(data, size);
     }
     void useParts(size_t parts) override { parts_.resize(parts); }
-    void readInOrder(const char* data, size_t size) override {
-        inOrder_.read(data, size);
-        take(inOrder_);
+    void readInOrder(size_t part, const char* data, size_t size) override {
+        parts_[part].read(data, size);
+        take(parts_[part]);
     }
     void readAhead(size_t part, const char* data, size_t size) override {
         parts_[part].read(data, size);
@@ -64,7 +64,6 @@ class Loader final : public textblocks::BlockReader {
     // the report.
     void finish(unsigned threads) {
         parts_.clear();
-        inOrder_ = Part{};
         for (const std::string& name : libraries_)
             readMaterialLibrary(name.c_str(), files_, m_.materials);
         cutPolygons(threads);
@@ -297,7 +296,10 @@ class Loader final : public textblocks::BlockReader {
                 }
                 for (uint32_t j = 0; j < n; ++j)
                     spots[j] = positions[size_t(corner[j].v)];
-                polygon.normal = newellNormal(spots, n);
+                // The usual sizes spelled out, so that each is unrolled.
+                polygon.normal = n == 3   ? newellNormal(spots, 3)
+                                 : n == 4 ? newellNormal(spots, 4)
+                                          : newellNormal(spots, n);
                 uint32_t* out = m_.triangles.data() + 3 * t;
                 if (n == 3) {
                     out[0] = polygon.firstCorner;
@@ -370,7 +372,6 @@ class Loader final : public textblocks::BlockReader {
     const size_t fileBytes_; // 0: not known
     size_t bytesTaken_{};
     std::vector<Part> parts_; // of the blocks read ahead
-    Part inOrder_;
     bool named_{};
     bool coloured_{};      // a position kept so far has a colour
     int32_t material_{-1}; // an index into useNames_ until the end of the load

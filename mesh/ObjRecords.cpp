@@ -239,14 +239,15 @@ namespace {
 
 // The next record of a batch's list, scanned in place; false leaves the line.
 template <class T, class Scan>
-bool take(textblocks::LargeVector<T>& list, uint32_t& count, const char* line, const char* end,
+bool take(textblocks::RawArray<T>& list, uint32_t& count, const char* line, const char* end,
           size_t blockBytes, Scan scanQuickly) {
     // The first room is a large part of the block at once: for a large
     // block, in large pages.
-    if (count == list.size())
-        list.resize(
-            std::max(std::min(blockBytes, size_t{1} << 20) / sizeof(T) + 16, 2 * list.size()));
-    if (!scanQuickly(line, end, list[count]))
+    if (count == list.capacity())
+        list.reserve(
+            std::max(std::min(blockBytes, size_t{1} << 20) / sizeof(T) + 16, 2 * list.capacity()),
+            count);
+    if (!scanQuickly(line, end, list.data()[count]))
         return false;
     ++count;
     return true;

@@ -53,9 +53,9 @@ struct Batch {
         uint32_t marks[kRecordKinds]; // records of each kind scanned before it
     };
 
-    textblocks::LargeVector<Vector3D> verts, textureVerts, normals;
-    textblocks::LargeVector<Face> faces;
-    uint32_t counts[kRecordKinds]{}; // records of each kind; the vectors hold more
+    textblocks::RawArray<Vector3D> verts, textureVerts, normals;
+    textblocks::RawArray<Face> faces;
+    uint32_t counts[kRecordKinds]{}; // records of each kind in the arrays
     std::vector<LeftLine> left;
 
     // The pieces of the block; its lines stay where they are.

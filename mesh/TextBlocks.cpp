@@ -122,7 +122,7 @@ class Source {
 class Ring {
   public:
     Ring(Source& source, BlockReader& reader, unsigned threads)
-        : source_(source), reader_(reader), threads_(threads), count_(threads + 2),
+        : source_(source), reader_(reader), threads_(threads), count_(threads + 1),
           blocks_(new Block[count_]) {}
 
     ~Ring() {
@@ -164,7 +164,7 @@ class Ring {
             if (head.state == State::Queued || head.state == State::Failed) {
                 head.state = State::Reading;
                 lock.unlock();
-                reader_.readInOrder(head.bytes.data, head.length);
+                reader_.readInOrder(part, head.bytes.data, head.length);
                 finishHead(head);
             } else if (head.state == State::Ahead) {
                 lock.unlock();
@@ -281,11 +281,11 @@ Result read(const mesh::FileSource& files, void* file, BlockReader& reader,
     Source source(files, file, reader, settings);
     const unsigned threads = threadsFor(settings.threads);
     if (threads == 1) {
-        reader.useParts(0);
+        reader.useParts(1);
         Bytes block;
         size_t length = 0;
         while (source.fill(block, length))
-            reader.readInOrder(block.data, length);
+            reader.readInOrder(0, block.data, length);
         return source.result(1);
     }
     Ring ring(source, reader, threads);

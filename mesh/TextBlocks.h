@@ -12,11 +12,14 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
 #include <stdexcept>
 #include <thread>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace textblocks {
@@ -37,11 +40,12 @@ class BlockReader {
     // The end of the last line that ends in [data, data + size), which starts
     // at a line's start: where a block may end. 0 when no line ends there.
     virtual size_t lastLineEnd(const char* data, size_t size) = 0;
-    // Before any block: the number of parts the read uses at once.
+    // Before any block: the number of parts the read uses at once (at least one).
     virtual void useParts(size_t parts) = 0;
     // A block of whole lines (the file's last one may end without a newline)
-    // into the model: on the calling thread, in file order.
-    virtual void readInOrder(const char* data, size_t size) = 0;
+    // into the model: on the calling thread, in file order. Part number part
+    // is free meanwhile, for a reader that reads through a part.
+    virtual void readInOrder(size_t part, const char* data, size_t size) = 0;
     // A block into part number part (below useParts' count), ahead of the
     // blocks before it: on any thread, one block a part at a time. It may
     // throw (memory); that block is then read in order instead.
@@ -94,6 +98,43 @@ template <class T> struct LargeAllocator {
 };
 
 template <class T> using LargeVector = std::vector<T, LargeAllocator<T>>;
+
+// Room for records that are written before they are read, so nothing is
+// filled in beforehand: large memory whose pages are first touched by the
+// records themselves.
+template <class T> class RawArray {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+
+  public:
+    RawArray() = default;
+    RawArray(RawArray&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)) {
+    }
+    RawArray& operator=(RawArray&&) = delete;
+    ~RawArray() { releaseLarge(data_, capacity_ * sizeof(T)); }
+
+    T* data() const { return data_; }
+    size_t capacity() const { return capacity_; }
+    // Room for n records, keeping the first kept.
+    void reserve(size_t n, size_t kept) {
+        if (n <= capacity_)
+            return;
+        if (n > SIZE_MAX / sizeof(T))
+            throw std::bad_array_new_length();
+        T* fresh = static_cast<T*>(allocateLarge(n * sizeof(T)));
+        if (!fresh)
+            throw std::bad_alloc();
+        if (kept)
+            std::memcpy(static_cast<void*>(fresh), data_, kept * sizeof(T));
+        releaseLarge(data_, capacity_ * sizeof(T));
+        data_ = fresh;
+        capacity_ = n;
+    }
+
+  private:
+    T* data_ = nullptr;
+    size_t capacity_ = 0;
+};
 
 // Room for more entries in v, growing it as push_back does, or to expected
 // entries when that is more, but into fresh memory given large pages before

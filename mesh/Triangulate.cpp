@@ -221,26 +221,6 @@ class EarClipper {
 
 } // namespace
 
-Vector3D newellNormal(const Vector3D* corners, size_t count) {
-    if (count < 3)
-        return {0, 0, 0};
-    double n[3] = {0, 0, 0};
-    const Vector3D& o = corners[0];
-    for (size_t i = 0; i < count; ++i) {
-        const Vector3D& a = corners[i];
-        const Vector3D& b = corners[i + 1 < count ? i + 1 : 0];
-        const double ax = double(a.x) - o.x, ay = double(a.y) - o.y, az = double(a.z) - o.z;
-        const double bx = double(b.x) - o.x, by = double(b.y) - o.y, bz = double(b.z) - o.z;
-        n[0] += (ay - by) * (az + bz);
-        n[1] += (az - bz) * (ax + bx);
-        n[2] += (ax - bx) * (ay + by);
-    }
-    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    if (!(length > 0) || !std::isfinite(length))
-        return {0, 0, 0};
-    return {float(n[0] / length), float(n[1] / length), float(n[2] / length)};
-}
-
 bool triangulatePolygon(const Vector3D* corners, size_t count, const Vector3D& normal,
                         std::vector<uint32_t>& triangles) {
     const uint32_t n = uint32_t(count);

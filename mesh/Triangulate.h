@@ -5,6 +5,7 @@
 
 #include "math/Vector3D.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,7 +14,25 @@ namespace mesh {
 
 // The unit normal of the plane of the corners by Newell's method, on the side
 // from which they run counter-clockwise; zero when they span no area.
-Vector3D newellNormal(const Vector3D* corners, size_t count);
+inline Vector3D newellNormal(const Vector3D* corners, size_t count) {
+    if (count < 3)
+        return {0, 0, 0};
+    double n[3] = {0, 0, 0};
+    const Vector3D& o = corners[0];
+    for (size_t i = 0; i < count; ++i) {
+        const Vector3D& a = corners[i];
+        const Vector3D& b = corners[i + 1 < count ? i + 1 : 0];
+        const double ax = double(a.x) - o.x, ay = double(a.y) - o.y, az = double(a.z) - o.z;
+        const double bx = double(b.x) - o.x, by = double(b.y) - o.y, bz = double(b.z) - o.z;
+        n[0] += (ay - by) * (az + bz);
+        n[1] += (az - bz) * (ax + bx);
+        n[2] += (ax - bx) * (ay + by);
+    }
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    if (!(length > 0) || !std::isfinite(length))
+        return {0, 0, 0};
+    return {float(n[0] / length), float(n[1] / length), float(n[2] / length)};
+}
 inline Vector3D newellNormal(const std::vector<Vector3D>& corners) {
     return newellNormal(corners.data(), corners.size());
 }
