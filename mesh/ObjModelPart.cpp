@@ -35,9 +35,17 @@ inline bool index(const char*& p, const char* end, int32_t& out) {
     q += q < end && (*q == '-' || *q == '+');
     const char* const digits = q;
     uint64_t value = 0;
-    for (; q < end && objscan::isDigit(*q); ++q)
-        if (value < (uint64_t{1} << 31))
-            value = value * 10 + uint64_t(*q - '0');
+    int run = 8;
+    if (end - q >= 8) {
+        uint32_t first;
+        run = objscan::leadingDigits8(q, first);
+        value = first;
+        q += run;
+    }
+    if (run == 8) // near the block's end, or more digits to come
+        for (; q < end && objscan::isDigit(*q); ++q)
+            if (value < (uint64_t{1} << 31))
+                value = value * 10 + uint64_t(*q - '0');
     if (q == digits)
         return false;
     const int32_t held = int32_t(std::min(value, uint64_t{1} << 30));
