@@ -150,9 +150,11 @@ class Ring {
                         ++filled_;
                     }
                     changed_.notify_all();
-                    // A file of one block is read in this thread alone.
-                    if (filled_ == 2)
-                        startHelpers();
+                    // A helper more for each block queued after the first, up to
+                    // the threads asked for: a file of one block is read in this
+                    // thread alone, one of three by three threads at most.
+                    if (filled_ >= 2 && helpers_.size() + 1 < threads_ && canStart_)
+                        startHelper();
                 }
                 continue;
             }
@@ -190,13 +192,11 @@ class Ring {
         State state = State::Free;
     };
 
-    void startHelpers() {
-        for (unsigned i = 1; i < threads_; ++i) {
-            try {
-                helpers_.emplace_back([this] { help(); });
-            } catch (...) {
-                break; // no thread to be had: the others read its share
-            }
+    void startHelper() {
+        try {
+            helpers_.emplace_back([this] { help(); });
+        } catch (...) {
+            canStart_ = false; // no thread to be had: the others read its share
         }
     }
 
@@ -257,6 +257,7 @@ class Ring {
     std::mutex mutex_;
     std::condition_variable changed_;
     bool quit_ = false;
+    bool canStart_ = true;
     std::vector<std::thread> helpers_; // last: they end before the rest goes
 };
 
