@@ -32,7 +32,44 @@ std::string_view nextWord(objscan::Scanner& s);
 // reads ("nan", "1e", "0x1p3", "1.5abc" as 1.5). False, with nothing
 // consumed, at the end of the line or before a word that is no number.
 bool readNumberSlowly(objscan::Scanner& s, float& out);
-inline bool readNumber(objscan::Scanner& s, float& out) {
+
+// The usual number of a model file, as "%f" writes those below 100: a sign,
+// one or two digits, a point and at most seven digits, which make at most
+// 2^24 and end the word. Then out is what Scanner::real gives for it (one
+// correctly rounded division), p is past it, and the result true; false
+// leaves p as it was.
+[[gnu::always_inline]] inline bool plainDecimal(const char*& p, const char* end, float& out) {
+    static constexpr float kTens[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                      1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const char* q = p;
+    const bool negative = *q == '-';
+    q += *q == '-' || *q == '+';
+    if (q == end || !objscan::isDigit(*q))
+        return false;
+    uint64_t digits = uint64_t(*q++ - '0');
+    if (q < end && objscan::isDigit(*q))
+        digits = digits * 10 + uint64_t(*q++ - '0');
+    if (q == end || *q != '.')
+        return false;
+    ++q;
+    const char* const point = q;
+    for (; q < end && objscan::isDigit(*q) && q - point < 8; ++q)
+        digits = digits * 10 + uint64_t(*q - '0');
+    const ptrdiff_t places = q - point;
+    if (places == 8 || (q < end && !objscan::isSpace(*q)))
+        return false; // more digits, an exponent, or no number at all
+    if (digits > (uint64_t{1} << 24))
+        return false;
+    const float value = float(digits) / kTens[places];
+    out = negative ? -value : value;
+    p = q;
+    return true;
+}
+
+[[gnu::always_inline]] inline bool readNumber(objscan::Scanner& s, float& out) {
+    s.skipSpace();
+    if (s.p < s.end && plainDecimal(s.p, s.end, out))
+        return true;
     s.unsure = false;
     if (s.real(out))
         return true;
