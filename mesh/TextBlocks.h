@@ -26,7 +26,7 @@ namespace textblocks {
 
 struct Settings {
     // Bytes a block takes at least (a line longer than that makes its block longer).
-    size_t blockBytes = size_t{1} << 20;
+    size_t blockBytes = size_t{512} << 10;
     // Threads that read, the calling one among them. 0: one a core, or as
     // many as the environment variable DRAVIN_READ_THREADS says.
     unsigned threads = 0;
