@@ -305,6 +305,11 @@ class Loader final : public textblocks::BlockReader {
                     out[0] = polygon.firstCorner;
                     out[1] = polygon.firstCorner + 1;
                     out[2] = polygon.firstCorner + 2;
+                } else if (n == 4) {
+                    uint32_t quad[6];
+                    k.tangled += !triangulateQuad(spots, polygon.normal, quad);
+                    for (size_t j = 0; j < 6; ++j)
+                        out[j] = polygon.firstCorner + quad[j];
                 } else {
                     k.cut.clear();
                     k.tangled += !triangulatePolygon(spots, n, polygon.normal, k.cut);

@@ -50,7 +50,7 @@ void fan(const std::vector<uint32_t>& order, std::vector<uint32_t>& triangles) {
 }
 
 // A quad is concave at one corner at most, and then cut from that corner.
-bool cutQuad(const Point2* p, std::vector<uint32_t>& triangles) {
+bool cutQuad(const Point2* p, uint32_t (&triangles)[6]) {
     int concave = -1, concaveCorners = 0;
     for (int i = 0; i < 4; ++i)
         if (cross(p[(i + 3) % 4], p[i], p[(i + 1) % 4]) < 0) {
@@ -58,7 +58,8 @@ bool cutQuad(const Point2* p, std::vector<uint32_t>& triangles) {
             ++concaveCorners;
         }
     const uint32_t r = concave < 0 ? 0 : uint32_t(concave);
-    triangles.insert(triangles.end(), {r, (r + 1) % 4, (r + 2) % 4, r, (r + 2) % 4, (r + 3) % 4});
+    const uint32_t cut[6] = {r, (r + 1) % 4, (r + 2) % 4, r, (r + 2) % 4, (r + 3) % 4};
+    std::copy(cut, cut + 6, triangles);
     return concaveCorners <= 1;
 }
 
@@ -221,6 +222,17 @@ class EarClipper {
 
 } // namespace
 
+bool triangulateQuad(const Vector3D* corners, const Vector3D& normal, uint32_t (&triangles)[6]) {
+    if (normal.x == 0 && normal.y == 0 && normal.z == 0) {
+        const uint32_t fan[6] = {0, 1, 2, 0, 2, 3}; // no area: any cut is as good
+        std::copy(fan, fan + 6, triangles);
+        return true;
+    }
+    Point2 quad[4];
+    project(corners, 4, normal, quad);
+    return cutQuad(quad, triangles);
+}
+
 bool triangulatePolygon(const Vector3D* corners, size_t count, const Vector3D& normal,
                         std::vector<uint32_t>& triangles) {
     const uint32_t n = uint32_t(count);
@@ -239,9 +251,10 @@ bool triangulatePolygon(const Vector3D* corners, size_t count, const Vector3D& n
         return true;
     }
     if (n == 4) {
-        Point2 quad[4];
-        project(corners, 4, normal, quad);
-        return cutQuad(quad, triangles);
+        uint32_t quad[6];
+        const bool exact = triangulateQuad(corners, normal, quad);
+        triangles.insert(triangles.end(), quad, quad + 6);
+        return exact;
     }
     std::vector<Point2> p(n);
     project(corners, n, normal, p.data());

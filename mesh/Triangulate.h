@@ -44,6 +44,8 @@ inline Vector3D newellNormal(const std::vector<Vector3D>& corners) {
 // it as a fan, and the result is false.
 bool triangulatePolygon(const Vector3D* corners, size_t count, const Vector3D& normal,
                         std::vector<uint32_t>& triangles);
+// The same for four corners, into six corner numbers.
+bool triangulateQuad(const Vector3D* corners, const Vector3D& normal, uint32_t (&triangles)[6]);
 inline bool triangulatePolygon(const std::vector<Vector3D>& corners, const Vector3D& normal,
                                std::vector<uint32_t>& triangles) {
     return triangulatePolygon(corners.data(), corners.size(), normal, triangles);
