@@ -25,7 +25,8 @@
 namespace textblocks {
 
 struct Settings {
-    // Bytes a block takes at least (a line longer than that makes its block longer).
+    // Bytes read for a block: it ends where the last line in them ends (with
+    // what it left, the next begins), and a longer line makes it longer.
     size_t blockBytes = size_t{512} << 10;
     // Threads that read, the calling one among them. 0: one a core, or as
     // many as the environment variable DRAVIN_READ_THREADS says.
@@ -69,7 +70,7 @@ struct Result {
 Result read(const mesh::FileSource& files, void* file, BlockReader& reader,
             const Settings& settings);
 
-// The threads a read uses when asked for asked (0: see Settings::threads).
+// The threads a read uses at most when Settings::threads is asked.
 unsigned threadsFor(unsigned asked);
 
 // Asks the system for large pages for the whole large pages inside
