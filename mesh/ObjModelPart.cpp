@@ -93,6 +93,9 @@ void Part::clear() {
     colourNotNumbers.clear();
     corners.clear();
     elements.clear();
+    plainFaces = true;
+    std::fill(std::begin(beyond), std::end(beyond), INT64_MIN);
+    triangles = 0;
     useNames.clear();
     material = kInherited;
     libraries.clear();
@@ -227,6 +230,13 @@ void Part::element(ElementKind kind, const char* p, const char* end) {
     e.corners = uint32_t(corners.size() - first);
     roomForOne(elements, blockBytes_);
     elements.push_back(e);
+    plainFaces =
+        plainFaces && kind == ElementKind::Face && !e.unreadable && !e.relative && e.corners >= 3;
+    const uint32_t most[3] = {e.mostV, e.mostVt, e.mostVn};
+    const uint32_t before[3] = {e.positions, e.textureCoords, e.normals};
+    for (int k = 0; k < 3; ++k)
+        beyond[k] = std::max(beyond[k], int64_t(most[k]) - int64_t(before[k]));
+    triangles += e.corners >= 3 ? e.corners - 2 : 0;
 }
 
 } // namespace objmodel

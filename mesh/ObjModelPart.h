@@ -54,6 +54,14 @@ struct Part {
     std::vector<uint32_t> clampedColours, colourNotNumbers;
     textblocks::LargeVector<Corner> corners;
     textblocks::LargeVector<Element> elements;
+    // Over all elements: whether they are faces of 3 corners or more with
+    // positive indices and corner words only, and by how much the largest
+    // index of each kind (position, texture, normal) goes beyond the records
+    // before its element in the block. When all are faces and no index goes
+    // beyond the model's records before the block, every corner is as written.
+    bool plainFaces = true;
+    int64_t beyond[3] = {INT64_MIN, INT64_MIN, INT64_MIN};
+    uint64_t triangles = 0; // the faces', corners - 2 each
     // The names of the block's usemtl lines, in order; material is the one in
     // force at its end (an index into them, or kInherited).
     std::vector<std::string> useNames;

@@ -127,6 +127,37 @@ class Loader final : public textblocks::BlockReader {
             uses_.push_back(useIndex(name));
         grow(m_.corners, p.corners.size(), p.corners.size(), p);
         grow(m_.polygons, p.elements.size(), p.elements.size(), p);
+        if (!takePlainFaces(p, base))
+            takeElements(p, base);
+        if (p.material != objmodel::kInherited)
+            material_ = uses_[size_t(p.material)];
+    }
+
+    // The usual block of faces: every corner as written, and room for all.
+    bool takePlainFaces(const Part& p, const Counts& base) {
+        const bool named =
+            base.positions + p.positions.size() <= kMax &&
+            base.textureCoords + p.textureCoords.size() <= kMax &&
+            base.normals + p.normals.size() <= kMax && p.beyond[0] <= int64_t(base.positions) &&
+            p.beyond[1] <= int64_t(base.textureCoords) && p.beyond[2] <= int64_t(base.normals);
+        if (!p.plainFaces || !named || m_.polygons.size() + p.elements.size() > kMax ||
+            m_.corners.size() + p.corners.size() > kMax || triangles_ + p.triangles > kMax)
+            return false;
+        uint32_t first = uint32_t(m_.corners.size());
+        m_.corners.insert(m_.corners.end(), p.corners.begin(), p.corners.end());
+        for (const Element& e : p.elements) {
+            const int32_t material =
+                e.material == objmodel::kInherited ? material_ : uses_[size_t(e.material)];
+            m_.polygons.push_back({first, e.corners, material, {}});
+            first += e.corners;
+        }
+        triangles_ += p.triangles;
+        return true;
+    }
+
+    // Element by element: each checked, resolved where it is relative, and
+    // left out with its kind's count where it names nothing or has no room.
+    void takeElements(const Part& p, const Counts& base) {
         const Corner* c = p.corners.data();
         for (const Element& e : p.elements) {
             const Counts at{std::min(kMax, base.positions + e.positions),
@@ -156,8 +187,6 @@ class Loader final : public textblocks::BlockReader {
                 points(e, c, at);
             c += e.corners;
         }
-        if (p.material != objmodel::kInherited)
-            material_ = uses_[size_t(p.material)];
     }
 
     // The part's colours for the positions kept; a model's colours begin at

@@ -147,11 +147,11 @@ TEST(BlockRead, ALargeModelReadOnEveryCoreIsTheModelOfOneThread) {
     for (int i = 0; i < 2 * n; ++i) {
         if (i % 5000 == 0)
             text += i % 10000 ? "usemtl b\n" : "usemtl a\n";
-        text += i % 97 ? "f" : "l";
+        text += i % 5003 ? "f" : "l";
         for (int k = 0; k < 3 + i % 4; ++k) {
             const int v = 1 + int(rng() % n);
             const std::string index = std::to_string(v);
-            text += ' ' + std::to_string(i % 11 ? v : v - n - 1);
+            text += ' ' + std::to_string(i % 3001 ? v : v - n - 1);
             text += i % 3 ? "/" : "//";
             text += index;
             if (i % 3 == 1)
