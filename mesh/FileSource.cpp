@@ -50,6 +50,13 @@ void systemClose(void* file, void*) {
     ::close(descriptor(file));
 }
 
+size_t systemSize(void* file, void*) {
+    struct stat status {};
+    return ::fstat(descriptor(file), &status) == 0 && status.st_size > 0
+               ? static_cast<size_t>(status.st_size)
+               : 0;
+}
+
 struct MemoryCursor {
     std::string_view rest;
 };
@@ -72,15 +79,19 @@ void memoryClose(void* file, void*) {
     delete static_cast<MemoryCursor*>(file);
 }
 
+size_t memorySize(void* file, void*) {
+    return static_cast<MemoryCursor*>(file)->rest.size();
+}
+
 } // namespace
 
 const FileSource& systemFiles() {
-    static const FileSource source{systemOpen, systemRead, systemClose, nullptr};
+    static const FileSource source{systemOpen, systemRead, systemClose, nullptr, systemSize};
     return source;
 }
 
 FileSource MemoryFiles::source() {
-    return FileSource{memoryOpen, memoryRead, memoryClose, this};
+    return FileSource{memoryOpen, memoryRead, memoryClose, this, memorySize};
 }
 
 namespace {
@@ -100,7 +111,8 @@ void* TextFiles::open(const char* name, void* user) {
 }
 
 FileSource TextFiles::source() {
-    return FileSource{&TextFiles::open, memorySource_.read, memorySource_.close, this};
+    return FileSource{&TextFiles::open, memorySource_.read, memorySource_.close, this,
+                      memorySource_.size};
 }
 
 } // namespace mesh

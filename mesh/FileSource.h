@@ -19,6 +19,9 @@ struct FileSource {
     size_t (*read)(void* file, char* buffer, size_t size, void* user);
     void (*close)(void* file, void* user);
     void* user;
+    // The open file's size in bytes where the source knows it (nullptr, or 0:
+    // not known). Readers size their arrays by it; it is only a hint.
+    size_t (*size)(void* file, void* user) = nullptr;
 };
 
 // Names resolve as given: a relative one against the current directory.

@@ -80,10 +80,11 @@ class MyOBJ {
     void readNormal(const char* line);
     void readFace(const char* line);
 
-    // Bytes a load reads at a time. Unless readsInParallel is false, a helper
-    // thread scans the larger part of each block of 64 KB or more; the model
-    // and the messages are the same either way.
-    size_t readBlockBytes = size_t{4} << 20;
+    // Bytes a load reads at a time. Unless readsInParallel is false (or the
+    // environment variable DRAVIN_READ_THREADS is 1), a file of more than one
+    // block is read on every core, a block each; the model and the messages
+    // are the same either way.
+    size_t readBlockBytes = size_t{1} << 20;
     bool readsInParallel = true;
 
     // Replaces the materials by those of the library.

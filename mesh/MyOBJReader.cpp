@@ -4,8 +4,11 @@
 #include "mesh/MyOBJDropped.h"
 #include "mesh/ObjRecords.h"
 #include "mesh/ObjScan.h"
+#include "mesh/TextBlocks.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 using objrecords::LineKind;
 
@@ -42,6 +45,75 @@ void MyOBJ::loadOBJFile(const char* fileName, const mesh::FileSource& files) {
         diag::out("WARNING: OBJ File did not open: %s\n", fileName);
     }
     finishOBJLoad();
+}
+
+namespace {
+
+// Appends count records to a full-capacity array; false when some did not fit.
+template <class T>
+bool appendRecords(const T* from, uint32_t count, T* array, int32_t& arrayCount, int32_t capacity) {
+    const int32_t n = std::min(int32_t(count), capacity - arrayCount);
+    std::copy(from, from + n, array + arrayCount);
+    arrayCount += n;
+    return n == int32_t(count);
+}
+
+} // namespace
+
+// The file in blocks of whole pieces. A block read ahead leaves its batch of
+// records and, in order between them, the lines this thread reads itself: so
+// the model and the messages are those of one thread reading the file from
+// start to end.
+void MyOBJ::readOBJFile(void* file) {
+    using objrecords::Batch;
+    struct Reader final : textblocks::BlockReader {
+        MyOBJ& obj;
+        std::vector<Batch> batches;
+        explicit Reader(MyOBJ& o) : obj(o) {}
+
+        size_t lastLineEnd(const char* data, size_t size) override {
+            return objscan::lastPieceEnd(data, size);
+        }
+        void useParts(size_t parts) override { batches.resize(parts); }
+        void readInOrder(size_t, const char* data, size_t size) override {
+            objscan::forEachPiece(data, size, true, [this](const char* line, const char* end) {
+                obj.readOBJLine(line, end);
+            });
+        }
+        void readAhead(size_t part, const char* data, size_t size) override {
+            batches[part].read(data, size);
+        }
+        // The batch's records up to each left line's marks, then that line.
+        void takePart(size_t part) override {
+            const Batch& b = batches[part];
+            uint32_t taken[Batch::kRecordKinds] = {};
+            const auto appendUpTo = [&](const uint32_t* marks) {
+                const auto add = [&](Batch::Record kind, const auto& from, auto* array,
+                                     int32_t& count, int32_t capacity, uint32_t droppedBit) {
+                    if (!appendRecords(from.data() + taken[kind], marks[kind] - taken[kind], array,
+                                       count, capacity))
+                        obj.mDropped |= droppedBit;
+                    taken[kind] = marks[kind];
+                };
+                add(Batch::kVertex, b.verts, obj.mVerts, obj.mVertCount, kMaxVerts,
+                    meshdrop::kVerts);
+                add(Batch::kTextureVertex, b.textureVerts, obj.mTextureVerts, obj.mTextureVertCount,
+                    kMaxVerts, meshdrop::kTextureVerts);
+                add(Batch::kNormal, b.normals, obj.mNormals, obj.mNormalCount, kMaxVerts,
+                    meshdrop::kNormals);
+                add(Batch::kFace, b.faces, obj.mFaces, obj.mFaceCount, kMaxFaces, meshdrop::kFaces);
+            };
+            for (const Batch::LeftLine& l : b.left) {
+                appendUpTo(l.marks);
+                obj.readOBJLine(l.line, l.end);
+            }
+            appendUpTo(b.counts);
+        }
+    } reader(*this);
+    textblocks::Settings settings;
+    settings.blockBytes = readBlockBytes;
+    settings.threads = readsInParallel ? 0 : 1;
+    textblocks::read(*mFiles, file, reader, settings);
 }
 
 void MyOBJ::loadOBJText(std::string_view objText, std::string_view mtlText) {

@@ -1,8 +1,12 @@
-// The richer OBJ reader: whole lines, every element kind a viewer shows, and
-// every index resolved and checked as it is read.
+// The richer OBJ reader: the file's blocks read into parts on every core,
+// each part taken into the model in file order (where its indices are
+// resolved and checked against the records before them), then the polygons
+// cut into triangles on every core.
 #include "diag/Diagnostics.h"
 #include "mesh/ObjModel.h"
+#include "mesh/ObjModelPart.h"
 #include "mesh/ObjModelText.h"
+#include "mesh/TextBlocks.h"
 #include "mesh/Triangulate.h"
 
 #include <algorithm>
@@ -16,100 +20,54 @@ namespace mesh {
 
 namespace {
 
-using objscan::Keyword;
-using objscan::Scanner;
+using objmodel::Corner;
+using objmodel::Element;
+using objmodel::ElementKind;
+using objmodel::Part;
 
-// Keywords of the format that a viewer of polygons has no use for: silent.
-bool isIgnoredKeyword(const Keyword& w) {
-    static const char* const kIgnored[] = {
-        "g",          "s",         "vp",    "cstype",   "deg",      "bmat", "step",   "curv",
-        "curv2",      "surf",      "parm",  "trim",     "hole",     "scrv", "sp",     "end",
-        "con",        "mg",        "bevel", "c_interp", "d_interp", "lod",  "usemap", "maplib",
-        "shadow_obj", "trace_obj", "ctech", "stech",    "call",     "csh"};
-    for (const char* k : kIgnored)
-        if (w.length == std::strlen(k) && std::memcmp(w.begin, k, w.length) == 0)
-            return true;
-    return w.begin[0] == '#';
-}
+constexpr size_t kMax = ObjModel::kMaxElements;
 
 // The 1-based or negative (relative) index of a record among count read so
 // far, 0-based; -1 when it names none of them.
-int32_t resolve(int64_t index, size_t count) {
+int32_t resolve(int32_t index, size_t count) {
     if (index > 0 && uint64_t(index) <= count)
-        return int32_t(index - 1);
-    if (index < 0 && uint64_t(-index) <= count)
+        return index - 1;
+    if (index < 0 && uint64_t(-int64_t(index)) <= count)
         return int32_t(int64_t(count) + index);
     return -1;
 }
 
-// An optional integer; beyond 18 digits it saturates (and names nothing).
-bool integer(const char*& p, const char* end, int64_t& out) {
-    const bool negative = p < end && *p == '-';
-    const char* q = p + (p < end && (*p == '-' || *p == '+'));
-    int64_t value = 0;
-    const char* digits = q;
-    for (; q < end && objscan::isDigit(*q); ++q)
-        value = value < int64_t(1e17) ? value * 10 + (*q - '0') : int64_t(1e18);
-    if (q == digits)
-        return false;
-    out = negative ? -value : value;
-    p = q;
-    return true;
-}
+// The records before an element: the model's counts where its line stands.
+struct Counts {
+    size_t positions, textureCoords, normals;
+};
 
-// One corner word: v, v/vt, v//vn or v/vt/vn (0: absent). False for a word of another shape.
-bool parseCorner(std::string_view word, int64_t (&index)[3]) {
-    const char* p = word.data();
-    const char* const end = p + word.size();
-    index[0] = index[1] = index[2] = 0;
-    if (!integer(p, end, index[0]))
-        return false;
-    for (int k = 1; k < 3 && p < end; ++k) {
-        if (*p != '/')
-            return false;
-        ++p;
-        if (p < end && *p != '/' && !integer(p, end, index[k]))
-            return false;
-    }
-    return p == end;
-}
-
-class Reader {
+class Loader final : public textblocks::BlockReader {
   public:
-    Reader(ObjModel& model, const FileSource& files, const ObjReadOptions& options)
-        : m_(model), files_(files), options_(options) {}
+    Loader(ObjModel& model, const FileSource& files, size_t fileBytes,
+           const ObjReadOptions& options)
+        : m_(model), files_(files), options_(options), fileBytes_(fileBytes) {}
 
-    void line(const char* begin, const char* end) {
-        const Keyword w = objscan::keywordOf(begin, end);
-        if (w.length == 0)
-            return;
-        Scanner s{w.begin + w.length, end};
-        if (w.is("v"))
-            vertex(s);
-        else if (w.is("vt"))
-            textureCoord(s);
-        else if (w.is("vn"))
-            normal(s);
-        else if (w.is("f"))
-            face(s);
-        else if (w.is("l"))
-            polyline(s);
-        else if (w.is("p"))
-            points(s);
-        else if (w.is("usemtl"))
-            material_ = useIndex(objmodel::restAfter(w, end));
-        else if (w.is("mtllib"))
-            libraries(s);
-        else if (w.is("o")) {
-            if (!named_)
-                m_.name = objmodel::restAfter(w, end);
-            named_ = true;
-        } else if (!isIgnoredKeyword(w) && unknownLines_++ == 0) {
-            firstUnknown_.assign(w.begin, std::min<size_t>(w.length, 40));
-        }
+    size_t lastLineEnd(const char* data, size_t size) override {
+        return objmodel::lastLineEnd(data, size);
     }
+    void useParts(size_t parts) override { parts_.resize(parts); }
+    void readInOrder(size_t part, const char* data, size_t size) override {
+        parts_[part].read(data, size);
+        take(parts_[part]);
+    }
+    void readAhead(size_t part, const char* data, size_t size) override {
+        parts_[part].read(data, size);
+    }
+    void takePart(size_t part) override { take(parts_[part]); }
 
-    void finish() {
+    // Once the file is read: the libraries, the triangles, the materials and
+    // the report.
+    void finish(unsigned threads) {
+        parts_.clear();
+        for (const std::string& name : libraries_)
+            readMaterialLibrary(name.c_str(), files_, m_.materials, options_, mapsLeftOut_);
+        cutPolygons(threads);
         resolveMaterials();
         report();
     }
@@ -118,128 +76,198 @@ class Reader {
     // Room for count more entries in an array that holds size; false, and
     // the kind marked for its warning, when there is none.
     bool room(size_t size, size_t count, const char* kind) {
-        if (size + count <= ObjModel::kMaxElements)
+        if (size + count <= kMax)
             return true;
         full_.insert(kind);
         return false;
     }
 
-    void vertex(Scanner& s) {
-        if (!room(m_.positions.size(), 1, "vertices"))
-            return;
-        float n[7] = {0, 0, 0, 0, 0, 0, 0};
-        int count = 0;
-        while (count < 7 && objmodel::readNumber(s, n[count]))
-            ++count;
-        m_.positions.push_back({n[0], n[1], n[2]});
-        // x y z r g b: a colour; x y z w: a weight, ignored.
-        const bool coloured = count >= 6;
-        if (!coloured && m_.colours.empty())
-            return;
-        if (m_.colours.empty())
-            m_.colours.assign(m_.positions.size() - 1, {NAN, NAN, NAN});
-        Vector3D c{NAN, NAN, NAN};
-        if (coloured) {
-            const float* rgb = n + 3;
-            if (std::isnan(rgb[0]) || std::isnan(rgb[1]) || std::isnan(rgb[2])) {
-                ++colourNotNumbers_;
-            } else {
-                clampedColours_ += rgb[0] < 0 || rgb[0] > 1 || rgb[1] < 0 || rgb[1] > 1 ||
-                                   rgb[2] < 0 || rgb[2] > 1;
-                c = {std::clamp(rgb[0], 0.0f, 1.0f), std::clamp(rgb[1], 0.0f, 1.0f),
-                     std::clamp(rgb[2], 0.0f, 1.0f)};
-            }
+    // Room for more entries of a kind the part holds count of: as many as
+    // the rest of the file would hold at the part's density, if the file's
+    // size is known, so that an array grows once or twice in a load.
+    template <class T> void grow(std::vector<T>& v, size_t more, size_t count, const Part& p) {
+        double expected = 0;
+        if (p.bytes() > 0 && fileBytes_ > bytesTaken_)
+            expected = double(count) / double(p.bytes()) * double(fileBytes_ - bytesTaken_);
+        textblocks::reserveMore(v, more,
+                                size_t(std::min(double(kMax), v.size() + more + expected)));
+    }
+
+    // Appends what fits; returns how many did.
+    template <class From>
+    size_t append(std::vector<Vector3D>& to, const From& from, const char* kind, const Part& p) {
+        const size_t n = std::min(from.size(), kMax - to.size());
+        if (n < from.size())
+            full_.insert(kind);
+        grow(to, n, n, p);
+        to.insert(to.end(), from.begin(), from.begin() + ptrdiff_t(n));
+        return n;
+    }
+
+    void take(const Part& p) {
+        const size_t before = m_.positions.size();
+        const Counts base{before, m_.textureCoords.size(), m_.normals.size()};
+        bytesTaken_ += p.bytes();
+        const size_t kept = append(m_.positions, p.positions, "vertices", p);
+        takeColours(p, before, kept);
+        append(m_.textureCoords, p.textureCoords, "texture coordinates", p);
+        append(m_.normals, p.normals, "normals", p);
+        // Each library once, however often it is named; read at the end.
+        for (const std::string& name : p.libraries)
+            if (options_.confineToModelFolder && namesOutsideFolder(name))
+                ++librariesLeftOut_;
+            else if (librariesRead_.insert(name).second)
+                libraries_.push_back(name);
+        if (p.named && !named_) {
+            m_.name = p.name;
+            named_ = true;
         }
-        m_.colours.push_back(c);
+        if (p.unknownLines && unknownLines_ == 0)
+            firstUnknown_ = p.firstUnknown;
+        unknownLines_ += p.unknownLines;
+        uses_.clear();
+        for (const std::string& name : p.useNames)
+            uses_.push_back(useIndex(name));
+        grow(m_.corners, p.corners.size(), p.corners.size(), p);
+        grow(m_.polygons, p.elements.size(), p.elements.size(), p);
+        if (!takePlainFaces(p, base))
+            takeElements(p, base);
+        if (p.material != objmodel::kInherited)
+            material_ = uses_[size_t(p.material)];
     }
 
-    void textureCoord(Scanner& s) {
-        if (!room(m_.textureCoords.size(), 1, "texture coordinates"))
-            return;
-        float u = 0, v = 0;
-        objmodel::readNumber(s, u) && objmodel::readNumber(s, v);
-        m_.textureCoords.push_back({u, 1.0f - v, 0.0f});
+    // The usual block of faces: every corner as written, and room for all.
+    bool takePlainFaces(const Part& p, const Counts& base) {
+        const bool named =
+            base.positions + p.positions.size() <= kMax &&
+            base.textureCoords + p.textureCoords.size() <= kMax &&
+            base.normals + p.normals.size() <= kMax && p.beyond[0] <= int64_t(base.positions) &&
+            p.beyond[1] <= int64_t(base.textureCoords) && p.beyond[2] <= int64_t(base.normals);
+        if (!p.plainFaces || !named || m_.polygons.size() + p.elements.size() > kMax ||
+            m_.corners.size() + p.corners.size() > kMax || triangles_ + p.triangles > kMax)
+            return false;
+        uint32_t first = uint32_t(m_.corners.size());
+        m_.corners.insert(m_.corners.end(), p.corners.begin(), p.corners.end());
+        for (const Element& e : p.elements) {
+            const int32_t material =
+                e.material == objmodel::kInherited ? material_ : uses_[size_t(e.material)];
+            m_.polygons.push_back({first, e.corners, material, {}});
+            first += e.corners;
+        }
+        triangles_ += p.triangles;
+        return true;
     }
 
-    void normal(Scanner& s) {
-        if (!room(m_.normals.size(), 1, "normals"))
-            return;
-        float n[3] = {0, 0, 0};
-        objmodel::readNumber(s, n[0]) && objmodel::readNumber(s, n[1]) &&
-            objmodel::readNumber(s, n[2]);
-        m_.normals.push_back({n[0], n[1], n[2]});
+    // Element by element: each checked, resolved where it is relative, and
+    // left out with its kind's count where it names nothing or has no room.
+    void takeElements(const Part& p, const Counts& base) {
+        const Corner* c = p.corners.data();
+        for (const Element& e : p.elements) {
+            const Counts at{std::min(kMax, base.positions + e.positions),
+                            std::min(kMax, base.textureCoords + e.textureCoords),
+                            std::min(kMax, base.normals + e.normals)};
+            const int32_t material =
+                e.material == objmodel::kInherited ? material_ : uses_[size_t(e.material)];
+            // Most elements name records before them with positive indices:
+            // then each corner is as written, less one.
+            const bool asWritten = !e.relative && !e.unreadable && e.mostV <= at.positions &&
+                                   e.mostVt <= at.textureCoords && e.mostVn <= at.normals;
+            const size_t first = m_.corners.size();
+            if (asWritten) {
+                if (e.kind != ElementKind::Points)
+                    m_.corners.insert(m_.corners.end(), c, c + e.corners);
+            } else if (!resolveCorners(e, c, at)) {
+                ++(e.kind == ElementKind::Face ? facesOutOfRange_ : linesOutOfRange_);
+                m_.corners.resize(first);
+                c += e.corners;
+                continue;
+            }
+            if (e.kind == ElementKind::Face)
+                face(first, material);
+            else if (e.kind == ElementKind::Line)
+                polyline(first, material);
+            else
+                points(e, c, at);
+            c += e.corners;
+        }
     }
 
-    // The corners of an element; false when one of them names no position or is no corner.
-    bool readCorners(Scanner& s) {
-        corners_.clear();
-        bool named = true;
-        for (std::string_view word; !(word = objmodel::nextWord(s)).empty();) {
-            int64_t index[3];
-            ObjCorner c;
-            if (!parseCorner(word, index) || (c.v = resolve(index[0], m_.positions.size())) < 0) {
+    // The part's colours for the positions kept; a model's colours begin at
+    // its first coloured position.
+    void takeColours(const Part& p, size_t before, size_t kept) {
+        if (!coloured_ && !p.colours.empty() && p.firstColoured < kept) {
+            coloured_ = true;
+            grow(m_.colours, before + kept, kept, p);
+            m_.colours.assign(before, {NAN, NAN, NAN});
+        }
+        if (coloured_) {
+            grow(m_.colours, kept, kept, p);
+            if (p.colours.empty())
+                m_.colours.insert(m_.colours.end(), kept, {NAN, NAN, NAN});
+            else
+                m_.colours.insert(m_.colours.end(), p.colours.begin(),
+                                  p.colours.begin() + ptrdiff_t(kept));
+        }
+        const auto below = [kept](const std::vector<uint32_t>& at) {
+            return uint64_t(std::lower_bound(at.begin(), at.end(), kept) - at.begin());
+        };
+        clampedColours_ += below(p.clampedColours);
+        colourNotNumbers_ += below(p.colourNotNumbers);
+    }
+
+    // The element's corners onto the model's, each resolved; false when one
+    // names no position (or a word is no corner). Points stay off: they are
+    // checked one by one.
+    bool resolveCorners(const Element& e, const Corner* c, const Counts& at) {
+        bool named = !e.unreadable;
+        if (e.kind == ElementKind::Points)
+            return named;
+        for (uint32_t k = 0; k < e.corners; ++k) {
+            ObjCorner corner;
+            if ((corner.v = resolve(c[k].v + 1, at.positions)) < 0) {
                 named = false;
                 continue;
             }
-            c.vt = resolve(index[1], m_.textureCoords.size());
-            c.vn = resolve(index[2], m_.normals.size());
-            ignoredIndices_ += (index[1] != 0 && c.vt < 0) + (index[2] != 0 && c.vn < 0);
-            corners_.push_back(c);
+            corner.vt = resolve(c[k].vt + 1, at.textureCoords);
+            corner.vn = resolve(c[k].vn + 1, at.normals);
+            ignoredIndices_ += (c[k].vt != -1 && corner.vt < 0) + (c[k].vn != -1 && corner.vn < 0);
+            m_.corners.push_back(corner);
         }
         return named;
     }
 
-    void face(Scanner& s) {
-        const bool named = readCorners(s);
-        if (!named) {
-            ++facesOutOfRange_;
-            return;
-        }
-        const size_t n = corners_.size();
+    // A face of the corners from first on, all named.
+    void face(size_t first, int32_t material) {
+        const size_t n = m_.corners.size() - first;
         if (n < 3) {
             ++shortFaces_;
+        } else if (room(m_.polygons.size(), 1, "faces") && room(first, n, "corners") &&
+                   room(triangles_, n - 2, "triangles")) {
+            if (m_.polygons.size() == m_.polygons.capacity())
+                textblocks::reserveMore(m_.polygons, 1);
+            m_.polygons.push_back({uint32_t(first), uint32_t(n), material, {}});
+            triangles_ += n - 2;
             return;
         }
-        if (!room(m_.polygons.size(), 1, "faces") || !room(m_.corners.size(), n, "corners") ||
-            !room(m_.trianglePolygons.size(), n - 2, "triangles"))
-            return;
-        spots_.clear();
-        for (const ObjCorner& c : corners_)
-            spots_.push_back(m_.positions[size_t(c.v)]);
-        ObjPolygon polygon{uint32_t(m_.corners.size()), uint32_t(n), material_,
-                           newellNormal(spots_)};
-        cut_.clear();
-        tangled_ += !triangulatePolygon(spots_, polygon.normal, cut_);
-        for (uint32_t k : cut_)
-            m_.triangles.push_back(polygon.firstCorner + k);
-        m_.trianglePolygons.insert(m_.trianglePolygons.end(), cut_.size() / 3,
-                                   uint32_t(m_.polygons.size()));
-        m_.corners.insert(m_.corners.end(), corners_.begin(), corners_.end());
-        m_.polygons.push_back(polygon);
+        m_.corners.resize(first);
     }
 
-    void polyline(Scanner& s) {
-        if (!readCorners(s)) {
-            ++linesOutOfRange_;
-            return;
-        }
-        if (corners_.size() < 2) {
+    void polyline(size_t first, int32_t material) {
+        const size_t n = m_.corners.size() - first;
+        if (n < 2) {
             ++shortLines_;
+        } else if (room(m_.lines.size(), 1, "line elements") && room(first, n, "corners")) {
+            m_.lines.push_back({uint32_t(first), uint32_t(n), material});
+            for (size_t k = first; k < m_.corners.size(); ++k)
+                m_.corners[k].vn = -1; // a line has no normals
             return;
         }
-        if (!room(m_.lines.size(), 1, "line elements") ||
-            !room(m_.corners.size(), corners_.size(), "corners"))
-            return;
-        m_.lines.push_back({uint32_t(m_.corners.size()), uint32_t(corners_.size()), material_});
-        for (ObjCorner c : corners_)
-            m_.corners.push_back({c.v, c.vt, -1}); // a line has no normals
+        m_.corners.resize(first);
     }
 
-    void points(Scanner& s) {
-        for (std::string_view word; !(word = objmodel::nextWord(s)).empty();) {
-            int64_t index[3];
-            const int32_t v =
-                parseCorner(word, index) ? resolve(index[0], m_.positions.size()) : -1;
+    void points(const Element& e, const Corner* c, const Counts& at) {
+        for (uint32_t k = 0; k < e.corners; ++k) {
+            const int32_t v = resolve(c[k].v + 1, at.positions);
             if (v < 0)
                 ++pointsOutOfRange_;
             else if (room(m_.points.size(), 1, "points"))
@@ -247,26 +275,85 @@ class Reader {
         }
     }
 
-    void libraries(Scanner& s) {
-        for (std::string_view word; !(word = objmodel::nextWord(s)).empty();) {
-            const std::string name(word);
-            if (options_.confineToModelFolder && namesOutsideFolder(name)) {
-                ++librariesLeftOut_;
-                continue;
-            }
-            // Each library once, however often it is named.
-            if (librariesRead_.insert(name).second)
-                readMaterialLibrary(name.c_str(), files_, m_.materials, options_, mapsLeftOut_);
-        }
-    }
-
     // usemtl names are matched when every library has been read: a library
     // may be named after the faces that use it.
-    int32_t useIndex(std::string_view name) {
-        const auto [it, added] = useIndices_.emplace(std::string(name), int32_t(useNames_.size()));
+    int32_t useIndex(const std::string& name) {
+        const auto [it, added] = useIndices_.emplace(name, int32_t(useNames_.size()));
         if (added)
             useNames_.push_back(it->first);
         return it->second;
+    }
+
+    // Each polygon's normal and triangles, n - 2 for n corners: so where each
+    // range of polygons puts its triangles is known before they are cut.
+    void cutPolygons(unsigned threads) {
+        constexpr size_t kGrain = 4096;
+        const size_t count = m_.polygons.size();
+        std::vector<size_t> firstTriangle(count / kGrain + 1);
+        for (size_t i = 0, t = 0; i < count; t += m_.polygons[i].cornerCount - 2, ++i)
+            if (i % kGrain == 0)
+                firstTriangle[i / kGrain] = t;
+        textblocks::reserveMore(m_.triangles, 3 * triangles_);
+        m_.triangles.resize(3 * triangles_);
+        textblocks::reserveMore(m_.trianglePolygons, triangles_);
+        m_.trianglePolygons.resize(triangles_);
+        struct Worker {
+            std::vector<Vector3D> spots; // of a polygon too large for the stack
+            std::vector<uint32_t> cut;
+            uint64_t tangled = 0;
+        };
+        std::vector<Worker> workers(std::max(threads, 1u));
+        const ObjCorner* const corners = m_.corners.data();
+        const Vector3D* const positions = m_.positions.data();
+        textblocks::forEachRange(count, kGrain, threads, [&](unsigned w, size_t begin, size_t end) {
+            Worker& k = workers[w];
+            size_t t = firstTriangle[begin / kGrain];
+            for (size_t i = begin; i < end; ++i) {
+                // The positions are all over the array: ask for those of a
+                // later polygon while this one is cut.
+                constexpr size_t kAhead = 16;
+                if (i + kAhead < end) {
+                    const ObjPolygon& later = m_.polygons[i + kAhead];
+                    for (uint32_t j = 0; j < std::min(later.cornerCount, 4u); ++j)
+                        __builtin_prefetch(positions + corners[later.firstCorner + j].v);
+                }
+                ObjPolygon& polygon = m_.polygons[i];
+                const uint32_t n = polygon.cornerCount;
+                const ObjCorner* corner = corners + polygon.firstCorner;
+                Vector3D few[8];
+                Vector3D* spots = few;
+                if (n > std::size(few)) {
+                    k.spots.resize(n);
+                    spots = k.spots.data();
+                }
+                for (uint32_t j = 0; j < n; ++j)
+                    spots[j] = positions[size_t(corner[j].v)];
+                // The usual sizes spelled out, so that each is unrolled.
+                polygon.normal = n == 3   ? newellNormal(spots, 3)
+                                 : n == 4 ? newellNormal(spots, 4)
+                                          : newellNormal(spots, n);
+                uint32_t* out = m_.triangles.data() + 3 * t;
+                if (n == 3) {
+                    out[0] = polygon.firstCorner;
+                    out[1] = polygon.firstCorner + 1;
+                    out[2] = polygon.firstCorner + 2;
+                } else if (n == 4) {
+                    uint32_t quad[6];
+                    k.tangled += !triangulateQuad(spots, polygon.normal, quad);
+                    for (size_t j = 0; j < 6; ++j)
+                        out[j] = polygon.firstCorner + quad[j];
+                } else {
+                    k.cut.clear();
+                    k.tangled += !triangulatePolygon(spots, n, polygon.normal, k.cut);
+                    for (size_t j = 0; j < 3 * (n - 2); ++j)
+                        out[j] = polygon.firstCorner + (j < k.cut.size() ? k.cut[j] : 0);
+                }
+                std::fill_n(m_.trianglePolygons.data() + t, n - 2, uint32_t(i));
+                t += n - 2;
+            }
+        });
+        for (const Worker& k : workers)
+            tangled_ += k.tangled;
     }
 
     void resolveMaterials() {
@@ -322,15 +409,18 @@ class Reader {
     ObjModel& m_;
     const FileSource& files_;
     const ObjReadOptions& options_;
+    const size_t fileBytes_; // 0: not known
+    size_t bytesTaken_{};
+    std::vector<Part> parts_; // of the blocks read ahead
     bool named_{};
+    bool coloured_{};      // a position kept so far has a colour
     int32_t material_{-1}; // an index into useNames_ until the end of the load
     std::vector<std::string> useNames_;
     std::unordered_map<std::string, int32_t> useIndices_;
+    std::vector<int32_t> uses_; // of the part being taken: its use names' indices
     std::set<std::string> librariesRead_;
-    // Reused for each element.
-    std::vector<ObjCorner> corners_;
-    std::vector<Vector3D> spots_;
-    std::vector<uint32_t> cut_;
+    std::vector<std::string> libraries_; // in the order they were first named
+    size_t triangles_{};                 // the polygons' triangles to be
     // What was left out, for one line each at the end.
     std::set<std::string> full_;
     uint64_t facesOutOfRange_{}, shortFaces_{}, ignoredIndices_{}, tangled_{};
@@ -341,25 +431,18 @@ class Reader {
     std::string firstUnknownMaterial_, firstUnknown_;
 };
 
+// Closes the file however the read ends.
+struct OpenFile {
+    const FileSource& files;
+    void* file;
+    ~OpenFile() { files.close(file, files.user); }
+};
+
 } // namespace
 
 bool readObjModel(const char* fileName, ObjModel& model, const FileSource& files,
                   const ObjReadOptions& options) {
-    model = ObjModel{};
-    std::string bytes;
-    bool cut = false;
-    if (!objmodel::readWholeFile(files, fileName, bytes, cut)) {
-        diag::out("WARNING: OBJ File did not open: %s\n", fileName);
-        return false;
-    }
-    diag::out("OBJ File Open: %s\n", fileName);
-    if (cut)
-        diag::out("WARNING: %s is larger than %zu MiB; the rest is left out\n", fileName,
-                  objmodel::kMaxFileBytes >> 20);
-    Reader reader(model, files, options);
-    objmodel::forEachLine(bytes, [&](const char* b, const char* e) { reader.line(b, e); });
-    reader.finish();
-    return true;
+    return objmodel::readModel(fileName, model, files, textblocks::Settings{}, options);
 }
 
 bool readObjModelText(std::string_view objText, ObjModel& model, std::string_view mtlText) {
@@ -368,3 +451,27 @@ bool readObjModelText(std::string_view objText, ObjModel& model, std::string_vie
 }
 
 } // namespace mesh
+
+bool objmodel::readModel(const char* fileName, mesh::ObjModel& model, const mesh::FileSource& files,
+                         const textblocks::Settings& settings, const mesh::ObjReadOptions& options) {
+    model = mesh::ObjModel{};
+    void* file = files.open(fileName, files.user);
+    if (!file) {
+        diag::out("WARNING: OBJ File did not open: %s\n", fileName);
+        return false;
+    }
+    diag::out("OBJ File Open: %s\n", fileName);
+    mesh::Loader loader(model, files, files.size ? files.size(file, files.user) : 0, options);
+    textblocks::Settings limited = settings;
+    limited.maxBytes = std::min(settings.maxBytes, kMaxFileBytes);
+    textblocks::Result read;
+    {
+        const mesh::OpenFile open{files, file};
+        read = textblocks::read(files, file, loader, limited);
+    }
+    if (read.cut)
+        diag::out("WARNING: %s is larger than %zu MiB; the rest is left out\n", fileName,
+                  limited.maxBytes >> 20);
+    loader.finish(textblocks::threadsFor(settings.threads));
+    return true;
+}

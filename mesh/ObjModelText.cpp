@@ -49,12 +49,7 @@ std::string_view nextWord(objscan::Scanner& s) {
     return {start, size_t(s.p - start)};
 }
 
-bool readNumber(objscan::Scanner& s, float& out) {
-    s.unsure = false;
-    if (s.real(out))
-        return true;
-    if (!s.unsure)
-        return false; // the end of the line
+bool readNumberSlowly(objscan::Scanner& s, float& out) {
     s.unsure = false;
     const char* start = s.p;
     const char* stop = start;

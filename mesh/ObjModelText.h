@@ -5,6 +5,7 @@
 
 #include "mesh/FileSource.h"
 #include "mesh/ObjScan.h"
+#include "mesh/TextBlocks.h"
 
 #include <cstdint>
 #include <cstring>
@@ -30,7 +31,50 @@ std::string_view nextWord(objscan::Scanner& s);
 // A number: plain decimals through the scanner, anything else the C library
 // reads ("nan", "1e", "0x1p3", "1.5abc" as 1.5). False, with nothing
 // consumed, at the end of the line or before a word that is no number.
-bool readNumber(objscan::Scanner& s, float& out);
+bool readNumberSlowly(objscan::Scanner& s, float& out);
+
+// The usual number of a model file, as "%f" writes those below 100: a sign,
+// one or two digits, a point and at most seven digits, which make at most
+// 2^24 and end the word. Then out is what Scanner::real gives for it (one
+// correctly rounded division), p is past it, and the result true; false
+// leaves p as it was.
+[[gnu::always_inline]] inline bool plainDecimal(const char*& p, const char* end, float& out) {
+    static constexpr float kTens[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                      1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const char* q = p;
+    const bool negative = *q == '-';
+    q += *q == '-' || *q == '+';
+    if (q == end || !objscan::isDigit(*q))
+        return false;
+    uint64_t digits = uint64_t(*q++ - '0');
+    if (q < end && objscan::isDigit(*q))
+        digits = digits * 10 + uint64_t(*q++ - '0');
+    if (q == end || *q != '.')
+        return false;
+    ++q;
+    const char* const point = q;
+    for (; q < end && objscan::isDigit(*q) && q - point < 8; ++q)
+        digits = digits * 10 + uint64_t(*q - '0');
+    const ptrdiff_t places = q - point;
+    if (places == 8 || (q < end && !objscan::isSpace(*q)))
+        return false; // more digits, an exponent, or no number at all
+    if (digits > (uint64_t{1} << 24))
+        return false;
+    const float value = float(digits) / kTens[places];
+    out = negative ? -value : value;
+    p = q;
+    return true;
+}
+
+[[gnu::always_inline]] inline bool readNumber(objscan::Scanner& s, float& out) {
+    s.skipSpace();
+    if (s.p < s.end && plainDecimal(s.p, s.end, out))
+        return true;
+    s.unsure = false;
+    if (s.real(out))
+        return true;
+    return s.unsure && readNumberSlowly(s, out); // else the end of the line
+}
 
 // Calls f(begin, end) for each line of the text, without its terminator
 // ("\n" or "\r\n"); a line that ends in a backslash goes on in the next one.
@@ -61,9 +105,25 @@ template <class F> void forEachLine(std::string_view text, F&& f) {
     }
 }
 
+// Where a block of lines that starts at a line's start may end: after the
+// last newline that ends a line not continued with a backslash; 0 when none does.
+inline size_t lastLineEnd(const char* data, size_t size) {
+    while (const void* found = memrchr(data, '\n', size)) {
+        size = size_t(static_cast<const char*>(found) - data);
+        size_t end = size;
+        if (end > 0 && data[end - 1] == '\r')
+            --end;
+        // The character before a line's start is a newline, never a backslash.
+        if (end == 0 || data[end - 1] != '\\')
+            return size + 1;
+    }
+    return 0;
+}
+
 } // namespace objmodel
 
 namespace mesh {
+struct ObjModel;
 struct ObjMaterial;
 struct ObjReadOptions;
 // Appends the library's materials; says which library opened, as MyOBJ does.
@@ -75,3 +135,10 @@ void readMaterialLibrary(const char* name, const FileSource& files,
 // an absolute name, or one with a ".." component.
 bool namesOutsideFolder(std::string_view name);
 } // namespace mesh
+
+namespace objmodel {
+// readObjModel with the block reader's settings (threads, block size) of the
+// caller's choosing.
+bool readModel(const char* fileName, mesh::ObjModel& model, const mesh::FileSource& files,
+               const textblocks::Settings& settings, const mesh::ObjReadOptions& options);
+} // namespace objmodel

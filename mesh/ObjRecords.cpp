@@ -3,6 +3,7 @@
 
 #include "mesh/ObjScan.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -232,6 +233,60 @@ void scanFace(const char* line, const char* end, Face& face) {
         clearIndices(face);
         scanGroupsSlowly(line, end, notation, face);
     }
+}
+
+namespace {
+
+// The next record of a batch's list, scanned in place; false leaves the line.
+template <class T, class Scan>
+bool take(textblocks::RawArray<T>& list, uint32_t& count, const char* line, const char* end,
+          size_t blockBytes, Scan scanQuickly) {
+    // The first room is a large part of the block at once: for a large
+    // block, in large pages.
+    if (count == list.capacity())
+        list.reserve(
+            std::max(std::min(blockBytes, size_t{1} << 20) / sizeof(T) + 16, 2 * list.capacity()),
+            count);
+    if (!scanQuickly(line, end, list.data()[count]))
+        return false;
+    ++count;
+    return true;
+}
+
+} // namespace
+
+void Batch::read(const char* data, size_t size) {
+    std::fill(std::begin(counts), std::end(counts), 0);
+    left.clear();
+    objscan::forEachPiece(data, size, true, [this, size](const char* line, const char* end) {
+        bool taken = false;
+        switch (kindOf(line, end)) {
+        case LineKind::Blank:
+        case LineKind::Comment:
+            return;
+        case LineKind::Vertex:
+            taken = take(verts, counts[kVertex], line, end, size, scanVertexQuickly);
+            break;
+        case LineKind::TextureVertex:
+            taken = take(textureVerts, counts[kTextureVertex], line, end, size,
+                         scanTextureVertexQuickly);
+            break;
+        case LineKind::Normal:
+            taken = take(normals, counts[kNormal], line, end, size, scanVertexQuickly);
+            break;
+        case LineKind::Face:
+            taken = take(faces, counts[kFace], line, end, size, scanFaceQuickly);
+            break;
+        default:
+            break;
+        }
+        if (!taken) {
+            LeftLine& l = left.emplace_back();
+            l.line = line;
+            l.end = end;
+            std::copy(std::begin(counts), std::end(counts), l.marks);
+        }
+    });
 }
 
 } // namespace objrecords

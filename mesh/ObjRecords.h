@@ -1,9 +1,13 @@
 // Internal to the OBJ reader: what kind a line is, and the scans of its
-// record lines. Pure functions of the line, so that the helper thread of a
-// large load gives exactly what the reader gives.
+// record lines. Pure functions of the line, so that a block read ahead on
+// another thread gives exactly what the reader gives.
 #pragma once
 
 #include "mesh/MyOBJ.h"
+#include "mesh/TextBlocks.h"
+
+#include <cstddef>
+#include <vector>
 
 namespace objrecords {
 
@@ -36,5 +40,26 @@ bool scanFaceQuickly(const char* line, const char* end, Face& face);
 int32_t faceCorners(const char* line, const char* end);
 // Any face line of 3 or 4 corners, as the notation's scanf pattern reads it.
 void scanFace(const char* line, const char* end, Face& face);
+
+// A block read ahead of the model: the records the quick scans take and, in
+// order between them, the lines left to the reader itself (those that print,
+// read a library, change materials or need the C library's scanner).
+struct Batch {
+    enum Record { kVertex, kTextureVertex, kNormal, kFace, kRecordKinds };
+
+    struct LeftLine {
+        const char* line;
+        const char* end;
+        uint32_t marks[kRecordKinds]; // records of each kind scanned before it
+    };
+
+    textblocks::RawArray<Vector3D> verts, textureVerts, normals;
+    textblocks::RawArray<Face> faces;
+    uint32_t counts[kRecordKinds]{}; // records of each kind in the arrays
+    std::vector<LeftLine> left;
+
+    // The pieces of the block; its lines stay where they are.
+    void read(const char* data, size_t size);
+};
 
 } // namespace objrecords

@@ -29,21 +29,19 @@ bool inTriangle(Point2 p, Point2 a, Point2 b, Point2 c) {
 // The corners in the plane across the normal's largest component, turned so
 // that they run counter-clockwise there. Relative to the first corner, so
 // that a polygon far from the origin keeps its precision.
-std::vector<Point2> project(const std::vector<Vector3D>& corners, const Vector3D& n) {
+void project(const Vector3D* corners, size_t count, const Vector3D& n, Point2* p) {
     const double ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
     const int axis = az >= ax && az >= ay ? 2 : ax >= ay ? 0 : 1;
     const double sign[3] = {n.x, n.y, n.z};
     const bool flip = sign[axis] < 0;
-    std::vector<Point2> p(corners.size());
     const Vector3D& o = corners[0];
-    for (size_t i = 0; i < corners.size(); ++i) {
+    for (size_t i = 0; i < count; ++i) {
         const double d[3] = {double(corners[i].x) - o.x, double(corners[i].y) - o.y,
                              double(corners[i].z) - o.z};
         // (y, z) across x, (z, x) across y, (x, y) across z: each right-handed.
         const double u = d[(axis + 1) % 3], v = d[(axis + 2) % 3];
         p[i] = flip ? Point2{v, u} : Point2{u, v};
     }
-    return p;
 }
 
 void fan(const std::vector<uint32_t>& order, std::vector<uint32_t>& triangles) {
@@ -52,7 +50,7 @@ void fan(const std::vector<uint32_t>& order, std::vector<uint32_t>& triangles) {
 }
 
 // A quad is concave at one corner at most, and then cut from that corner.
-bool cutQuad(const std::vector<Point2>& p, std::vector<uint32_t>& triangles) {
+bool cutQuad(const Point2* p, uint32_t (&triangles)[6]) {
     int concave = -1, concaveCorners = 0;
     for (int i = 0; i < 4; ++i)
         if (cross(p[(i + 3) % 4], p[i], p[(i + 1) % 4]) < 0) {
@@ -60,7 +58,8 @@ bool cutQuad(const std::vector<Point2>& p, std::vector<uint32_t>& triangles) {
             ++concaveCorners;
         }
     const uint32_t r = concave < 0 ? 0 : uint32_t(concave);
-    triangles.insert(triangles.end(), {r, (r + 1) % 4, (r + 2) % 4, r, (r + 2) % 4, (r + 3) % 4});
+    const uint32_t cut[6] = {r, (r + 1) % 4, (r + 2) % 4, r, (r + 2) % 4, (r + 3) % 4};
+    std::copy(cut, cut + 6, triangles);
     return concaveCorners <= 1;
 }
 
@@ -223,29 +222,20 @@ class EarClipper {
 
 } // namespace
 
-Vector3D newellNormal(const std::vector<Vector3D>& corners) {
-    if (corners.size() < 3)
-        return {0, 0, 0};
-    double n[3] = {0, 0, 0};
-    const Vector3D& o = corners[0];
-    for (size_t i = 0; i < corners.size(); ++i) {
-        const Vector3D& a = corners[i];
-        const Vector3D& b = corners[i + 1 < corners.size() ? i + 1 : 0];
-        const double ax = double(a.x) - o.x, ay = double(a.y) - o.y, az = double(a.z) - o.z;
-        const double bx = double(b.x) - o.x, by = double(b.y) - o.y, bz = double(b.z) - o.z;
-        n[0] += (ay - by) * (az + bz);
-        n[1] += (az - bz) * (ax + bx);
-        n[2] += (ax - bx) * (ay + by);
+bool triangulateQuad(const Vector3D* corners, const Vector3D& normal, uint32_t (&triangles)[6]) {
+    if (normal.x == 0 && normal.y == 0 && normal.z == 0) {
+        const uint32_t fan[6] = {0, 1, 2, 0, 2, 3}; // no area: any cut is as good
+        std::copy(fan, fan + 6, triangles);
+        return true;
     }
-    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    if (!(length > 0) || !std::isfinite(length))
-        return {0, 0, 0};
-    return {float(n[0] / length), float(n[1] / length), float(n[2] / length)};
+    Point2 quad[4];
+    project(corners, 4, normal, quad);
+    return cutQuad(quad, triangles);
 }
 
-bool triangulatePolygon(const std::vector<Vector3D>& corners, const Vector3D& normal,
+bool triangulatePolygon(const Vector3D* corners, size_t count, const Vector3D& normal,
                         std::vector<uint32_t>& triangles) {
-    const uint32_t n = uint32_t(corners.size());
+    const uint32_t n = uint32_t(count);
     if (n < 3)
         return true;
     if (n == 3) {
@@ -260,9 +250,14 @@ bool triangulatePolygon(const std::vector<Vector3D>& corners, const Vector3D& no
         fan(order, triangles);
         return true;
     }
-    const std::vector<Point2> p = project(corners, normal);
-    if (n == 4)
-        return cutQuad(p, triangles);
+    if (n == 4) {
+        uint32_t quad[6];
+        const bool exact = triangulateQuad(corners, normal, quad);
+        triangles.insert(triangles.end(), quad, quad + 6);
+        return exact;
+    }
+    std::vector<Point2> p(n);
+    project(corners, n, normal, p.data());
     return EarClipper(p).cut(triangles);
 }
 

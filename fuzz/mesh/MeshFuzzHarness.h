@@ -119,17 +119,19 @@ inline std::string loadedBytes(MyOBJ& obj, std::string_view objText, std::string
     return out + modelBytes(obj);
 }
 
-// Whether a load that shares blocks of blockBytes with the helper thread gives
-// the model and the messages of a load in one thread.
+// Whether a load in blocks of blockBytes on every core gives the model and
+// the messages of a load of the whole file as one block in one thread.
 inline bool sameInParallel(MyOBJ& one, MyOBJ& shared, std::string_view objText,
                            std::string_view mtlText, size_t blockBytes) {
     one.readsInParallel = false;
+    one.readBlockBytes = objText.size() + 1;
     shared.readsInParallel = true;
     shared.readBlockBytes = blockBytes;
     return loadedBytes(one, objText, mtlText) == loadedBytes(shared, objText, mtlText);
 }
 
 // OBJ text, optionally followed by a line "#mtl" and the text of "m.mtl".
+// Its first byte also chooses the block size of the load on every core.
 inline void runObj(MyOBJ& obj, const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     constexpr std::string_view kSplit = "\n#mtl\n";
@@ -138,7 +140,8 @@ inline void runObj(MyOBJ& obj, const uint8_t* data, size_t size) {
     const std::string_view mtlText =
         split == std::string_view::npos ? std::string_view() : input.substr(split + kSplit.size());
     static const std::unique_ptr<MyOBJ> shared = std::make_unique<MyOBJ>();
-    if (!matchesScanf(obj, input) || !sameInParallel(*shared, obj, objText, mtlText, 1024)) {
+    const size_t blockBytes = size ? 1 + data[0] % 64 : 1;
+    if (!matchesScanf(obj, input) || !sameInParallel(*shared, obj, objText, mtlText, blockBytes)) {
         std::abort(); // libFuzzer reports it as a crash
     }
     drawEverything(obj);

@@ -1,10 +1,14 @@
 // Whether a model the richer reader made keeps its promise: every index names
 // an entry of its array, each polygon is cut into corners - 2 triangles of its
-// own corners, and the arrays that go together have their sizes. Shared by
-// the fuzz target and the tests.
+// own corners, and the arrays that go together have their sizes; and whether
+// reading in blocks on several threads gives what one thread gives. Shared
+// by the fuzz target and the tests.
 #pragma once
 
+#include "diag/Diagnostics.h"
 #include "mesh/ObjModel.h"
+#include "mesh/ObjModelText.h"
+#include "mesh/TextBlocks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,16 +60,81 @@ inline std::string modelFault(const mesh::ObjModel& m) {
     return {};
 }
 
-// OBJ text, optionally followed by a line "#mtl" and the text of every library it names.
+// Everything a read decides, as bytes: the name, every array, the materials.
+inline std::string modelBytes(const mesh::ObjModel& m) {
+    std::string s = m.name + '\0';
+    const auto add = [&](const auto& v) {
+        const size_t n = v.size();
+        s.append(reinterpret_cast<const char*>(&n), sizeof n);
+        s.append(reinterpret_cast<const char*>(v.data()), n * sizeof v[0]);
+    };
+    add(m.positions), add(m.colours), add(m.textureCoords), add(m.normals), add(m.corners);
+    add(m.triangles), add(m.trianglePolygons), add(m.points);
+    for (const mesh::ObjPolygon& p : m.polygons) {
+        const float n[3] = {p.normal.x, p.normal.y, p.normal.z};
+        const int64_t fields[3] = {p.firstCorner, p.cornerCount, p.material};
+        s.append(reinterpret_cast<const char*>(fields), sizeof fields);
+        s.append(reinterpret_cast<const char*>(n), sizeof n);
+    }
+    for (const mesh::ObjPolyline& l : m.lines) {
+        const int64_t fields[3] = {l.firstCorner, l.cornerCount, l.material};
+        s.append(reinterpret_cast<const char*>(fields), sizeof fields);
+    }
+    for (const mesh::ObjMaterial& t : m.materials) {
+        s += t.name + '\0' + t.diffuseMap + '\0';
+        const float f[10] = {t.Ka[0], t.Ka[1], t.Ka[2], t.Kd[0], t.Kd[1],
+                             t.Kd[2], t.Ks[0], t.Ks[1], t.Ks[2], t.Ns};
+        s.append(reinterpret_cast<const char*>(f), sizeof f);
+    }
+    return s;
+}
+
+// What reading the text as the file "(text)" prints, then the model's bytes;
+// every library it names reads mtl.
+inline std::string readBytes(std::string_view obj, std::string_view mtl,
+                             const textblocks::Settings& settings, mesh::ObjModel& model) {
+    struct Collect {
+        static void receive(diag::Channel, const char* bytes, size_t length, void* user) {
+            static_cast<std::string*>(user)->append(bytes, length);
+        }
+    };
+    std::string out;
+    mesh::TextFiles text(obj, mtl);
+    diag::setSink(&Collect::receive, &out);
+    objmodel::readModel(mesh::TextFiles::kModelName, model, text.source(), settings, {});
+    diag::setSink(nullptr);
+    return out + modelBytes(model);
+}
+
+// Whether reading in blocks of blockBytes on threads threads gives what
+// reading the whole text as one block in one thread gives.
+inline bool sameInBlocks(std::string_view obj, std::string_view mtl, size_t blockBytes,
+                         unsigned threads) {
+    mesh::ObjModel model;
+    textblocks::Settings whole, blocks;
+    whole.blockBytes = obj.size() + 1;
+    whole.threads = 1;
+    blocks.blockBytes = blockBytes;
+    blocks.threads = threads;
+    return readBytes(obj, mtl, whole, model) == readBytes(obj, mtl, blocks, model);
+}
+
+// OBJ text, optionally followed by a line "#mtl" and the text of every
+// library it names; its first byte also chooses a block size for the
+// reading on several threads, which must give what one thread gives.
 inline std::string readAndCheck(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     constexpr std::string_view kSplit = "\n#mtl\n";
     const size_t split = input.find(kSplit);
+    const std::string_view obj = input.substr(0, split);
+    const std::string_view mtl =
+        split == input.npos ? std::string_view() : input.substr(split + kSplit.size());
     mesh::ObjModel model;
-    mesh::readObjModelText(input.substr(0, split), model,
-                           split == input.npos ? std::string_view()
-                                               : input.substr(split + kSplit.size()));
-    return modelFault(model);
+    mesh::readObjModelText(obj, model, mtl);
+    if (std::string fault = modelFault(model); !fault.empty())
+        return fault;
+    const size_t blockBytes = size ? 1 + data[0] % 64 : 1;
+    return sameInBlocks(obj, mtl, blockBytes, 3) ? "" : "blocks on three threads read otherwise";
 }
 
 } // namespace meshfuzz

@@ -81,6 +81,7 @@ TEST(ObjModel, ReadsEachElementKindAsWrittenAndLeavesOutWhatNamesNothingWithOneL
         {"f -4/-3/-2 -3 -2 -1", "f 0/0/0 1 2 3\n", ""},
         {"v 5 5 5\nf -1 1 2 \\\n 3", "f 4 0 1 2\n", ""},
         {"f 1 2 3 4 1 2 3", "f 0 1 2 3 0 1 2\n", ""},
+        {"f 1 2 3 4\nf 4 3 2 1\nf 1 2 4", "f 0 1 2 3\nf 3 2 1 0\nf 0 1 3\n", ""},
         // What names nothing: the face goes, a bad texture or normal index only itself.
         {"f 1 2 5", "", "WARNING: 1 faces with a corner that names no vertex left out\n"},
         {"f 0 1 2\nf -5 1 2\nf 1 x 2", "",
