@@ -80,16 +80,17 @@ void ModelViewer::initWorld() {
         diag::err("dravin: cannot change to the model's folder: %s\n", std::strerror(errno));
     mesh::readObjModel(modelPath_.c_str(), *model);
     fitIntoUnitSphere(model->positions);
-    drawing = std::make_unique<ViewerMesh>(*model);
-    flags = ViewerFlags{};
-    flags.faces = true;
-    flags.smooth = drawing->hasNormals();
-    flags.materials = !model->materials.empty();
     if (model->positions.empty())
         diag::err("dravin: %s has no vertices: the scene is empty\n", modelPath_.c_str());
     else if (model->polygons.empty() && model->lines.empty() && model->points.empty())
         diag::err("dravin: %s has no faces or lines: its %zu vertices are shown as points\n",
                   modelPath_.c_str(), model->positions.size());
+    // Takes the model's arrays: only its name and materials stay.
+    drawing = std::make_unique<ViewerMesh>(*model);
+    flags = ViewerFlags{};
+    flags.faces = true;
+    flags.smooth = drawing->hasNormals();
+    flags.materials = !model->materials.empty();
 }
 
 void ModelViewer::resetView() {

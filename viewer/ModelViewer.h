@@ -26,7 +26,8 @@ class ModelViewer : public MyOpenGLView {
     static bool canRead(const std::string& path);
 
     // Created by initWorld and kept for the life of the process: the model as
-    // read (its vertices framed), its drawing, and what the keys switch.
+    // read (its name and materials; the drawing takes its arrays), its
+    // drawing, and what the keys switch.
     std::unique_ptr<ArcBall> myArcBall;
     std::unique_ptr<mesh::ObjModel> model;
     std::unique_ptr<ViewerMesh> drawing;
