@@ -177,17 +177,8 @@ ViewerMesh::ViewerMesh(mesh::ObjModel& model) : model_(model) {
     textured_ = !m.textureCoords.empty();
 
     polygonNormals_.reserve(m.polygons.size());
-    polygonCentres_.reserve(m.polygons.size());
-    for (const mesh::ObjPolygon& p : m.polygons) {
-        double c[3] = {0, 0, 0};
-        for (uint32_t k = p.firstCorner; k < p.firstCorner + p.cornerCount; ++k) {
-            const Vector3D& v = m.positions[size_t(m.corners[k].v)];
-            c[0] += v.x, c[1] += v.y, c[2] += v.z;
-        }
-        polygonCentres_.push_back({float(c[0] / p.cornerCount), float(c[1] / p.cornerCount),
-                                   float(c[2] / p.cornerCount)});
+    for (const mesh::ObjPolygon& p : m.polygons)
         polygonNormals_.push_back(p.normal);
-    }
 
     // Each distinct corner once: a position with its texture coordinate,
     // normal (the file's, or its polygon's) and colour.
@@ -253,13 +244,24 @@ ViewerMesh::ViewerMesh(mesh::ObjModel& model) : model_(model) {
         start[g] += start[g - 1];
     std::vector<uint32_t> triangles(m.triangles.size());
     polygonOf_.resize(m.trianglePolygons.size());
+    outline_.resize(m.trianglePolygons.size());
     std::vector<size_t> next(start.begin(), start.end() - 1);
     for (size_t t = 0; t < m.trianglePolygons.size(); ++t) {
         const uint32_t polygon = m.trianglePolygons[t];
-        const size_t at = next[size_t(m.polygons[polygon].material + 1)]++;
+        const mesh::ObjPolygon& p = m.polygons[polygon];
+        const size_t at = next[size_t(p.material + 1)]++;
         polygonOf_[at] = polygon;
-        for (size_t k = 0; k < 3; ++k)
-            triangles[3 * at + k] = cornerVertex[m.triangles[3 * t + k]];
+        // Which sides of the triangle are sides of its polygon: corners next to each other.
+        const auto after = [&](uint32_t k) {
+            return k + 1 == p.firstCorner + p.cornerCount ? p.firstCorner : k + 1;
+        };
+        const uint32_t* c = &m.triangles[3 * t];
+        for (size_t k = 0; k < 3; ++k) {
+            triangles[3 * at + k] = cornerVertex[c[k]];
+            const uint32_t d = c[(k + 1) % 3];
+            if (after(c[k]) == d || after(d) == c[k])
+                outline_[at] |= uint8_t(1u << k);
+        }
     }
     triangles_.set(std::move(triangles));
     for (size_t g = 1; g <= slots; ++g) {
@@ -272,12 +274,6 @@ ViewerMesh::ViewerMesh(mesh::ObjModel& model) : model_(model) {
     release(m.trianglePolygons);
 
     std::vector<uint32_t> pairs;
-    for (const mesh::ObjPolygon& p : m.polygons)
-        for (uint32_t k = 0; k < p.cornerCount; ++k)
-            pairs.insert(pairs.end(), {cornerVertex[p.firstCorner + k],
-                                       cornerVertex[p.firstCorner + (k + 1) % p.cornerCount]});
-    edges_.set(std::move(pairs));
-    pairs.clear();
     for (const mesh::ObjPolyline& l : m.lines)
         for (uint32_t k = l.firstCorner; k + 1 < l.firstCorner + l.cornerCount; ++k)
             pairs.insert(pairs.end(), {cornerVertex[k], cornerVertex[k + 1]});
@@ -291,7 +287,7 @@ ViewerMesh::~ViewerMesh() {
         for (Array<float>* a :
              {&position_, &normal_, &texture_, &colour_, &normalLines_[0], &normalLines_[1]})
             glDeleteBuffers(1, &a->buffer);
-        for (Array<uint32_t>* a : {&triangles_, &flatTriangles_, &edges_, &lines_, &points_})
+        for (Array<uint32_t>* a : {&triangles_, &flatTriangles_, &outlines_, &lines_, &points_})
             glDeleteBuffers(1, &a->buffer);
     }
     for (unsigned texture : textures_)
@@ -322,7 +318,7 @@ template <class T> void ViewerMesh::upload(Array<T>& array, unsigned target) {
 void ViewerMesh::upload() {
     for (Array<float>* a : {&position_, &normal_, &texture_, &colour_})
         upload(*a, GL_ARRAY_BUFFER);
-    for (Array<uint32_t>* a : {&triangles_, &edges_, &lines_, &points_})
+    for (Array<uint32_t>* a : {&triangles_, &lines_, &points_})
         upload(*a, GL_ELEMENT_ARRAY_BUFFER);
 }
 
@@ -403,6 +399,20 @@ void ViewerMesh::buildFlat() {
         extend(colour_, 3, same(3));
 }
 
+void ViewerMesh::buildOutlines() {
+    if (outlinesBuilt_)
+        return;
+    outlinesBuilt_ = true;
+    std::vector<uint32_t> scratch, pairs;
+    const uint32_t* triangles = triangles_.read(scratch);
+    for (size_t t = 0; t < outline_.size(); ++t)
+        for (size_t k = 0; k < 3; ++k)
+            if (outline_[t] >> k & 1)
+                pairs.insert(pairs.end(), {triangles[3 * t + k], triangles[3 * t + (k + 1) % 3]});
+    outlines_.set(std::move(pairs));
+    upload(outlines_, GL_ELEMENT_ARRAY_BUFFER);
+}
+
 void ViewerMesh::buildNormalLines(bool smooth) {
     if (normalLinesBuilt_[smooth])
         return;
@@ -428,9 +438,23 @@ void ViewerMesh::buildNormalLines(bool smooth) {
                      {n[3 * v], n[3 * v + 1], n[3 * v + 2]});
             }
     } else {
-        // One at the middle of each polygon.
-        for (size_t p = 0; p < polygonCentres_.size(); ++p)
-            line(polygonCentres_[p], polygonNormals_[p]);
+        // One at the middle of each polygon: of the corners its sides start from.
+        std::vector<float> positionScratch;
+        std::vector<uint32_t> triangleScratch;
+        const float* p = position_.read(positionScratch);
+        const uint32_t* triangles = triangles_.read(triangleScratch);
+        std::vector<double> sum(4 * polygonNormals_.size());
+        for (size_t t = 0; t < outline_.size(); ++t)
+            for (size_t k = 0; k < 3; ++k)
+                if (outline_[t] >> k & 1) {
+                    double* s = &sum[4 * polygonOf_[t]];
+                    const float* v = &p[3 * triangles[3 * t + k]];
+                    s[0] += v[0], s[1] += v[1], s[2] += v[2], s[3] += 1;
+                }
+        for (size_t i = 0; i < polygonNormals_.size(); ++i)
+            if (const double* s = &sum[4 * i]; s[3] > 0)
+                line({float(s[0] / s[3]), float(s[1] / s[3]), float(s[2] / s[3])},
+                     polygonNormals_[i]);
     }
     normalLines_[smooth].set(std::move(lines));
     upload(normalLines_[smooth], GL_ARRAY_BUFFER);
@@ -528,8 +552,10 @@ void ViewerMesh::drawUnlit(const ViewerFlags& flags) {
     };
     bind(GL_ARRAY_BUFFER, position_.buffer);
     glVertexPointer(3, GL_FLOAT, 0, position_.at(0));
-    if (flags.wireframe && edges_.count)
-        drawIndexed(GL_LINES, edges_);
+    if (flags.wireframe && triangles_.count) {
+        buildOutlines();
+        drawIndexed(GL_LINES, outlines_);
+    }
     if (flags.normals && triangles_.count) {
         buildNormalLines(flags.smooth);
         const Array<float>& lines = normalLines_[flags.smooth];

@@ -79,6 +79,7 @@ class ViewerMesh {
     void bind(unsigned target, unsigned buffer) const;
     void pointVertices(bool normals) const;
     void buildFlat();
+    void buildOutlines();
     void buildNormalLines(bool smooth);
     void drawFaces(const ViewerFlags& flags, unsigned checker);
     void drawUnlit(const ViewerFlags& flags);
@@ -96,16 +97,18 @@ class ViewerMesh {
     Array<uint32_t> triangles_;       // grouped by material
     std::vector<uint32_t> polygonOf_; // of each triangle of triangles_
     std::vector<Group> groups_;
-    Array<uint32_t> edges_;  // polygon outlines, a pair a segment
     Array<uint32_t> lines_;  // line elements, a pair a segment
     Array<uint32_t> points_; // the "p" elements, or every vertex of a cloud
-    // Of each polygon: its plane's normal (flat faces), the middle of its corners.
-    std::vector<Vector3D> polygonNormals_, polygonCentres_;
+    // Of each triangle of triangles_, which of its sides (bit k: from corner
+    // k to the next) are sides of its polygon, the outline the wireframe shows.
+    std::vector<uint8_t> outline_;
+    std::vector<Vector3D> polygonNormals_; // of each polygon's plane
     // Made when first needed: triangles_ with the flat copies of their
-    // corners; the normals as lines, of the polygons and of the smooth vertices.
-    Array<uint32_t> flatTriangles_;
+    // corners; the polygon outlines, a pair a side; the normals as lines, of
+    // the polygons and of the smooth vertices.
+    Array<uint32_t> flatTriangles_, outlines_;
     Array<float> normalLines_[2];
-    bool flatBuilt_{}, normalLinesBuilt_[2]{};
+    bool flatBuilt_{}, outlinesBuilt_{}, normalLinesBuilt_[2]{};
     // One per material once a frame needs them: a texture name, 0 for none.
     static constexpr unsigned kNotLoaded = ~0u;
     std::vector<unsigned> textures_;
