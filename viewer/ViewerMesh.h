@@ -30,7 +30,8 @@ class ViewerMesh {
     // out as they are used and left empty; it keeps its name and materials,
     // which the drawing reads while it lasts.
     explicit ViewerMesh(mesh::ObjModel& model);
-    // With the view's context current, as it was at the frames.
+    // Once a frame was drawn, with the view's context current (before that,
+    // it calls no GL and may run on any thread).
     ~ViewerMesh();
     ViewerMesh(const ViewerMesh&) = delete;
     ViewerMesh& operator=(const ViewerMesh&) = delete;
