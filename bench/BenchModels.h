@@ -53,10 +53,12 @@ inline void writeRandomModel(const std::string& path) {
     std::fclose(obj);
 }
 
-// A torus about 9 units across on an n by n grid: n * n positions, texture
-// coordinates and normals; cells alternate between a quad and a triangle, n * n
-// faces (700: 490,000 faces, 70 MB).
-inline void writeTorus(const std::string& path, int n = 700) {
+// A torus about 9 units across on a grid of n by n cells, with a position,
+// texture coordinate and normal at each grid point. Every cell a quad, or
+// (alternate) cells alternating between a quad and a triangle: at n = 700,
+// 490,000 faces and 735,000 triangles; every cell a quad at n = 1000,
+// 2,000,000 triangles.
+inline void writeTorus(const std::string& path, int n, bool alternate) {
     constexpr double kPi = 3.14159265358979323846, kMajor = 3.3, kMinor = 1.2;
     std::FILE* f = std::fopen(path.c_str(), "w");
     std::fputs("o Torus\n", f);
@@ -74,11 +76,11 @@ inline void writeTorus(const std::string& path, int n = 700) {
                 else
                     std::fprintf(f, "vn %.5f %.5f %.5f\n", nx, ny, nz);
             }
-    auto at = [n](int i, int j) { return (i % n) * n + (j % n) + 1; };
+    const auto at = [n](int i, int j) { return (i % n) * n + (j % n) + 1; };
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) {
             const int a = at(i, j), b = at(i + 1, j), c = at(i + 1, j + 1), d = at(i, j + 1);
-            if ((i + j) % 2 == 0)
+            if (!alternate || (i + j) % 2 == 0)
                 std::fprintf(f, "f %d/%d/%d %d/%d/%d %d/%d/%d %d/%d/%d\n", a, a, a, b, b, b, c, c,
                              c, d, d, d);
             else

@@ -453,7 +453,8 @@ bool readObjModelText(std::string_view objText, ObjModel& model, std::string_vie
 } // namespace mesh
 
 bool objmodel::readModel(const char* fileName, mesh::ObjModel& model, const mesh::FileSource& files,
-                         const textblocks::Settings& settings, const mesh::ObjReadOptions& options) {
+                         const textblocks::Settings& settings,
+                         const mesh::ObjReadOptions& options) {
     model = mesh::ObjModel{};
     void* file = files.open(fileName, files.user);
     if (!file) {

@@ -55,6 +55,9 @@ void ModelLoad::run() {
         read();
     progress_.store(kReadShare, std::memory_order_relaxed);
     fitIntoUnitSphere(model->positions);
+    vertexCount = model->positions.size();
+    hasElements = !model->polygons.empty() || !model->lines.empty() || !model->points.empty();
+    // Takes the model's arrays: only its name and materials stay.
     drawing = std::make_unique<ViewerMesh>(*model);
     progress_.store(1.0f, std::memory_order_relaxed);
     done_.store(true, std::memory_order_release);

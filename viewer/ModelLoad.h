@@ -30,6 +30,9 @@ class ModelLoad {
     // Once done: what the load made, for the main thread to take.
     std::unique_ptr<mesh::ObjModel> model;
     std::unique_ptr<ViewerMesh> drawing;
+    // What the model held before the drawing took its arrays.
+    size_t vertexCount{};
+    bool hasElements{};
 
     // The loading thread: count more bytes of the model file read.
     void countRead(size_t count);

@@ -133,17 +133,19 @@ void ModelViewer::takeLoadedModel() {
         return;
     model = std::move(load_->model);
     drawing = std::move(load_->drawing);
+    const size_t vertices = load_->vertexCount;
+    const bool elements = load_->hasElements;
     load_.reset();
     showProgressLine(1.0f);
     flags = ViewerFlags{};
     flags.faces = true;
     flags.smooth = drawing->hasNormals();
     flags.materials = !model->materials.empty();
-    if (model->positions.empty())
+    if (vertices == 0)
         diag::err("dravin: %s has no vertices: the scene is empty\n", modelPath_.c_str());
-    else if (model->polygons.empty() && model->lines.empty() && model->points.empty())
+    else if (!elements)
         diag::err("dravin: %s has no faces or lines: its %zu vertices are shown as points\n",
-                  modelPath_.c_str(), model->positions.size());
+                  modelPath_.c_str(), vertices);
     for (const host::Event& key : std::exchange(keysWhileLoading_, {}))
         keyDown(key);
 }

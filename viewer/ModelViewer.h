@@ -34,7 +34,8 @@ class ModelViewer : public MyOpenGLView {
 
     // Made by the load that initWorld starts, taken by the first frame after
     // it is done and kept for the life of the process: the model as read (its
-    // vertices framed), its drawing, and what the keys switch.
+    // name and materials; the drawing takes its arrays), its drawing, and what
+    // the keys switch.
     std::unique_ptr<ArcBall> myArcBall;
     std::unique_ptr<mesh::ObjModel> model;
     std::unique_ptr<ViewerMesh> drawing;

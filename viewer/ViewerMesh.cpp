@@ -3,9 +3,14 @@
 #include "diag/Diagnostics.h"
 #include "image/QTImage.h"
 
+// The buffer object calls (GL 1.5), which libGL exports.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
+
+#include <algorithm>
+#include <bit>
 #include <cmath>
-#include <unordered_map>
+#include <cstdio>
 
 namespace {
 
@@ -16,18 +21,69 @@ constexpr float kInk[4] = {0.12f, 0.13f, 0.15f, 1.0f};
 // A normal line's length in the framed model, whose radius is 1.
 constexpr float kNormalLength = 0.04f;
 
+// A corner as the file names it. vn is the file's normal, or below 0 where
+// the corner takes another: -1 none (lines and points), -2 - p polygon p's.
+// Corners that differ only in which other normal they would take are one.
 struct CornerKey {
     int32_t v, vt, vn;
-    bool operator==(const CornerKey&) const = default;
-};
-struct CornerHash {
-    size_t operator()(const CornerKey& k) const {
-        uint64_t h = uint64_t(uint32_t(k.v)) * 0x9E3779B97F4A7C15ull;
-        h ^= (uint64_t(uint32_t(k.vt)) + 0x632BE59BD9B4E019ull + (h << 6) + (h >> 2));
-        h ^= (uint64_t(uint32_t(k.vn)) * 0xC2B2AE3D27D4EB4Full) + (h << 6) + (h >> 2);
-        return size_t(h);
+    bool sameAs(const CornerKey& o) const {
+        return v == o.v && vt == o.vt && std::max(vn, -1) == std::max(o.vn, -1);
     }
 };
+
+// The distinct corners of a model, numbered in the order first met: open
+// addressing into the keys, kept at most half full.
+class CornerTable {
+  public:
+    explicit CornerTable(size_t expected) {
+        keys_.reserve(expected);
+        rehash(std::bit_ceil(2 * std::max<size_t>(expected, 8)));
+    }
+    uint32_t of(const CornerKey& key) {
+        if (2 * (keys_.size() + 1) > slots_.size())
+            rehash(2 * slots_.size());
+        for (size_t i = hash(key);; ++i) {
+            uint32_t& slot = slots_[i & (slots_.size() - 1)];
+            if (slot == 0) {
+                keys_.push_back(key);
+                slot = uint32_t(keys_.size());
+                return slot - 1;
+            }
+            if (keys_[slot - 1].sameAs(key))
+                return slot - 1;
+        }
+    }
+    // The keys in number order; the table is gone.
+    std::vector<CornerKey> keys() && {
+        std::vector<uint32_t>().swap(slots_);
+        return std::move(keys_);
+    }
+
+  private:
+    static size_t hash(const CornerKey& k) {
+        uint64_t h = uint64_t(uint32_t(k.v)) * 0x9E3779B97F4A7C15ull ^
+                     uint64_t(uint32_t(k.vt)) * 0xC2B2AE3D27D4EB4Full ^
+                     uint64_t(uint32_t(std::max(k.vn, -1))) * 0x165667B19E3779F9ull;
+        h ^= h >> 31;
+        h *= 0xD6E8FEB86659FD93ull;
+        return size_t(h ^ (h >> 32));
+    }
+    void rehash(size_t size) {
+        slots_.assign(size, 0);
+        for (size_t n = 0; n < keys_.size(); ++n)
+            for (size_t i = hash(keys_[n]);; ++i)
+                if (uint32_t& slot = slots_[i & (size - 1)]; slot == 0) {
+                    slot = uint32_t(n + 1);
+                    break;
+                }
+    }
+    std::vector<uint32_t> slots_; // a key's number + 1; 0 empty
+    std::vector<CornerKey> keys_;
+};
+
+template <class T> void release(std::vector<T>& v) {
+    std::vector<T>().swap(v);
+}
 
 // The normal of length 1, or none (zero) where it has no direction.
 Vector3D unit(Vector3D n) {
@@ -81,56 +137,102 @@ unsigned textureFromFile(const std::string& path, const std::string& material) {
 
 } // namespace
 
-void ViewerMesh::Vertices::add(const Vector3D& p, const Vector3D& n, const Vector3D& t,
-                               const Vector3D& c) {
-    position.insert(position.end(), {p.x, p.y, p.z});
-    normal.insert(normal.end(), {n.x, n.y, n.z});
-    if (textured)
-        texture.insert(texture.end(), {t.x, t.y});
-    if (coloured)
-        colour.insert(colour.end(), {c.x, c.y, c.z});
+template <class T> void ViewerMesh::Array<T>::set(std::vector<T> entries) {
+    data = std::move(entries);
+    count = data.size();
 }
 
-void ViewerMesh::Vertices::point(bool withNormals) const {
-    glVertexPointer(3, GL_FLOAT, 0, position.data());
-    if (withNormals) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, 0, normal.data());
-    }
-    if (coloured) {
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(3, GL_FLOAT, 0, colour.data());
-    }
-    if (textured)
-        glTexCoordPointer(2, GL_FLOAT, 0, texture.data());
+template <class T> const void* ViewerMesh::Array<T>::at(size_t entry) const {
+    if (buffer)
+        return reinterpret_cast<const void*>(entry * sizeof(T));
+    return data.data() + entry;
 }
 
-ViewerMesh::ViewerMesh(const mesh::ObjModel& model) : model_(model) {
-    const mesh::ObjModel& m = model;
+template <class T> const T* ViewerMesh::Array<T>::read(std::vector<T>& scratch) const {
+    if (!buffer)
+        return data.data();
+    scratch.resize(count);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, GLsizeiptr(count * sizeof(T)), scratch.data());
+    return scratch.data();
+}
+
+template <class T> std::vector<T> ViewerMesh::Array<T>::take() {
+    std::vector<T> entries;
+    if (buffer) {
+        read(entries);
+        glDeleteBuffers(1, &buffer);
+        buffer = 0;
+    } else {
+        entries = std::move(data);
+    }
+    count = 0;
+    return entries;
+}
+
+ViewerMesh::ViewerMesh(mesh::ObjModel& model) : model_(model) {
+    mesh::ObjModel& m = model;
     fileNormals_ = !m.normals.empty();
-    smooth_.coloured = flat_.coloured = !m.colours.empty();
-    smooth_.textured = flat_.textured = !m.textureCoords.empty();
-    const Vector3D origin{0, 0, 0}, neutral{kNeutral[0], kNeutral[1], kNeutral[2]};
+    coloured_ = !m.colours.empty();
+    textured_ = !m.textureCoords.empty();
+
+    polygonNormals_.reserve(m.polygons.size());
+    for (const mesh::ObjPolygon& p : m.polygons)
+        polygonNormals_.push_back(p.normal);
 
     // Each distinct corner once: a position with its texture coordinate,
     // normal (the file's, or its polygon's) and colour.
-    std::unordered_map<CornerKey, uint32_t, CornerHash> seen;
-    seen.reserve(m.positions.size() + m.positions.size() / 2);
-    const auto vertexOf = [&](const mesh::ObjCorner& c, const Vector3D& faceNormal) {
-        const auto [at, added] = seen.emplace(CornerKey{c.v, c.vt, c.vn}, uint32_t(smooth_.size()));
-        if (added)
-            smooth_.add(m.positions[size_t(c.v)], c.vn >= 0 ? m.normals[size_t(c.vn)] : faceNormal,
-                        c.vt >= 0 ? m.textureCoords[size_t(c.vt)] : origin,
-                        m.hasColour(size_t(c.v)) ? m.colours[size_t(c.v)] : neutral);
-        return at->second;
-    };
+    CornerTable table(m.positions.size());
     std::vector<uint32_t> cornerVertex(m.corners.size());
-    for (const mesh::ObjPolygon& p : m.polygons)
-        for (uint32_t k = p.firstCorner; k < p.firstCorner + p.cornerCount; ++k)
-            cornerVertex[k] = vertexOf(m.corners[k], p.normal);
+    for (size_t p = 0; p < m.polygons.size(); ++p)
+        for (uint32_t k = m.polygons[p].firstCorner;
+             k < m.polygons[p].firstCorner + m.polygons[p].cornerCount; ++k) {
+            const mesh::ObjCorner& c = m.corners[k];
+            cornerVertex[k] = table.of({c.v, c.vt, c.vn >= 0 ? c.vn : -2 - int32_t(p)});
+        }
     for (const mesh::ObjPolyline& l : m.lines)
         for (uint32_t k = l.firstCorner; k < l.firstCorner + l.cornerCount; ++k)
-            cornerVertex[k] = vertexOf(m.corners[k], origin);
+            cornerVertex[k] = table.of({m.corners[k].v, m.corners[k].vt, -1});
+    // Points: the "p" elements, or every vertex of a model with nothing else to show.
+    const bool cloud = m.polygons.empty() && m.lines.empty() && m.points.empty();
+    std::vector<uint32_t> points(cloud ? m.positions.size() : m.points.size());
+    for (size_t i = 0; i < points.size(); ++i)
+        points[i] = table.of({cloud ? int32_t(i) : m.points[i], -1, -1});
+    points_.set(std::move(points));
+    release(m.corners);
+    release(m.points);
+
+    // The vertex arrays, each model array freed once read.
+    const std::vector<CornerKey> keys = std::move(table).keys();
+    vertexCount_ = keys.size();
+    const auto gather = [&](size_t width, auto entry) {
+        std::vector<float> a(width * keys.size());
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const Vector3D e = entry(keys[i]);
+            const float xyz[3] = {e.x, e.y, e.z};
+            std::copy_n(xyz, width, &a[width * i]);
+        }
+        return a;
+    };
+    position_.set(gather(3, [&](const CornerKey& k) { return m.positions[size_t(k.v)]; }));
+    normal_.set(gather(3, [&](const CornerKey& k) {
+        return k.vn >= 0    ? m.normals[size_t(k.vn)]
+               : k.vn == -1 ? Vector3D{0, 0, 0}
+                            : polygonNormals_[size_t(-2 - k.vn)];
+    }));
+    if (textured_)
+        texture_.set(gather(2, [&](const CornerKey& k) {
+            return k.vt >= 0 ? m.textureCoords[size_t(k.vt)] : Vector3D{0, 0, 0};
+        }));
+    if (coloured_)
+        colour_.set(gather(3, [&](const CornerKey& k) {
+            return m.hasColour(size_t(k.v)) ? m.colours[size_t(k.v)]
+                                            : Vector3D{kNeutral[0], kNeutral[1], kNeutral[2]};
+        }));
+    release(m.positions);
+    release(m.normals);
+    release(m.textureCoords);
+    release(m.colours);
 
     // Triangles grouped by material in the materials' order, those without one
     // last: a counting sort on material + 1, slot 0 holding the ones without.
@@ -140,84 +242,222 @@ ViewerMesh::ViewerMesh(const mesh::ObjModel& model) : model_(model) {
         ++start[size_t(m.polygons[p].material + 1) + 1];
     for (size_t g = 1; g <= slots; ++g)
         start[g] += start[g - 1];
-    indices_.resize(m.triangles.size());
+    std::vector<uint32_t> triangles(m.triangles.size());
     polygonOf_.resize(m.trianglePolygons.size());
+    outline_.resize(m.trianglePolygons.size());
     std::vector<size_t> next(start.begin(), start.end() - 1);
     for (size_t t = 0; t < m.trianglePolygons.size(); ++t) {
         const uint32_t polygon = m.trianglePolygons[t];
-        const size_t at = next[size_t(m.polygons[polygon].material + 1)]++;
+        const mesh::ObjPolygon& p = m.polygons[polygon];
+        const size_t at = next[size_t(p.material + 1)]++;
         polygonOf_[at] = polygon;
-        for (size_t k = 0; k < 3; ++k)
-            indices_[3 * at + k] = cornerVertex[m.triangles[3 * t + k]];
+        // Which sides of the triangle are sides of its polygon: corners next to each other.
+        const auto after = [&](uint32_t k) {
+            return k + 1 == p.firstCorner + p.cornerCount ? p.firstCorner : k + 1;
+        };
+        const uint32_t* c = &m.triangles[3 * t];
+        for (size_t k = 0; k < 3; ++k) {
+            triangles[3 * at + k] = cornerVertex[c[k]];
+            const uint32_t d = c[(k + 1) % 3];
+            if (after(c[k]) == d || after(d) == c[k])
+                outline_[at] |= uint8_t(1u << k);
+        }
     }
+    triangles_.set(std::move(triangles));
     for (size_t g = 1; g <= slots; ++g) {
         const size_t slot = g % slots;
         if (start[slot + 1] > start[slot])
             groups_.push_back(
                 {3 * start[slot], 3 * (start[slot + 1] - start[slot]), int32_t(slot) - 1});
     }
+    release(m.triangles);
+    release(m.trianglePolygons);
 
-    for (const mesh::ObjPolygon& p : m.polygons)
-        for (uint32_t k = 0; k < p.cornerCount; ++k)
-            edgeIndices_.insert(edgeIndices_.end(),
-                                {cornerVertex[p.firstCorner + k],
-                                 cornerVertex[p.firstCorner + (k + 1) % p.cornerCount]});
+    std::vector<uint32_t> pairs;
     for (const mesh::ObjPolyline& l : m.lines)
         for (uint32_t k = l.firstCorner; k + 1 < l.firstCorner + l.cornerCount; ++k)
-            lineIndices_.insert(lineIndices_.end(), {cornerVertex[k], cornerVertex[k + 1]});
-    // Points: the "p" elements, or every vertex of a model with nothing else to show.
-    const bool cloud = m.polygons.empty() && m.lines.empty() && m.points.empty();
-    for (size_t i = 0, n = cloud ? m.positions.size() : m.points.size(); i < n; ++i)
-        pointIndices_.push_back(vertexOf({cloud ? int32_t(i) : m.points[i], -1, -1}, origin));
+            pairs.insert(pairs.end(), {cornerVertex[k], cornerVertex[k + 1]});
+    lines_.set(std::move(pairs));
+    release(m.polygons);
+    release(m.lines);
+}
+
+ViewerMesh::~ViewerMesh() {
+    if (contextHasBuffers_) {
+        for (Array<float>* a :
+             {&position_, &normal_, &texture_, &colour_, &normalLines_[0], &normalLines_[1]})
+            glDeleteBuffers(1, &a->buffer);
+        for (Array<uint32_t>* a : {&triangles_, &flatTriangles_, &outlines_, &lines_, &points_})
+            glDeleteBuffers(1, &a->buffer);
+    }
+    for (unsigned texture : textures_)
+        if (texture != kNotLoaded)
+            glDeleteTextures(1, &texture);
+}
+
+template <class T> void ViewerMesh::upload(Array<T>& array, unsigned target) {
+    if (storage != Storage::buffers || !contextHasBuffers_ || array.data.empty())
+        return;
+    // An error left by someone else would read as this upload's.
+    for (int i = 0; i < 8 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    GLuint name = 0;
+    glGenBuffers(1, &name);
+    glBindBuffer(target, name);
+    glBufferData(target, GLsizeiptr(array.data.size() * sizeof(T)), array.data.data(),
+                 GL_STATIC_DRAW);
+    if (glGetError() != GL_NO_ERROR) {
+        // No room in the driver: this array stays a client array.
+        glDeleteBuffers(1, &name);
+        return;
+    }
+    array.buffer = name;
+    release(array.data);
+}
+
+void ViewerMesh::upload() {
+    for (Array<float>* a : {&position_, &normal_, &texture_, &colour_})
+        upload(*a, GL_ARRAY_BUFFER);
+    for (Array<uint32_t>* a : {&triangles_, &lines_, &points_})
+        upload(*a, GL_ELEMENT_ARRAY_BUFFER);
+}
+
+void ViewerMesh::bind(unsigned target, unsigned buffer) const {
+    if (contextHasBuffers_)
+        glBindBuffer(target, buffer);
 }
 
 void ViewerMesh::buildFlat() {
-    if (!flat_.position.empty())
+    if (flatBuilt_)
         return;
-    const auto at = [](const std::vector<float>& a, size_t i, size_t n) {
-        return Vector3D{a[n * i], a[n * i + 1], n == 3 ? a[n * i + 2] : 0.0f};
+    flatBuilt_ = true;
+    std::vector<uint32_t> scratch;
+    const uint32_t* triangles = triangles_.read(scratch);
+    // Each corner that needs the polygon's normal gets a copy of its vertex
+    // with it, shared by the triangles of the polygon. Vertex colours vary
+    // over a face: every corner of a coloured face is copied. Otherwise the
+    // triangle is lit once, at its last corner (GL_FLAT), and that one alone
+    // is copied: the corners are turned so that one that has a copy is last.
+    std::vector<uint32_t> flat(triangles_.count), source, sourcePolygon;
+    size_t polygonStart = 0;
+    // A copy of vertex v for this polygon among the last few made, else 0.
+    const auto copyFor = [&](uint32_t v) -> size_t {
+        constexpr size_t kRecent = 16;
+        for (size_t i = source.size(); i > polygonStart && i + kRecent > source.size(); --i)
+            if (source[i - 1] == v)
+                return vertexCount_ + i;
+        return 0;
     };
-    for (size_t k = 0; k < indices_.size(); ++k) {
-        const uint32_t v = indices_[k];
-        flat_.add(at(smooth_.position, v, 3), model_.polygons[polygonOf_[k / 3]].normal,
-                  smooth_.textured ? at(smooth_.texture, v, 2) : Vector3D{},
-                  smooth_.coloured ? at(smooth_.colour, v, 3) : Vector3D{});
+    const auto copyOf = [&](uint32_t v, uint32_t polygon) {
+        if (const size_t copy = copyFor(v))
+            return uint32_t(copy - 1);
+        source.push_back(v);
+        sourcePolygon.push_back(polygon);
+        return uint32_t(vertexCount_ + source.size() - 1);
+    };
+    for (size_t t = 0; t < triangles_.count / 3; ++t) {
+        const uint32_t polygon = polygonOf_[t];
+        if (t == 0 || polygon != polygonOf_[t - 1])
+            polygonStart = source.size();
+        const uint32_t* c = triangles + 3 * t;
+        uint32_t* out = flat.data() + 3 * t;
+        if (coloured_) {
+            for (size_t k = 0; k < 3; ++k)
+                out[k] = copyOf(c[k], polygon);
+            continue;
+        }
+        size_t last = 2;
+        for (size_t k = 0; k < 3; ++k)
+            if (copyFor(c[k]))
+                last = k;
+        out[0] = c[(last + 1) % 3];
+        out[1] = c[(last + 2) % 3];
+        out[2] = copyOf(c[last], polygon);
     }
+    flatTriangles_.set(std::move(flat));
+    upload(flatTriangles_, GL_ELEMENT_ARRAY_BUFFER);
+
+    const auto extend = [&](Array<float>& array, size_t width, auto copy) {
+        std::vector<float> a = array.take();
+        a.resize(width * (vertexCount_ + source.size()));
+        for (size_t i = 0; i < source.size(); ++i)
+            copy(&a[width * (vertexCount_ + i)], i, &a[width * source[i]]);
+        array.set(std::move(a));
+        upload(array, GL_ARRAY_BUFFER);
+    };
+    const auto same = [](size_t width) {
+        return [width](float* to, size_t, const float* from) { std::copy_n(from, width, to); };
+    };
+    extend(position_, 3, same(3));
+    extend(normal_, 3, [&](float* to, size_t i, const float*) {
+        const Vector3D& n = polygonNormals_[sourcePolygon[i]];
+        to[0] = n.x, to[1] = n.y, to[2] = n.z;
+    });
+    if (textured_)
+        extend(texture_, 2, same(2));
+    if (coloured_)
+        extend(colour_, 3, same(3));
+}
+
+void ViewerMesh::buildOutlines() {
+    if (outlinesBuilt_)
+        return;
+    outlinesBuilt_ = true;
+    std::vector<uint32_t> scratch, pairs;
+    const uint32_t* triangles = triangles_.read(scratch);
+    for (size_t t = 0; t < outline_.size(); ++t)
+        for (size_t k = 0; k < 3; ++k)
+            if (outline_[t] >> k & 1)
+                pairs.insert(pairs.end(), {triangles[3 * t + k], triangles[3 * t + (k + 1) % 3]});
+    outlines_.set(std::move(pairs));
+    upload(outlines_, GL_ELEMENT_ARRAY_BUFFER);
 }
 
 void ViewerMesh::buildNormalLines(bool smooth) {
-    std::vector<float>& lines = normalLines_[smooth];
-    if (!lines.empty())
+    if (normalLinesBuilt_[smooth])
         return;
-    const auto line = [&](Vector3D p, Vector3D n) {
+    normalLinesBuilt_[smooth] = true;
+    std::vector<float> lines;
+    const auto line = [&](const Vector3D& p, Vector3D n) {
         n = unit(n);
         lines.insert(lines.end(), {p.x, p.y, p.z, p.x + kNormalLength * n.x,
                                    p.y + kNormalLength * n.y, p.z + kNormalLength * n.z});
     };
     if (smooth) {
         // The normals the faces are lit with: of the vertices of the polygons.
-        std::vector<bool> done(smooth_.size());
-        for (uint32_t v : indices_)
-            if (!done[v]) {
+        std::vector<float> positionScratch, normalScratch;
+        std::vector<uint32_t> triangleScratch;
+        const float* p = position_.read(positionScratch);
+        const float* n = normal_.read(normalScratch);
+        const uint32_t* triangles = triangles_.read(triangleScratch);
+        std::vector<bool> done(vertexCount_);
+        for (size_t k = 0; k < triangles_.count; ++k)
+            if (const uint32_t v = triangles[k]; !done[v]) {
                 done[v] = true;
-                const float* p = &smooth_.position[3 * v];
-                const float* n = &smooth_.normal[3 * v];
-                line({p[0], p[1], p[2]}, {n[0], n[1], n[2]});
+                line({p[3 * v], p[3 * v + 1], p[3 * v + 2]},
+                     {n[3 * v], n[3 * v + 1], n[3 * v + 2]});
             }
-        return;
+    } else {
+        // One at the middle of each polygon: of the corners its sides start from.
+        std::vector<float> positionScratch;
+        std::vector<uint32_t> triangleScratch;
+        const float* p = position_.read(positionScratch);
+        const uint32_t* triangles = triangles_.read(triangleScratch);
+        std::vector<double> sum(4 * polygonNormals_.size());
+        for (size_t t = 0; t < outline_.size(); ++t)
+            for (size_t k = 0; k < 3; ++k)
+                if (outline_[t] >> k & 1) {
+                    double* s = &sum[4 * polygonOf_[t]];
+                    const float* v = &p[3 * triangles[3 * t + k]];
+                    s[0] += v[0], s[1] += v[1], s[2] += v[2], s[3] += 1;
+                }
+        for (size_t i = 0; i < polygonNormals_.size(); ++i)
+            if (const double* s = &sum[4 * i]; s[3] > 0)
+                line({float(s[0] / s[3]), float(s[1] / s[3]), float(s[2] / s[3])},
+                     polygonNormals_[i]);
     }
-    // One at the middle of each polygon.
-    const mesh::ObjModel& m = model_;
-    for (const mesh::ObjPolygon& p : m.polygons) {
-        double c[3] = {0, 0, 0};
-        for (uint32_t k = p.firstCorner; k < p.firstCorner + p.cornerCount; ++k) {
-            const Vector3D& v = m.positions[size_t(m.corners[k].v)];
-            c[0] += v.x, c[1] += v.y, c[2] += v.z;
-        }
-        line(
-            {float(c[0] / p.cornerCount), float(c[1] / p.cornerCount), float(c[2] / p.cornerCount)},
-            p.normal);
-    }
+    normalLines_[smooth].set(std::move(lines));
+    upload(normalLines_[smooth], GL_ARRAY_BUFFER);
 }
 
 bool ViewerMesh::useMaterial(int32_t material, const ViewerFlags& flags, unsigned checker) {
@@ -236,7 +476,7 @@ bool ViewerMesh::useMaterial(int32_t material, const ViewerFlags& flags, unsigne
             map = textureFromFile(mat->diffuseMap, mat->name);
         texture = map ? map : texture;
     }
-    if (!texture || !smooth_.textured) {
+    if (!texture || !textured_) {
         glDisable(GL_TEXTURE_2D);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
         return false;
@@ -247,16 +487,37 @@ bool ViewerMesh::useMaterial(int32_t material, const ViewerFlags& flags, unsigne
     return true;
 }
 
+void ViewerMesh::pointVertices(bool normals) const {
+    bind(GL_ARRAY_BUFFER, position_.buffer);
+    glVertexPointer(3, GL_FLOAT, 0, position_.at(0));
+    if (normals) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        bind(GL_ARRAY_BUFFER, normal_.buffer);
+        glNormalPointer(GL_FLOAT, 0, normal_.at(0));
+    }
+    if (coloured_) {
+        glEnableClientState(GL_COLOR_ARRAY);
+        bind(GL_ARRAY_BUFFER, colour_.buffer);
+        glColorPointer(3, GL_FLOAT, 0, colour_.at(0));
+    }
+    if (textured_) {
+        bind(GL_ARRAY_BUFFER, texture_.buffer);
+        glTexCoordPointer(2, GL_FLOAT, 0, texture_.at(0));
+    }
+}
+
 void ViewerMesh::drawFaces(const ViewerFlags& flags, unsigned checker) {
     if (!flags.smooth)
         buildFlat();
-    const Vertices& v = flags.smooth ? smooth_ : flat_;
+    const Array<uint32_t>& triangles = flags.smooth ? triangles_ : flatTriangles_;
     glEnable(GL_LIGHTING);
     // Flat normals follow each face's winding, which models from elsewhere do
     // not keep alike: light both sides. A file's own normals are right
     // whichever way a face winds, and two-sided lighting would turn them away.
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, flags.smooth ? GL_FALSE : GL_TRUE);
-    if (v.coloured) {
+    if (!flags.smooth && !coloured_)
+        glShadeModel(GL_FLAT);
+    if (coloured_) {
         // Vertex colours are the faces' own: they stand for the material's diffuse colour.
         glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
         glEnable(GL_COLOR_MATERIAL);
@@ -266,14 +527,12 @@ void ViewerMesh::drawFaces(const ViewerFlags& flags, unsigned checker) {
         glEnable(GL_POLYGON_OFFSET_FILL);
         glPolygonOffset(1.0f, 1.0f);
     }
-    v.point(true);
+    pointVertices(true);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    bind(GL_ELEMENT_ARRAY_BUFFER, triangles.buffer);
     for (const Group& g : groups_) {
         useMaterial(g.material, flags, checker);
-        if (flags.smooth)
-            glDrawElements(GL_TRIANGLES, GLsizei(g.count), GL_UNSIGNED_INT, &indices_[g.first]);
-        else
-            glDrawArrays(GL_TRIANGLES, GLint(g.first), GLsizei(g.count));
+        glDrawElements(GL_TRIANGLES, GLsizei(g.count), GL_UNSIGNED_INT, triangles.at(g.first));
     }
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_COLOR_ARRAY);
@@ -287,41 +546,65 @@ void ViewerMesh::drawUnlit(const ViewerFlags& flags) {
     glDisable(GL_LIGHTING);
     glDisable(GL_TEXTURE_2D);
     glColor4fv(kInk);
-    glVertexPointer(3, GL_FLOAT, 0, smooth_.position.data());
-    if (flags.wireframe && !edgeIndices_.empty())
-        glDrawElements(GL_LINES, GLsizei(edgeIndices_.size()), GL_UNSIGNED_INT,
-                       edgeIndices_.data());
-    if (flags.normals && !indices_.empty()) {
+    const auto drawIndexed = [&](GLenum mode, const Array<uint32_t>& indices) {
+        bind(GL_ELEMENT_ARRAY_BUFFER, indices.buffer);
+        glDrawElements(mode, GLsizei(indices.count), GL_UNSIGNED_INT, indices.at(0));
+    };
+    bind(GL_ARRAY_BUFFER, position_.buffer);
+    glVertexPointer(3, GL_FLOAT, 0, position_.at(0));
+    if (flags.wireframe && triangles_.count) {
+        buildOutlines();
+        drawIndexed(GL_LINES, outlines_);
+    }
+    if (flags.normals && triangles_.count) {
         buildNormalLines(flags.smooth);
-        const std::vector<float>& lines = normalLines_[flags.smooth];
-        glVertexPointer(3, GL_FLOAT, 0, lines.data());
-        glDrawArrays(GL_LINES, 0, GLsizei(lines.size() / 3));
-        glVertexPointer(3, GL_FLOAT, 0, smooth_.position.data());
+        const Array<float>& lines = normalLines_[flags.smooth];
+        bind(GL_ARRAY_BUFFER, lines.buffer);
+        glVertexPointer(3, GL_FLOAT, 0, lines.at(0));
+        glDrawArrays(GL_LINES, 0, GLsizei(lines.count / 3));
+        bind(GL_ARRAY_BUFFER, position_.buffer);
+        glVertexPointer(3, GL_FLOAT, 0, position_.at(0));
     }
     // Line and point elements in their vertices' colours where the file gives them.
-    if (smooth_.coloured) {
+    if (coloured_) {
         glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(3, GL_FLOAT, 0, smooth_.colour.data());
+        bind(GL_ARRAY_BUFFER, colour_.buffer);
+        glColorPointer(3, GL_FLOAT, 0, colour_.at(0));
     }
-    if (!lineIndices_.empty())
-        glDrawElements(GL_LINES, GLsizei(lineIndices_.size()), GL_UNSIGNED_INT,
-                       lineIndices_.data());
-    if (!pointIndices_.empty()) {
+    if (lines_.count)
+        drawIndexed(GL_LINES, lines_);
+    if (points_.count) {
         glPointSize(3.0f);
-        glDrawElements(GL_POINTS, GLsizei(pointIndices_.size()), GL_UNSIGNED_INT,
-                       pointIndices_.data());
+        drawIndexed(GL_POINTS, points_);
     }
     glDisableClientState(GL_COLOR_ARRAY);
 }
 
 void ViewerMesh::draw(const ViewerFlags& flags, unsigned checker) {
+    if (!uploaded_) {
+        int major = 0, minor = 0;
+        const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+        contextHasBuffers_ = version && std::sscanf(version, "%d.%d", &major, &minor) == 2 &&
+                             (major > 1 || minor >= 5);
+    }
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_POLYGON_BIT |
                  GL_TEXTURE_BIT | GL_POINT_BIT);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    GLint found[2] = {0, 0};
+    if (contextHasBuffers_) {
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &found[0]);
+        glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &found[1]);
+    }
+    if (!uploaded_) {
+        uploaded_ = true;
+        upload();
+    }
     glEnableClientState(GL_VERTEX_ARRAY);
-    if (flags.faces && !indices_.empty())
+    if (flags.faces && triangles_.count)
         drawFaces(flags, checker);
     drawUnlit(flags);
     glPopClientAttrib();
     glPopAttrib();
+    bind(GL_ARRAY_BUFFER, GLuint(found[0]));
+    bind(GL_ELEMENT_ARRAY_BUFFER, GLuint(found[1]));
 }

@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     const std::string model = dir + "/model.obj";
     char name[96];
     for (int n : {300, 700}) {
-        bench::writeTorus(model, n);
+        bench::writeTorus(model, n, true);
         std::snprintf(name, sizeof name, "torus of %d faces (%.0f MB)", n * n,
                       double(std::filesystem::file_size(model)) / 1e6);
         timeThumbnails(name, model, out, runs);

@@ -1,7 +1,13 @@
-// The viewer with large models on SDL's offscreen driver (Mesa llvmpipe):
-// time from the program's start to its first presented frame, for the
-// shipped model and 490,000-face models, and the frame time while a drag
-// turns the model, at 1024 x 768.
+// The viewer with large models on SDL's offscreen driver (Mesa llvmpipe),
+// at 1024 x 768: for the shipped model, a 490,000-face torus and a torus of
+// 2 million triangles, the time from the program's start to its first
+// presented frame and its peak memory, beside tinyobjloader's whole peak on
+// the same file; then the frame time while a drag turns the model, drawn
+// from buffer objects, from the client arrays it drew from before, and
+// through MyOBJ's display lists it drew with before that (where MyOBJ holds
+// the model). Peaks are given above the same program's on a one-triangle
+// model, and the frame's process CPU time beside its wall time (the wall
+// time depends on what else the machine runs).
 //   viewer_bench [turning frames [random model]]   (defaults 60 and 0)
 // The random model (the mesh benchmark's: faces joining random corners
 // across the whole model) is off unless asked: on a software renderer each
@@ -23,8 +29,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -45,38 +51,66 @@ std::string buildDirectory() {
     return std::filesystem::canonical("/proc/self/exe").parent_path().parent_path().parent_path();
 }
 
+// The peak resident memory of a child that ended, in MB; 0 when it failed.
+double runChild(const std::vector<std::string>& words) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        std::vector<char*> argv;
+        for (const std::string& w : words)
+            argv.push_back(const_cast<char*>(w.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 1;
+    struct rusage usage {};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return 0;
+    return double(usage.ru_maxrss) / 1024;
+}
+
+struct Start {
+    double median, worst, peak;
+};
+
 // The real program from exec to the end of its first frame (it exits right
 // after presenting it), a fresh process each time.
-void timeStarts(const std::string& model, int starts) {
+Start timeStarts(const std::string& model, int starts) {
     const std::string program = buildDirectory() + "/dravin";
     std::vector<double> times;
+    double peak = 0;
     for (int i = 0; i < starts; ++i) {
         const auto start = Clock::now();
-        const pid_t child = fork();
-        if (child == 0) {
-            std::freopen("/dev/null", "w", stdout);
-            std::freopen("/dev/null", "w", stderr);
-            execl(program.c_str(), program.c_str(), "--window=1024x768", "--frames", "1",
-                  model.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        int status = 1;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::printf("    the program failed (status %d)\n", status);
-            return;
+        const double childPeak =
+            runChild({program, "--window=1024x768", "--frames", "1", model.c_str()});
+        if (childPeak == 0) {
+            std::printf("    the program failed\n");
+            return {};
         }
         times.push_back(ms(Clock::now() - start));
+        peak = std::max(peak, childPeak);
     }
-    const Summary s = summarise(times);
-    std::printf("    start to first frame    median %9.1f ms   worst %9.1f ms   (%d starts)\n",
-                s.median, times.empty() ? 0 : *std::max_element(times.begin(), times.end()),
-                starts);
+    return {summarise(times).median, *std::max_element(times.begin(), times.end()), peak};
 }
 
 struct QuietViewer : ModelViewer {
     using ModelViewer::ModelViewer;
     void startThreads() override {}
+};
+
+// How the model is drawn while it turns.
+enum class Path { buffers, clientArrays, displayLists };
+
+// The viewer's drawing from the client arrays, as it drew before buffer objects.
+struct ClientArrayViewer : QuietViewer {
+    using QuietViewer::QuietViewer;
+    void initWorld() override {
+        QuietViewer::initWorld();
+        drawing->storage = ViewerMesh::Storage::clientArrays;
+    }
 };
 
 // The viewer as it drew before it had a drawing of its own: MyOBJ's display
@@ -109,14 +143,24 @@ struct DisplayListViewer : QuietViewer {
     }
 };
 
+double cpuMs() {
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
 // In process: each frame one step of a primary-button drag across the view,
-// then the frame drawn and presented.
-int timeTurning(const std::string& model, int frames, bool displayLists) {
+// then the frame drawn and presented. Prints the figures; ends the process
+// (a child's) with its status.
+[[noreturn]] void timeTurning(const std::string& model, int frames, Path path, double baseline) {
     host::InterfaceDescription d;
     d.contentRect = {0, 0, 1024, 768};
     d.makeView = [&]() -> std::unique_ptr<host::OpenGLView> {
-        if (displayLists)
+        if (path == Path::displayLists)
             return std::make_unique<DisplayListViewer>(model);
+        if (path == Path::clientArrays)
+            return std::make_unique<ClientArrayViewer>(model);
         return std::make_unique<QuietViewer>(model);
     };
     // The reader's lines were shown by the program runs already.
@@ -124,14 +168,15 @@ int timeTurning(const std::string& model, int frames, bool displayLists) {
     const bool loaded = host::Application::shared().load(d);
     diag::setSink(nullptr);
     if (!loaded)
-        return 1;
+        _exit(1);
     auto* view = static_cast<QuietViewer*>(host::Application::shared().mainView());
     view->waitUntilLoaded();
-    view->display(); // compiles the display lists
+    view->display(); // uploads the buffers or compiles the display lists
     host::Event e;
     e.locationInWindow = {312, 384};
     view->mouseDown(e);
     std::vector<double> times;
+    const double cpuStart = cpuMs();
     for (int i = 0; i < frames; ++i) {
         e.locationInWindow = {float(312 + 400 * (i % 50) / 50), float(384 + 100 * (i % 7) / 7)};
         const auto start = Clock::now();
@@ -139,10 +184,27 @@ int timeTurning(const std::string& model, int frames, bool displayLists) {
         view->display();
         times.push_back(ms(Clock::now() - start));
     }
+    const double cpu = (cpuMs() - cpuStart) / frames;
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
     const Summary s = summarise(times);
-    std::printf("    frame while turning     median %9.1f ms   p95   %9.1f ms   (%d frames%s)\n",
-                s.median, s.p95, frames, displayLists ? ", MyOBJ's display lists" : "");
-    return 0;
+    const char* name[] = {"buffer objects", "client arrays", "MyOBJ's display lists"};
+    std::printf("    frame while turning     median %7.1f ms   p95 %7.1f ms   cpu %6.1f ms   peak "
+                "%6.1f MB above   (%d frames, %s)\n",
+                s.median, s.p95, cpu, double(usage.ru_maxrss) / 1024 - baseline, frames,
+                name[int(path)]);
+    std::fflush(stdout);
+    _exit(0);
+}
+
+// The turning figures from a process of its own, as the program has it.
+bool turnInChild(const std::string& model, int frames, Path path, double baseline) {
+    const pid_t child = fork();
+    if (child == 0)
+        timeTurning(model, frames, path, baseline);
+    int status = 1;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -153,35 +215,68 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
-    const std::string dir = std::filesystem::temp_directory_path() / "dravin_viewer_bench";
+    const std::string dir = std::filesystem::temp_directory_path() /
+                            ("dravin_viewer_bench_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     struct Model {
         const char* name;
         std::string path;
+        bool big;          // fewer starts and no display lists (beyond MyOBJ's capacity)
+        bool slow = false; // the random model: two frames
     };
     std::vector<Model> models = {
-        {"shipped model (5,832 faces)", buildDirectory() + "/Resources/1.obj"},
-        {"490,000-face torus", dir + "/torus.obj"}};
-    writeTorus(models[1].path);
+        {"shipped model (5,832 faces)", buildDirectory() + "/Resources/1.obj", false},
+        {"490,000-face torus (735,000 triangles)", dir + "/torus.obj", false},
+        {"2,000,000-triangle torus (1,000,000 quads)", dir + "/torus2m.obj", true}};
+    writeTorus(models[1].path, 700, true);
+    writeTorus(models[2].path, 1000, false);
     if (random) {
-        models.push_back({"490,000-face random model of the mesh benchmark", dir + "/random.obj"});
-        writeRandomModel(models[2].path);
+        models.push_back(
+            {"490,000-face random model of the mesh benchmark", dir + "/random.obj", false, true});
+        writeRandomModel(models.back().path);
     }
-    int status = 0;
-    for (const Model& m : models) {
-        std::printf("%s, 1024 x 768:\n", m.name);
-        const bool slow = random && &m == &models.back();
-        timeStarts(m.path, slow ? 1 : 5);
-        // Each model's view in a process of its own, as the program has it:
-        // the viewer's drawing, then the display lists it drew with before.
-        for (bool displayLists : {false, true}) {
-            const pid_t child = fork();
-            if (child == 0)
-                _exit(timeTurning(m.path, slow ? 2 : frames, displayLists));
-            int childStatus = 1;
-            if (child < 0 || waitpid(child, &childStatus, 0) != child || childStatus != 0)
-                status = 1;
+
+    // The program's own baseline: the GL driver, its compiler, SDL.
+    const std::string triangle = dir + "/triangle.obj";
+    std::FILE* f = std::fopen(triangle.c_str(), "w");
+    std::fputs("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", f);
+    std::fclose(f);
+    const Start base = timeStarts(triangle, 3);
+    std::printf("one-triangle model: start to first frame %.1f ms, peak %.1f MB (the baseline "
+                "of the peaks below)\n",
+                base.median, base.peak);
+    // The same for the turning process, measured as the models are.
+    double turningBase = 0;
+    {
+        const pid_t child = fork();
+        if (child == 0) {
+            std::freopen("/dev/null", "w", stdout);
+            timeTurning(triangle, 1, Path::buffers, 0);
         }
+        int status = 1;
+        struct rusage usage {};
+        if (child > 0 && wait4(child, &status, 0, &usage) == child)
+            turningBase = double(usage.ru_maxrss) / 1024;
+    }
+
+    int status = 0;
+    const std::string tinyobj = buildDirectory() + "/bench/viewer/tinyobj_read";
+    for (const Model& m : models) {
+        std::printf("%s, %.1f MB, 1024 x 768:\n", m.name,
+                    double(std::filesystem::file_size(m.path)) / (1 << 20));
+        const Start s = timeStarts(m.path, m.slow ? 1 : m.big ? 3 : 5);
+        std::printf("    start to first frame    median %7.1f ms   worst %7.1f ms   peak %6.1f MB "
+                    "above   (%d starts)\n",
+                    s.median, s.worst, s.peak - base.peak,
+                    m.slow  ? 1
+                    : m.big ? 3
+                            : 5);
+        std::printf("    tinyobjloader's whole peak on the file       %6.1f MB\n",
+                    runChild({tinyobj, m.path}));
+        status |= s.peak == 0;
+        for (Path path : {Path::buffers, Path::clientArrays, Path::displayLists})
+            if (path != Path::displayLists || !m.big)
+                status |= !turnInChild(m.path, m.slow ? 2 : frames, path, turningBase);
     }
     std::filesystem::remove_all(dir);
     return status;

@@ -1,14 +1,18 @@
 // The viewer in process: its keys, its wheel and its drags, and what its
 // frames show of each kind of element, read back from a real GL context.
 #include "viewer/ModelViewer.h"
+#include "host/Media.h"
+#include "host/MediaWriter.h"
 #include "tests/app/ViewHarness.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/PixelKind.h"
 #include "viewer/ModelFraming.h"
 
+#define GL_GLEXT_PROTOTYPES
 #include <GL/gl.h>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -69,6 +73,18 @@ struct Frame {
         return rgb.size() - size_t(std::count(rgb.begin(), rgb.end(), rgb[0]));
     }
 };
+
+// How many pixels of two pictures differ by more than 2 in a channel.
+size_t differing(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    size_t count = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        for (int shift : {0, 8, 16})
+            if (std::abs(int(a[i] >> shift & 0xff) - int(b[i] >> shift & 0xff)) > 2) {
+                ++count;
+                break;
+            }
+    return count;
+}
 
 // A frame of the box -2..2 around whatever else the file holds.
 constexpr const char* kFrameCorners = "v -2 -2 0\nv 2 -2 0\nv 2 2 0\nv -2 2 0\n";
@@ -190,14 +206,20 @@ TEST(ViewerFrame, AConcavePolygonCoversExactlyItsAreaAtAnySizeOrPlace) {
 }
 
 TEST(ViewerFrame, AConcavePolygonsOutlineHasNoInnerEdges) {
-    QuietViewer* v = viewerOf(std::string(kFrameCorners) +
-                              "v 1 2 0\nv 1 -1 0\nv -1 -1 0\nv -1 2 0\nf 1 2 3 5 6 7 8 4\n");
+    const std::string obj =
+        std::string(kFrameCorners) + "v 1 2 0\nv 1 -1 0\nv -1 -1 0\nv -1 2 0\nf 1 2 3 5 6 7 8 4\n";
+    QuietViewer* v = viewerOf(obj);
     ASSERT_NE(v, nullptr);
     // The outline alone: the middle of each cut across the polygon stays empty.
     v->flags.faces = false;
     v->flags.wireframe = true;
     const Frame outline(*v);
-    const mesh::ObjModel& m = *v->model;
+    // The drawing took the model's arrays: the same cuts read again, unframed.
+    mesh::ObjModel m;
+    {
+        test::CapturedOutput quiet;
+        mesh::readObjModelText(obj, m);
+    }
     ASSERT_EQ(m.triangles.size(), 3u * 6);
     int cuts = 0;
     for (size_t t = 0; t < m.triangles.size(); t += 3)
@@ -208,11 +230,94 @@ TEST(ViewerFrame, AConcavePolygonsOutlineHasNoInnerEdges) {
             ++cuts;
             const Vector3D& p = m.positions[size_t(m.corners[a].v)];
             const Vector3D& q = m.positions[size_t(m.corners[b].v)];
-            // Framed coordinates back to the box's: the box's radius is sqrt(8).
-            EXPECT_EQ(
-                outline.kind((p.x + q.x) / 2 * std::sqrt(8.0), (p.y + q.y) / 2 * std::sqrt(8.0)),
-                '.');
+            EXPECT_EQ(outline.kind((p.x + q.x) / 2, (p.y + q.y) / 2), '.');
         }
     EXPECT_EQ(cuts, 2 * 5); // each of the 5 cuts seen from its two triangles
     EXPECT_EQ(outline.kind(0, -2 + 0.5 / outline.pixelsPerUnit), 'k'); // the bottom edge
+}
+
+TEST(ViewerFrame, BufferObjectsShowWhatTheClientArraysShowInEveryMode) {
+    // Two materials (one with a 2 x 2 texture map), faces with and without a
+    // material, normals and texture coordinates on some corners only, vertex
+    // colours on some positions, a concave polygon, line and point elements.
+    const std::string dir = std::filesystem::path(modelPath()).parent_path();
+    const std::string map = "dravin_viewer_test_" + std::to_string(getpid()) + ".png";
+    const std::string mtl = "dravin_viewer_test_" + std::to_string(getpid()) + ".mtl";
+    const uint32_t texels[4] = {0xffe02020, 0xff20e020, 0xff2020e0, 0xffe0e020};
+    ASSERT_EQ(host::MediaWriteImage(dir + "/" + map, host::kMediaTypePNG, 2, 2, texels, false), 0);
+    std::ofstream(dir + "/" + mtl) << "newmtl red\nKd 0.9 0.2 0.2\nKs 0.5 0.5 0.5\nNs 40\n"
+                                   << "newmtl mapped\nKd 1 1 1\nmap_Kd " << map << "\n";
+    const std::string obj = "mtllib " + mtl +
+                            "\nv -2 -2 0\nv 0 -2 0.5\nv 2 -2 0\nv -2 0 0.5 0.2 0.4 0.9\nv 0 0 1\n"
+                            "v 2 0 0.5\nv -2 2 0\nv 0 2 0.5 0.9 0.8 0.1\nv 2 2 0\nv 1 1 0.2\n"
+                            "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nvn 0.3 0 1\nvn 0 -0.4 1\n"
+                            "usemtl red\nf 1/1/1 2/2/2 5/3/3 4/4/1\nusemtl mapped\n"
+                            "f 2/1 3/2 6/3 10/4 5/1\nusemtl none\nf 4/1/2 5/2/3 8/3/1 7/4/2\n"
+                            "usemtl\nf 5 6 9 8\nl 1 3 9\np 10 7\n";
+    const ViewerFlags modes[] = {
+        // smooth, faces, wireframe, normals, materials, textures
+        {true, true, false, false, false, false}, {false, true, false, false, false, false},
+        {true, true, true, true, false, false},   {false, false, true, true, false, false},
+        {true, true, false, false, true, false},  {false, true, true, false, true, true},
+        {true, true, false, true, false, true},
+    };
+    std::vector<std::vector<uint32_t>> pictures[2];
+    for (ViewerMesh::Storage storage :
+         {ViewerMesh::Storage::buffers, ViewerMesh::Storage::clientArrays}) {
+        QuietViewer* v = viewerOf(obj);
+        ASSERT_NE(v, nullptr);
+        v->drawing->storage = storage;
+        // Whatever buffers are bound around the drawing stay bound.
+        GLuint bound[2] = {};
+        glGenBuffers(2, bound);
+        glBindBuffer(GL_ARRAY_BUFFER, bound[0]);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, bound[1]);
+        for (const ViewerFlags& mode : modes) {
+            v->flags = mode;
+            pictures[int(storage)].push_back(Frame(*v).rgb);
+        }
+        EXPECT_EQ(v->drawing->inBuffers(), storage == ViewerMesh::Storage::buffers);
+        GLint found[2] = {};
+        glGetIntegerv(GL_ARRAY_BUFFER_BINDING, &found[0]);
+        glGetIntegerv(GL_ELEMENT_ARRAY_BUFFER_BINDING, &found[1]);
+        EXPECT_EQ(GLuint(found[0]), bound[0]);
+        EXPECT_EQ(GLuint(found[1]), bound[1]);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        glDeleteBuffers(2, bound);
+    }
+    std::filesystem::remove(dir + "/" + map);
+    std::filesystem::remove(dir + "/" + mtl);
+    for (size_t m = 0; m < std::size(modes); ++m) {
+        SCOPED_TRACE(m);
+        const std::vector<uint32_t>&a = pictures[0][m], &b = pictures[1][m];
+        // Each mode shows something, and something other than the last mode.
+        EXPECT_GT(a.size() - size_t(std::count(a.begin(), a.end(), a[0])), a.size() / 100);
+        if (m > 0) {
+            EXPECT_NE(a, pictures[0][m - 1]);
+        }
+        EXPECT_LE(differing(a, b), a.size() / 1000);
+    }
+}
+
+TEST(ViewerFrame, FlatFacesAreLitAsFacesWithTheirPlanesNormalsSmooth) {
+    // A leaning pyramid whose faces share every corner and turn each its own
+    // way to the light, drawn flat, and drawn smooth with each face's plane
+    // normal written in the file; without and with vertex colours.
+    for (const std::string colours : {"", " 0.9 0.2 0.2"}) {
+        SCOPED_TRACE(colours);
+        const std::string corners =
+            "v -2 -2 0" + colours + "\nv 2 -2 0\nv 2 2 0\nv -2 2 0\nv 1 0.5 2" + colours + "\n";
+        QuietViewer* v = viewerOf(corners + "f 1 2 5\nf 2 3 5\nf 3 4 5\nf 4 1 5\n");
+        ASSERT_NE(v, nullptr);
+        v->flags = {false, true, false, false, false, false};
+        const std::vector<uint32_t> flat = Frame(*v).rgb;
+        v = viewerOf(corners + "vn 0 -4 5\nvn 2 0 1\nvn 0 4 3\nvn -2 0 3\nf 1//1 2//1 5//1\n"
+                               "f 2//2 3//2 5//2\nf 3//3 4//3 5//3\nf 4//4 1//4 5//4\n");
+        ASSERT_NE(v, nullptr);
+        v->flags = {true, true, false, false, false, false};
+        const std::vector<uint32_t> smooth = Frame(*v).rgb;
+        EXPECT_LE(differing(flat, smooth), flat.size() / 1000);
+        EXPECT_NE(std::count(flat.begin(), flat.end(), flat[0]), std::ptrdiff_t(flat.size()));
+    }
 }
