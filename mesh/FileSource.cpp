@@ -115,4 +115,31 @@ FileSource TextFiles::source() {
                       memorySource_.size};
 }
 
+FileSource WatchedFiles::source() {
+    return FileSource{
+        [](const char* name, void* user) -> void* {
+            auto* self = static_cast<WatchedFiles*>(user);
+            void* file = self->inner_.open(name, self->inner_.user);
+            if (file)
+                self->opened(file);
+            return file;
+        },
+        [](void* file, char* buffer, size_t size, void* user) -> size_t {
+            auto* self = static_cast<WatchedFiles*>(user);
+            const size_t got = self->inner_.read(file, buffer, size, self->inner_.user);
+            return self->passed(file, buffer, got) ? got : 0;
+        },
+        [](void* file, void* user) {
+            auto* self = static_cast<WatchedFiles*>(user);
+            self->closing(file);
+            self->inner_.close(file, self->inner_.user);
+        },
+        this,
+        [](void* file, void* user) -> size_t {
+            auto* self = static_cast<WatchedFiles*>(user);
+            return self->inner_.size ? self->inner_.size(file, self->inner_.user) : 0;
+        },
+    };
+}
+
 } // namespace mesh

@@ -50,4 +50,28 @@ struct TextFiles {
     static void* open(const char* name, void* user);
 };
 
+// Another source's files, each read shown to the class that derives from this
+// one before the reader gets it: to count what a load reads, or to end a file
+// early. The files' sizes pass through, so readers still size their arrays.
+// Keep the object alive and in place while a load runs.
+class WatchedFiles {
+  public:
+    explicit WatchedFiles(const FileSource& inner = systemFiles()) : inner_(inner) {}
+    virtual ~WatchedFiles() = default;
+    WatchedFiles(const WatchedFiles&) = delete;
+    WatchedFiles& operator=(const WatchedFiles&) = delete;
+
+    FileSource source();
+
+  protected:
+    // file is the inner source's, opened (not nullptr) or about to be closed.
+    virtual void opened(void* /*file*/) {}
+    // The bytes just read from file; false ends the file before them.
+    virtual bool passed(void* file, const char* bytes, size_t size) = 0;
+    virtual void closing(void* /*file*/) {}
+
+  private:
+    const FileSource& inner_;
+};
+
 } // namespace mesh

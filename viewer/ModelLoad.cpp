@@ -10,35 +10,28 @@ namespace {
 
 // The system's files, counting the bytes read of the model file (the first
 // one opened) for the progress.
-struct CountingFiles {
-    ModelLoad& load;
-    void* model{};
-    bool opened{};
+class CountingFiles final : public mesh::WatchedFiles {
+  public:
+    explicit CountingFiles(ModelLoad& load) : load_(load) {}
 
-    mesh::FileSource source() {
-        return {[](const char* name, void* user) {
-                    auto& self = *static_cast<CountingFiles*>(user);
-                    void* file = mesh::systemFiles().open(name, mesh::systemFiles().user);
-                    if (!std::exchange(self.opened, true))
-                        self.model = file;
-                    return file;
-                },
-                [](void* file, char* buffer, size_t size, void* user) {
-                    auto& self = *static_cast<CountingFiles*>(user);
-                    const size_t n =
-                        mesh::systemFiles().read(file, buffer, size, mesh::systemFiles().user);
-                    if (file && file == self.model)
-                        self.load.countRead(n);
-                    return n;
-                },
-                [](void* file, void* user) {
-                    auto& self = *static_cast<CountingFiles*>(user);
-                    if (file == self.model)
-                        self.model = nullptr;
-                    mesh::systemFiles().close(file, mesh::systemFiles().user);
-                },
-                this};
+  private:
+    void opened(void* file) override {
+        if (!std::exchange(opened_, true))
+            model_ = file;
     }
+    bool passed(void* file, const char*, size_t size) override {
+        if (file == model_)
+            load_.countRead(size);
+        return true;
+    }
+    void closing(void* file) override {
+        if (file == model_)
+            model_ = nullptr;
+    }
+
+    ModelLoad& load_;
+    void* model_{};
+    bool opened_{};
 };
 
 } // namespace
@@ -67,7 +60,7 @@ void ModelLoad::read() {
     struct stat info {};
     if (stat(path_.c_str(), &info) == 0 && info.st_size > 0)
         size_ = size_t(info.st_size);
-    CountingFiles files{*this};
+    CountingFiles files(*this);
     const mesh::FileSource source = files.source();
     model = std::make_unique<mesh::ObjModel>();
     mesh::readObjModel(path_.c_str(), *model, source);

@@ -8,41 +8,7 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-struct Counted {
-    BudgetedFiles* budget;
-    void* file;
-};
-
 } // namespace
-
-mesh::FileSource BudgetedFiles::source() {
-    return {
-        [](const char* name, void* user) -> void* {
-            auto* self = static_cast<BudgetedFiles*>(user);
-            void* file = mesh::systemFiles().open(name, mesh::systemFiles().user);
-            if (!file)
-                return nullptr;
-            self->startFile();
-            return new Counted{self, file};
-        },
-        [](void* file, char* buffer, size_t size, void*) -> size_t {
-            auto* counted = static_cast<Counted*>(file);
-            if (!counted->budget->over().empty())
-                return 0;
-            const size_t got =
-                mesh::systemFiles().read(counted->file, buffer, size, mesh::systemFiles().user);
-            // The bytes that went over are not handed on: an early end of the file.
-            return counted->budget->count(buffer, got) ? got : 0;
-        },
-        [](void* file, void*) {
-            auto* counted = static_cast<Counted*>(file);
-            mesh::systemFiles().close(counted->file, mesh::systemFiles().user);
-            counted->budget->finishFile();
-            delete counted;
-        },
-        this,
-    };
-}
 
 void BudgetedFiles::startFile() {
     record_ = Record::keyword;

@@ -20,15 +20,11 @@ struct ReadingLimits {
     uint64_t corners{};
 };
 
-class BudgetedFiles {
+// The file system's files, counted (source(): keep this object alive and in
+// place while a load runs).
+class BudgetedFiles final : public mesh::WatchedFiles {
   public:
     explicit BudgetedFiles(const ReadingLimits& limits) : limits_(limits) {}
-    BudgetedFiles(const BudgetedFiles&) = delete;
-    BudgetedFiles& operator=(const BudgetedFiles&) = delete;
-
-    // The file system's files, counted. Keep this object alive and in place
-    // while a load runs.
-    mesh::FileSource source();
 
     // Counts the bytes of a file read elsewhere (a texture map); false once
     // over the limit.
@@ -48,6 +44,12 @@ class BudgetedFiles {
     void finishFile();
 
   private:
+    void opened(void*) override { startFile(); }
+    // The bytes that went over are not handed on: an early end of the file.
+    bool passed(void*, const char* bytes, size_t size) override {
+        return over().empty() && count(bytes, size);
+    }
+    void closing(void*) override { finishFile(); }
     void startFile();
     bool withinCounts();
     void plain(char c);
