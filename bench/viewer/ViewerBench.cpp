@@ -12,6 +12,11 @@
 // The random model (the mesh benchmark's: faces joining random corners
 // across the whole model) is off unless asked: on a software renderer each
 // of its frames fills the view hundreds of thousands of times.
+//
+// On an X display (DISPLAY set, e.g. under xvfb-run -s "-screen 0 1280x1024x24")
+// it also times the way from start to a written picture of each model,
+// dravin --screenshot beside Debian's f3d --output (run with
+// LIBGL_ALWAYS_SOFTWARE=1, as both then draw with llvmpipe) where f3d is installed.
 #include "bench/BenchModels.h"
 #include "bench/FrameTimes.h"
 #include "diag/Diagnostics.h"
@@ -30,6 +35,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,11 +58,18 @@ std::string buildDirectory() {
 }
 
 // The peak resident memory of a child that ended, in MB; 0 when it failed.
-double runChild(const std::vector<std::string>& words) {
+// environment: changes for the child, "NAME=value" to set, "NAME" to unset.
+double runChild(const std::vector<std::string>& words,
+                const std::vector<std::string>& environment = {}) {
     const pid_t child = fork();
     if (child == 0) {
         std::freopen("/dev/null", "w", stdout);
         std::freopen("/dev/null", "w", stderr);
+        for (const std::string& e : environment)
+            if (const size_t equals = e.find('='); equals == std::string::npos)
+                unsetenv(e.c_str());
+            else
+                setenv(e.substr(0, equals).c_str(), e.c_str() + equals + 1, 1);
         std::vector<char*> argv;
         for (const std::string& w : words)
             argv.push_back(const_cast<char*>(w.c_str()));
@@ -94,6 +107,65 @@ Start timeStarts(const std::string& model, int starts) {
         peak = std::max(peak, childPeak);
     }
     return {summarise(times).median, *std::max_element(times.begin(), times.end()), peak};
+}
+
+// The full path of a program on PATH, or "".
+std::string onPath(const char* name) {
+    const char* path = std::getenv("PATH");
+    for (std::string_view rest = path ? path : ""; !rest.empty();) {
+        const size_t colon = std::min(rest.find(':'), rest.size());
+        const std::string candidate = std::string(rest.substr(0, colon)) + "/" + name;
+        if (!rest.substr(0, colon).empty() && access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        rest.remove_prefix(std::min(colon + 1, rest.size()));
+    }
+    return "";
+}
+
+struct Model {
+    const char* name;
+    std::string path;
+    bool big;          // fewer starts and no display lists (beyond MyOBJ's capacity)
+    bool slow = false; // the random model: two frames
+};
+
+// Wall time and peak memory from exec to a written picture at 1024 x 768, a
+// fresh process each time, for the program on the X display and for f3d.
+void timeToPicture(const std::vector<Model>& models, const std::string& dir) {
+    const std::string f3d = onPath("f3d");
+    std::printf("time to a 1024 x 768 picture on the display %s, median of 3:\n",
+                std::getenv("DISPLAY"));
+    if (f3d.empty())
+        std::printf("    (f3d is not installed: apt-get install f3d to time it beside)\n");
+    const std::string picture = dir + "/picture.png";
+    const auto time = [&](const char* who, const Model& m, const std::vector<std::string>& words,
+                          const std::vector<std::string>& environment) {
+        std::vector<double> times;
+        double peak = 0;
+        for (int i = 0; i < 3; ++i) {
+            std::filesystem::remove(picture);
+            const auto start = Clock::now();
+            const double childPeak = runChild(words, environment);
+            if (childPeak == 0 || !std::filesystem::exists(picture)) {
+                std::printf("    %-8s %-44s failed\n", who, m.name);
+                return;
+            }
+            times.push_back(ms(Clock::now() - start));
+            peak = std::max(peak, childPeak);
+        }
+        std::printf("    %-8s %-44s median %7.0f ms   peak %6.1f MB\n", who, m.name,
+                    summarise(times).median, peak);
+    };
+    for (const Model& m : models) {
+        if (m.slow)
+            continue;
+        time("dravin", m,
+             {buildDirectory() + "/dravin", "--window=1024x768", "--screenshot", picture, m.path},
+             {"SDL_VIDEODRIVER"});
+        if (!f3d.empty())
+            time("f3d", m, {f3d, "--output", picture, "--resolution", "1024,768", m.path},
+                 {"LIBGL_ALWAYS_SOFTWARE=1"});
+    }
 }
 
 struct QuietViewer : ModelViewer {
@@ -218,12 +290,6 @@ int main(int argc, char** argv) {
     const std::string dir = std::filesystem::temp_directory_path() /
                             ("dravin_viewer_bench_" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
-    struct Model {
-        const char* name;
-        std::string path;
-        bool big;          // fewer starts and no display lists (beyond MyOBJ's capacity)
-        bool slow = false; // the random model: two frames
-    };
     std::vector<Model> models = {
         {"shipped model (5,832 faces)", buildDirectory() + "/Resources/1.obj", false},
         {"490,000-face torus (735,000 triangles)", dir + "/torus.obj", false},
@@ -278,6 +344,8 @@ int main(int argc, char** argv) {
             if (path != Path::displayLists || !m.big)
                 status |= !turnInChild(m.path, m.slow ? 2 : frames, path, turningBase);
     }
+    if (std::getenv("DISPLAY") && *std::getenv("DISPLAY"))
+        timeToPicture(models, dir);
     std::filesystem::remove_all(dir);
     return status;
 }
