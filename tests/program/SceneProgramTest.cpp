@@ -1,7 +1,7 @@
 // The real program as a user meets it: on a virtual X screen, looked at
 // through screenshots and driven with the X pointer; and under SDL's offscreen
 // driver, read through what it prints.
-#include "tests/cli/Picture.h"
+#include "tests/support/Picture.h"
 #include "tests/scene/SceneHarness.h"
 
 #include <filesystem>

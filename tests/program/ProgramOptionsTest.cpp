@@ -1,6 +1,6 @@
 // The real program with options: what it prints and its exit status, the
 // screenshot without a display, and its window on a virtual X screen.
-#include "tests/cli/Picture.h"
+#include "tests/support/Picture.h"
 
 #include <filesystem>
 #include <fstream>

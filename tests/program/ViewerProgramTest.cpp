@@ -2,7 +2,7 @@
 // viewers show, with the material library and texture maps found beside the
 // model, and one line for what it leaves out.
 #include "host/MediaWriter.h"
-#include "tests/cli/Picture.h"
+#include "tests/support/Picture.h"
 #include "tests/support/PixelKind.h"
 
 #include <filesystem>

@@ -4,7 +4,7 @@
 // whatever display is set; nothing read outside the model's folder; one line
 // and no picture for a model over a limit or an output that cannot be written.
 #include "host/MediaWriter.h"
-#include "tests/cli/Picture.h"
+#include "tests/support/Picture.h"
 #include "tests/support/PixelKind.h"
 #include "viewer/Thumbnail.h"
 

@@ -1,7 +1,7 @@
 // The real program under a real window manager with a taskbar (IceWM) on a
 // virtual X screen: the full screen covers the taskbar, a normal window is
 // the window manager's to decorate, resize, move and close.
-#include "tests/cli/Picture.h"
+#include "tests/support/Picture.h"
 #include "tests/support/PixelKind.h"
 
 #include <algorithm>
