@@ -51,8 +51,8 @@ std::string baseName(const char* path) {
 
 class Parser {
   public:
-    Parser(int argc, const char* const* argv, ModelOperand operand)
-        : argc_(argc), argv_(argv), operand_(operand) {
+    Parser(int argc, const char* const* argv, const Syntax& syntax)
+        : argc_(argc), argv_(argv), syntax_(syntax) {
         result_.program = baseName(argc > 0 ? argv[0] : nullptr);
     }
 
@@ -69,9 +69,6 @@ class Parser {
             else
                 shortOptions(arg.substr(1));
         }
-        if (!finished() && result_.thumbnailSize > 0 &&
-            (result_.window || result_.frames > 0 || !result_.screenshot.empty() || operands_ > 0))
-            fail("option '--thumbnail' takes no other option and no other model");
         if (!finished() && !result_.screenshot.empty() && result_.frames == 0)
             result_.frames = 1;
         return result_;
@@ -80,10 +77,7 @@ class Parser {
   private:
     bool finished() const { return result_.action != CommandLine::Action::run; }
 
-    void fail(const std::string& what) {
-        result_.action = CommandLine::Action::usageError;
-        result_.error = result_.program + ": " + what + " (try '" + result_.program + " --help')";
-    }
+    void fail(const std::string& what) { result_.refuse(what); }
 
     // The option's value: after '=' when given so, else the next argument.
     bool takeValue(std::string_view name, const std::string_view* attached, std::string& value) {
@@ -135,42 +129,35 @@ class Parser {
         } else if (name == "screenshot") {
             if (takeValue(name, attached, value))
                 result_.screenshot = absolutePath(value);
-        } else if (name == "thumbnail" && operand_ == ModelOperand::accepted) {
-            thumbnailOption(attached);
+        } else if (const Syntax::Option* own = programOption(name)) {
+            takeWords(*own, attached);
         } else {
             fail("unknown option '" + spelling + "'");
         }
     }
 
-    // SIZE (after '=' or the next word), then MODEL and OUT.png as they are,
-    // whatever they begin with: a file manager fills them in.
-    void thumbnailOption(const std::string_view* attached) {
-        std::string size = attached ? std::string(*attached) : "";
-        const int words = attached ? 2 : 3;
-        if (argc_ - 1 - index_ < words) {
-            fail("option '--thumbnail' needs SIZE, MODEL and OUT.png");
+    const Syntax::Option* programOption(std::string_view name) const {
+        for (const Syntax::Option& option : syntax_.options)
+            if (option.name == name)
+                return &option;
+        return nullptr;
+    }
+
+    // The option's words: after '=' and the next words, or the next words
+    // alone, as they are whatever they begin with (a file manager fills them in).
+    void takeWords(const Syntax::Option& option, const std::string_view* attached) {
+        std::vector<std::string> words;
+        if (attached)
+            words.emplace_back(*attached);
+        if (argc_ - 1 - index_ < option.words - int(words.size())) {
+            fail("option '--" + option.name + "' needs " + option.wordNames);
             return;
         }
-        if (!attached)
-            size = argv_[++index_];
-        const std::string model = argv_[++index_], out = argv_[++index_];
-        long side = 0;
-        if (!parseWhole(size, 1, kMaxThumbnailSize, side)) {
-            fail("bad value '" + size + "' for --thumbnail: a size from 1 to " +
-                 std::to_string(kMaxThumbnailSize) + " expected");
-            return;
-        }
-        if (model.empty() || out.empty()) {
-            fail("option '--thumbnail' needs SIZE, MODEL and OUT.png");
-            return;
-        }
-        if (result_.thumbnailSize > 0) {
-            fail("one thumbnail at most");
-            return;
-        }
-        result_.thumbnailSize = int(side);
-        result_.model = absolutePath(model);
-        result_.thumbnail = absolutePath(out);
+        while (int(words.size()) < option.words)
+            words.emplace_back(argv_[++index_]);
+        if (option.take)
+            if (const std::string wrong = option.take(words, result_); !wrong.empty())
+                fail(wrong);
     }
 
     void shortOptions(std::string_view letters) {
@@ -189,36 +176,31 @@ class Parser {
     }
 
     void operandArgument(std::string_view arg) {
-        if (operand_ == ModelOperand::refused)
+        if (syntax_.operand.empty())
             fail("unexpected argument '" + std::string(arg) + "'");
-        else if (!result_.model.empty())
-            fail("one model at most, but '" + std::string(arg) + "' follows another");
+        else if (!result_.operand.empty())
+            fail("one " + syntax_.operandNoun + " at most, but '" + std::string(arg) +
+                 "' follows another");
         else
-            result_.model = absolutePath(std::string(arg));
-        ++operands_;
+            result_.operand = absolutePath(std::string(arg));
     }
 
     int argc_;
     const char* const* argv_;
-    ModelOperand operand_;
+    const Syntax& syntax_;
     int index_{};
-    int operands_{};
     CommandLine result_;
 };
 
 } // namespace
 
-CommandLine parseCommandLine(int argc, const char* const* argv, ModelOperand operand) {
-    return Parser(argc, argv, operand).parse();
+void CommandLine::refuse(const std::string& what) {
+    action = Action::usageError;
+    error = program + ": " + what + " (try '" + program + " --help')";
 }
 
-std::vector<std::string> commandLineForModel(const CommandLine& running, const std::string& model) {
-    std::vector<std::string> words{running.program};
-    if (running.window)
-        words.push_back("--window=" + std::to_string(running.windowWidth) + "x" +
-                        std::to_string(running.windowHeight));
-    words.insert(words.end(), {"--", model});
-    return words;
+CommandLine parseCommandLine(int argc, const char* const* argv, const Syntax& syntax) {
+    return Parser(argc, argv, syntax).parse();
 }
 
 std::string absolutePath(const std::string& path) {
@@ -235,11 +217,11 @@ std::string versionText() {
     return std::string("dravin ") + DRAVIN_VERSION + "\n";
 }
 
-std::string usageText(const CommandLine& parsed, ModelOperand operand) {
-    const bool model = operand == ModelOperand::accepted;
-    std::string text = "Usage: " + parsed.program + " [OPTIONS]" + (model ? " [MODEL.obj]" : "");
-    text += model ? "\nShows the demo scene, or with MODEL.obj a viewer for that model.\n"
-                  : "\nShows the scene full screen, or in a window.\n";
+std::string usageText(const CommandLine& parsed, const Syntax& syntax) {
+    std::string text = "Usage: " + parsed.program + " [OPTIONS]";
+    if (!syntax.operand.empty())
+        text += " [" + syntax.operand + "]";
+    text += "\n" + syntax.summary + "\n";
     text += R"(
 Options:
   -h, --help                 show this help and exit
@@ -251,25 +233,12 @@ Options:
       --screenshot FILE.png  after the last frame (--frames, default 1) write
                              the picture to FILE.png
 )";
-    if (model)
-        text += R"(      --thumbnail SIZE MODEL OUT.png
-                             write a SIZE x SIZE picture (SIZE 1 to 1024) of
-                             MODEL to OUT.png without a window, and exit;
-                             reads nothing outside the model's folder
-)";
+    text += syntax.optionsHelp;
     text += R"(  --                         end of options
 Without a display the program draws offscreen, at the size of the offscreen
 screen or of --window. Ctrl+Q or closing the window quits.
 )";
-    if (model)
-        text += R"(
-Viewer keys (with MODEL.obj):
-  left or middle drag  turn the model      wheel  zoom
-  R       reset the view                   S      smooth or flat shading
-  F       faces                            W      wireframe
-  N       normals                          M      materials and their textures
-  T       textures (a checker without one) Esc, Q quit
-)";
+    text += syntax.notes;
     text += R"(
 Exit status: 0 after a quit, a signal or --frames; 1 when the program cannot
 start or a capture or thumbnail fails; 2 for a usage error.

@@ -1,8 +1,11 @@
-// The program's command line, GNU style: dravin [OPTIONS] [MODEL.obj].
+// A program's command line, GNU style: PROGRAM [OPTIONS] [OPERAND]. The
+// framework's options (window, frames, screenshot, help, version) are parsed
+// here; a program adds its operand and options of its own through a Syntax.
 // Parsing prints nothing and touches nothing, so every case can be tested;
 // run() (app/Run.h) acts on the result.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,35 +26,47 @@ struct CommandLine {
     // Absolute paths (resolved against the directory the program started
     // in); empty when not asked for.
     std::string screenshot;
-    std::string model;
-    // --thumbnail SIZE MODEL OUT.png: a SIZE x SIZE picture of the model at
-    // this path (absolute) instead of a run; SIZE 0 when not asked for.
-    int thumbnailSize{};
-    std::string thumbnail;
+    std::string operand;
 
     // For usageError: the one line that names what was wrong.
     std::string error;
+    // Makes this a usage error whose line names what was wrong.
+    void refuse(const std::string& what);
 };
 
-// The largest thumbnail side: a file manager's largest size.
-inline constexpr int kMaxThumbnailSize = 1024;
+// What a program adds to the framework's command line. A scene run through
+// dravin::run adds nothing.
+struct Syntax {
+    // The operand as the usage names it ("MODEL.obj") and as an error line
+    // does ("model"); empty: the program takes none.
+    std::string operand;
+    std::string operandNoun;
+    // The usage's line under "Usage:".
+    std::string summary{"Shows the scene full screen, or in a window."};
 
-// Whether the program takes a MODEL.obj operand and --thumbnail (the program
-// does; a scene run through dravin::run does not).
-enum class ModelOperand { refused, accepted };
+    // An option of the program's own: --name and the words after it (a value
+    // after '=' is the first), taken as they are whatever they begin with.
+    struct Option {
+        std::string name;
+        int words{1};
+        // For the line of a missing word, e.g. "SIZE, MODEL and OUT.png".
+        std::string wordNames;
+        // Takes the words as they are met; returns what is wrong with them
+        // ("" when nothing is), which makes the parse a usage error.
+        std::function<std::string(const std::vector<std::string>& words, CommandLine& parsed)> take;
+    };
+    std::vector<Option> options;
+    // The usage's lines of those options, and its text after the options.
+    std::string optionsHelp;
+    std::string notes;
+};
 
-CommandLine parseCommandLine(int argc, const char* const* argv, ModelOperand operand);
+CommandLine parseCommandLine(int argc, const char* const* argv, const Syntax& syntax = {});
 
-// The --help text, listing every option, the viewer's keys when a model is
-// accepted, and the exit statuses.
-std::string usageText(const CommandLine& parsed, ModelOperand operand);
+// The --help text: every option, the program's notes and the exit statuses.
+std::string usageText(const CommandLine& parsed, const Syntax& syntax = {});
 // "dravin X.Y.Z\n".
 std::string versionText();
-
-// The words of a command line that shows model in the window the running
-// one asked for (full screen, or a window of its size), without its --frames
-// and --screenshot; the first word is the program's name.
-std::vector<std::string> commandLineForModel(const CommandLine& running, const std::string& model);
 
 // The path made absolute against the current directory; unchanged when it is
 // absolute already or empty.

@@ -10,10 +10,10 @@
 
 namespace dravin {
 
-int finishWithoutRunning(const CommandLine& parsed, ModelOperand operand) {
+int finishWithoutRunning(const CommandLine& parsed, const Syntax& syntax) {
     switch (parsed.action) {
     case CommandLine::Action::help:
-        diag::out("%s", usageText(parsed, operand).c_str());
+        diag::out("%s", usageText(parsed, syntax).c_str());
         return 0;
     case CommandLine::Action::version:
         diag::out("%s", versionText().c_str());

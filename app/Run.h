@@ -23,12 +23,12 @@ int runView(int argc, char** argv, const CommandLine& options, const ViewFactory
 
 // For a command line whose action is not run: prints the usage, the version
 // or the error line and returns the exit status (0, or 2 for a usage error).
-int finishWithoutRunning(const CommandLine& parsed, ModelOperand operand);
+int finishWithoutRunning(const CommandLine& parsed, const Syntax& syntax = {});
 
 template <class Scene> int run(int argc, char** argv) {
-    const CommandLine options = parseCommandLine(argc, argv, ModelOperand::refused);
+    const CommandLine options = parseCommandLine(argc, argv);
     if (options.action != CommandLine::Action::run)
-        return finishWithoutRunning(options, ModelOperand::refused);
+        return finishWithoutRunning(options);
     return runView(argc, argv, options, [] { return std::make_unique<Scene>(); });
 }
 

@@ -3,6 +3,7 @@
 #include "app/Run.h"
 #include "diag/Diagnostics.h"
 #include "host/Application.h"
+#include "program/ProgramCommandLine.h"
 #include "scene/dravinView.h"
 #include "viewer/ModelViewer.h"
 #include "viewer/Thumbnail.h"
@@ -22,7 +23,7 @@ namespace {
 void openDroppedModel(const dravin::CommandLine& options, const std::string& path) {
     if (!ModelViewer::canRead(path))
         return;
-    std::vector<std::string> words = dravin::commandLineForModel(options, path);
+    std::vector<std::string> words = commandLineForModel(options, path);
     std::vector<char*> argv;
     for (std::string& w : words)
         argv.push_back(w.data());
@@ -36,20 +37,21 @@ void openDroppedModel(const dravin::CommandLine& options, const std::string& pat
 } // namespace
 
 int main(int argc, char** argv) {
-    using namespace dravin;
-    const CommandLine options = parseCommandLine(argc, argv, ModelOperand::accepted);
-    if (options.action != CommandLine::Action::run)
-        return finishWithoutRunning(options, ModelOperand::accepted);
-    if (options.thumbnailSize > 0)
-        return drawThumbnail(options.program, options.model, options.thumbnail,
-                             options.thumbnailSize);
+    const ProgramCommandLine parsed = parseProgramCommandLine(argc, argv);
+    const dravin::CommandLine& options = parsed.options;
+    if (options.action != dravin::CommandLine::Action::run)
+        return dravin::finishWithoutRunning(options, programSyntax());
+    if (parsed.thumbnailSize > 0)
+        return drawThumbnail(options.program, options.operand, parsed.thumbnail,
+                             parsed.thumbnailSize);
     host::Application::shared().setOpenFileHandler(
         [options](const std::string& path) { openDroppedModel(options, path); });
-    if (options.model.empty())
-        return runView(argc, argv, options, [] { return std::make_unique<dravinView>(); });
+    if (options.operand.empty())
+        return dravin::runView(argc, argv, options, [] { return std::make_unique<dravinView>(); });
     // A model that cannot be read ends the program before any window opens.
-    if (!ModelViewer::canRead(options.model))
+    if (!ModelViewer::canRead(options.operand))
         return 1;
-    return runView(argc, argv, options,
-                   [model = options.model] { return std::make_unique<ModelViewer>(model); });
+    return dravin::runView(argc, argv, options, [model = options.operand] {
+        return std::make_unique<ModelViewer>(model);
+    });
 }

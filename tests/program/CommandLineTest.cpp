@@ -1,12 +1,13 @@
 // The command line, word by word: what each option sets, and which words
-// are usage errors.
-#include "app/CommandLine.h"
+// are usage errors; the framework's parser alone and with the program's syntax.
+#include "program/ProgramCommandLine.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 using dravin::CommandLine;
-using dravin::ModelOperand;
+
+enum class ModelOperand { refused, accepted };
 
 namespace {
 
@@ -17,14 +18,19 @@ std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOp
     std::vector<const char*> argv;
     for (const auto& w : words)
         argv.push_back(w.c_str());
-    const CommandLine r = dravin::parseCommandLine(int(words.size()), argv.data(), operand);
+    ProgramCommandLine p;
+    if (operand == ModelOperand::accepted)
+        p = parseProgramCommandLine(int(words.size()), argv.data());
+    else
+        p.options = dravin::parseCommandLine(int(words.size()), argv.data());
+    const CommandLine& r = p.options;
     if (r.action == CommandLine::Action::usageError)
         return r.error;
     std::string line = std::to_string(int(r.action)) + (r.window ? " w" : " f") +
                        std::to_string(r.windowWidth) + "x" + std::to_string(r.windowHeight) + " " +
-                       std::to_string(r.frames) + " [" + r.screenshot + "] [" + r.model + "]";
-    if (r.thumbnailSize)
-        line.append(" ").append(std::to_string(r.thumbnailSize)).append(" " + r.thumbnail);
+                       std::to_string(r.frames) + " [" + r.screenshot + "] [" + r.operand + "]";
+    if (p.thumbnailSize)
+        line.append(" ").append(std::to_string(p.thumbnailSize)).append(" " + p.thumbnail);
     return line;
 }
 
@@ -89,7 +95,7 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
               "dravin: unexpected argument 'a.obj' (try 'dravin --help')");
     EXPECT_EQ(parse({"--thumbnail", "8", "m", "o"}, ModelOperand::refused),
               "dravin: unknown option '--thumbnail' (try 'dravin --help')");
-    EXPECT_EQ(dravin::usageText({}, ModelOperand::refused).find("MODEL"), std::string::npos);
+    EXPECT_EQ(dravin::usageText({}).find("MODEL"), std::string::npos);
 }
 
 TEST(CommandLine, AModelOpenedLaterKeepsTheWindowButNotTheCapture) {
@@ -103,9 +109,8 @@ TEST(CommandLine, AModelOpenedLaterKeepsTheWindowButNotTheCapture) {
         std::vector<const char*> argv{"dravin"};
         for (const auto& w : words)
             argv.push_back(w.c_str());
-        const CommandLine running =
-            dravin::parseCommandLine(int(argv.size()), argv.data(), ModelOperand::accepted);
-        auto again = dravin::commandLineForModel(running, "/m/-w.obj");
+        const CommandLine running = parseProgramCommandLine(int(argv.size()), argv.data()).options;
+        auto again = commandLineForModel(running, "/m/-w.obj");
         EXPECT_EQ(again.front(), "dravin");
         again.erase(again.begin());
         EXPECT_EQ(parse(again), expected) << testing::PrintToString(words);

@@ -1,0 +1,87 @@
+#include "program/ProgramCommandLine.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+// A whole number from 1 to kMaxThumbnailSize, written as digits alone.
+bool parseSide(const std::string& text, int& side) {
+    if (text.empty() || text.front() < '0' || text.front() > '9')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < 1 || v > kMaxThumbnailSize)
+        return false;
+    side = int(v);
+    return true;
+}
+
+// SIZE, MODEL and OUT.png, checked in that order.
+std::string takeThumbnail(const std::vector<std::string>& words, dravin::CommandLine& parsed,
+                          ProgramCommandLine& into) {
+    int side = 0;
+    if (!parseSide(words[0], side))
+        return "bad value '" + words[0] + "' for --thumbnail: a size from 1 to " +
+               std::to_string(kMaxThumbnailSize) + " expected";
+    if (words[1].empty() || words[2].empty())
+        return "option '--thumbnail' needs SIZE, MODEL and OUT.png";
+    if (into.thumbnailSize > 0)
+        return "one thumbnail at most";
+    into.modelBeforeThumbnail = !parsed.operand.empty();
+    into.thumbnailSize = side;
+    parsed.operand = dravin::absolutePath(words[1]);
+    into.thumbnail = dravin::absolutePath(words[2]);
+    return "";
+}
+
+} // namespace
+
+dravin::Syntax programSyntax(ProgramCommandLine* into) {
+    dravin::Syntax syntax;
+    syntax.operand = "MODEL.obj";
+    syntax.operandNoun = "model";
+    syntax.summary = "Shows the demo scene, or with MODEL.obj a viewer for that model.";
+    syntax.options.push_back(
+        {"thumbnail", 3, "SIZE, MODEL and OUT.png",
+         [into](const std::vector<std::string>& words, dravin::CommandLine& parsed) {
+             return into ? takeThumbnail(words, parsed, *into) : std::string();
+         }});
+    syntax.optionsHelp = R"(      --thumbnail SIZE MODEL OUT.png
+                             write a SIZE x SIZE picture (SIZE 1 to 1024) of
+                             MODEL to OUT.png without a window, and exit;
+                             reads nothing outside the model's folder
+)";
+    syntax.notes = R"(
+Viewer keys (with MODEL.obj):
+  left or middle drag  turn the model      wheel  zoom
+  R       reset the view                   S      smooth or flat shading
+  F       faces                            W      wireframe
+  N       normals                          M      materials and their textures
+  T       textures (a checker without one) Esc, Q quit
+)";
+    return syntax;
+}
+
+ProgramCommandLine parseProgramCommandLine(int argc, const char* const* argv) {
+    ProgramCommandLine parsed;
+    parsed.options = dravin::parseCommandLine(argc, argv, programSyntax(&parsed));
+    dravin::CommandLine& o = parsed.options;
+    if (o.action != dravin::CommandLine::Action::run || parsed.thumbnailSize == 0)
+        return parsed;
+    // A thumbnail is drawn as a file manager asks for it, and nothing else.
+    if (o.window || o.frames > 0 || !o.screenshot.empty() || parsed.modelBeforeThumbnail)
+        o.refuse("option '--thumbnail' takes no other option and no other model");
+    return parsed;
+}
+
+std::vector<std::string> commandLineForModel(const dravin::CommandLine& running,
+                                             const std::string& model) {
+    std::vector<std::string> words{running.program};
+    if (running.window)
+        words.push_back("--window=" + std::to_string(running.windowWidth) + "x" +
+                        std::to_string(running.windowHeight));
+    words.insert(words.end(), {"--", model});
+    return words;
+}
