@@ -1,7 +1,7 @@
 // Writes the video wall's movie: a colour wheel that turns once over the 48
 // frames, with a white bar that crosses it, so every frame differs.
 //     video-wall-movie <file.mov>
-#include "host/MediaWriter.h"
+#include "host/media/MediaWriter.h"
 
 #include <cmath>
 #include <cstdio>

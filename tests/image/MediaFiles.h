@@ -4,7 +4,7 @@
 // Helpers of the image tests only, so at global scope.
 #pragma once
 
-#include "host/MediaWriter.h"
+#include "host/media/MediaWriter.h"
 #include "image/QTImage.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/OffscreenContext.h"

@@ -1,7 +1,7 @@
 // Writes the image and movie files the fuzz seeds are made of:
 // testmedia <image folder> <movie folder>.
-#include "host/Media.h"
-#include "host/MediaWriter.h"
+#include "host/media/Media.h"
+#include "host/media/MediaWriter.h"
 
 #include <algorithm>
 #include <cstdio>

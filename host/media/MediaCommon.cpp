@@ -1,5 +1,5 @@
-#include "host/Media.h"
-#include "host/MediaInternal.h"
+#include "host/media/Media.h"
+#include "host/media/MediaInternal.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>

@@ -1,7 +1,7 @@
-#include "host/MediaWriter.h"
+#include "host/media/MediaWriter.h"
 
-#include "host/Media.h"
-#include "host/MediaInternal.h"
+#include "host/media/Media.h"
+#include "host/media/MediaInternal.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
