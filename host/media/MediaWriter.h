@@ -1,5 +1,5 @@
 // Writes images and movies for tests, benchmarks and the test-media generator.
-// Pixels come in the 32-bit port layout of host/Media.h: one native-order word
+// Pixels come in the 32-bit port layout of host/media/Media.h: one native-order word
 // a pixel, alpha, red, green, blue from the most significant byte, rows top first.
 #pragma once
 
