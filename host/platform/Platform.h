@@ -120,8 +120,5 @@ Platform& current();
 class NullPlatform;
 NullPlatform& useNullPlatform();
 
-// Whether SDL's video subsystem has been started in this process.
-bool sdlVideoStarted();
-
 } // namespace platform
 } // namespace host

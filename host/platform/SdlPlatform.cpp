@@ -64,8 +64,12 @@ bool SdlPlatform::startVideo(bool offscreen) {
     return true;
 }
 
-bool SdlPlatform::videoStarted() const {
+bool sdlVideoStarted() {
     return SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
+
+bool SdlPlatform::videoStarted() const {
+    return sdlVideoStarted();
 }
 
 Surface* SdlPlatform::createSurface(const WindowOptions& options, const GLRequest* gl) {

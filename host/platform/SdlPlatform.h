@@ -20,6 +20,10 @@ struct SdlSurface : Surface {
 // or whose window it does not know.
 bool translateSdlEvent(const SDL_Event& in, PlatformEvent& out);
 
+// Whether SDL's video subsystem has been started in this process, whichever
+// platform the host uses.
+bool sdlVideoStarted();
+
 class SdlPlatform final : public Platform {
   public:
     const char* name() const override { return "sdl"; }
