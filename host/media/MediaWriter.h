@@ -22,19 +22,27 @@ int MediaWriteImageWithEncoder(const std::string& path, const std::string& encod
                                const std::string& pixelFormat, int32_t width, int32_t height,
                                const uint32_t* argb);
 
-// A QuickTime movie of MPEG-4 video: frameCount frames at fps, a key frame every
-// keyInterval frames; paint fills each frame's width x height words. With
-// frameCount 0 the movie has a video track and no frames.
-int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int32_t fps,
-                    int32_t frameCount, int32_t keyInterval,
-                    const std::function<void(int32_t frame, uint32_t* argb)>& paint);
+// A movie to write, best given with designated initialisers:
+//     MediaWriteMovie({.path = "a.mov", .width = 32, .height = 32, .fps = 10,
+//                      .frameCount = 10, .keyInterval = 4, .paint = fill});
+struct MediaMovieDescription {
+    std::string path;
+    // FFmpeg's muxer and encoder, and the pixel format the frames are
+    // converted to: by default a QuickTime movie of MPEG-4 video; an animated
+    // PNG is "apng", "apng", "rgba", an animated GIF "gif", "gif", "rgb8".
+    std::string container{"mov"};
+    std::string encoder{"mpeg4"};
+    std::string pixelFormat{"yuv420p"};
+    int32_t width{}, height{}; // at least 2 each
+    int32_t fps{};
+    // With frameCount 0 the movie has a video track and no frames.
+    int32_t frameCount{};
+    int32_t keyInterval{}; // a key frame every keyInterval frames, at least 1
+    // Fills frame's width x height words; may be empty when there are no frames.
+    std::function<void(int32_t frame, uint32_t* argb)> paint;
+};
 
-// The same through any FFmpeg muxer and encoder, frames converted to the named
-// pixel format: an animated PNG is ("apng", "apng", "rgba"), an animated GIF
-// ("gif", "gif", "rgb8").
-int MediaWriteAnimation(const std::string& path, const std::string& container,
-                        const std::string& encoder, const std::string& pixelFormat, int32_t width,
-                        int32_t height, int32_t fps, int32_t frameCount, int32_t keyInterval,
-                        const std::function<void(int32_t frame, uint32_t* argb)>& paint);
+// 0 or a service error.
+int MediaWriteMovie(const MediaMovieDescription& movie);
 
 } // namespace host
