@@ -40,6 +40,7 @@ class SdlPlatform final : public Platform {
     Rect screenBounds(const Surface* surface) const override;
     void makeCurrent(Surface& surface) override;
     void swapBuffers(Surface& surface) override;
+    void presentColor(Surface& surface, float red, float green, float blue, float alpha) override;
     void setSwapInterval(int interval) override;
     bool pollEvent(PlatformEvent& event) override;
     void postEvent(const PlatformEvent& event) override;
