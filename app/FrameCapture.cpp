@@ -3,9 +3,9 @@
 #include "app/MyOpenGLView.h"
 #include "diag/Diagnostics.h"
 #include "host/Application.h"
-#include "host/Media.h"
-#include "host/MediaWriter.h"
 #include "host/OpenGLView.h"
+#include "host/media/Media.h"
+#include "host/media/MediaWriter.h"
 
 #include <GL/gl.h>
 #include <algorithm>

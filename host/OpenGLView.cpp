@@ -16,6 +16,7 @@ void OpenGLContext::makeCurrentContext() {
 void OpenGLContext::flushBuffer() {
     if (OpenGLView* view = window_->contentView())
         Application::shared().beforeFlush(*view);
+    window_->contentPresented();
     platform::current().swapBuffers(*window_->surface());
 }
 

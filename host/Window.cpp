@@ -48,8 +48,10 @@ bool Window::canBecomeKeyWindow() {
 void Window::setLevel(int level) {
     assert(isMainThread() && "window changes belong to the main thread");
     level_ = level;
-    if (surface_)
-        platform::current().setLayer(*surface_, layer());
+    if (surface_) {
+        platform::current().setLayer(*surface_, layer()); // full screen changes the size
+        showBackground();
+    }
 }
 
 void Window::setAlphaValue(float alpha) {
@@ -57,6 +59,22 @@ void Window::setAlphaValue(float alpha) {
     alpha_ = alpha;
     if (surface_)
         platform::current().setOpacity(*surface_, alpha);
+}
+
+void Window::setBackgroundColor(const Color& color) {
+    assert(isMainThread() && "window changes belong to the main thread");
+    background_ = color;
+    backgroundSet_ = true;
+    showBackground();
+}
+
+// Before its first frame the platform would show whatever was on the screen
+// where the window now is.
+void Window::showBackground() {
+    if (!backgroundSet_ || contentPresented_ || !hasGLContext())
+        return;
+    platform::current().presentColor(*surface_, background_.red, background_.green,
+                                     background_.blue, background_.alpha);
 }
 
 Screen Window::screen() const {
@@ -68,11 +86,11 @@ void Window::setFrame(const Rect& frame, bool display) {
     frame_ = frame;
     if (surface_)
         platform::current().setFrame(*surface_, frame);
-    if (view_) {
+    if (view_)
         view_->setFrameSize(frame.width, frame.height);
-        if (display)
-            view_->display();
-    }
+    showBackground();
+    if (view_ && display)
+        view_->display();
 }
 
 void Window::setContentView(OpenGLView* view) {
@@ -149,6 +167,7 @@ bool Window::realizeWithContext(const PixelFormat& format) {
             diag::log("warning: no accelerated renderer offers this pixel format; using another "
                       "renderer");
         int stencil = p.stencilBits(*surface_);
+        showBackground(); // a background given before the window was made
         if (wantStencil && stencil == 0)
             diag::log("warning: no stencil buffer available; stencilled drawing will not be "
                       "clipped");
@@ -168,6 +187,7 @@ void Window::platformResized(int width, int height) {
         view_->setFrameSize(float(width), float(height));
         view_->setNeedsDisplay(true);
     }
+    showBackground();
 }
 
 } // namespace host

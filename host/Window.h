@@ -68,7 +68,9 @@ class Window {
     bool isOpaque() const { return opaque_; }
     void setHasShadow(bool shadow) { shadow_ = shadow; }
     bool hasShadow() const { return shadow_; }
-    void setBackgroundColor(const Color& color) { background_ = color; }
+    // Until the content view has presented a frame, a window given a
+    // background colour shows it: at once, and again whenever its size changes.
+    void setBackgroundColor(const Color& color);
     Color backgroundColor() const { return background_; }
     void setAcceptsMouseMovedEvents(bool accepts) { acceptsMouseMoved_ = accepts; }
     bool acceptsMouseMovedEvents() const { return acceptsMouseMoved_; }
@@ -93,11 +95,14 @@ class Window {
     bool hasGLContext() const;
     // The platform reports a new size: the view follows.
     void platformResized(int width, int height);
+    // The content view presents a frame: from now on it fills the window.
+    void contentPresented() { contentPresented_ = true; }
 
   private:
     platform::WindowOptions windowOptions() const;
     platform::Layer layer() const;
     bool realizeWithContext(const PixelFormat& format);
+    void showBackground();
 
     uint32_t styleMask_{};
     BackingStore backing_{};
@@ -107,6 +112,8 @@ class Window {
     bool opaque_{true};
     bool shadow_{true};
     Color background_{Color::windowBackgroundColor()};
+    bool backgroundSet_{};
+    bool contentPresented_{};
     bool acceptsMouseMoved_{};
     OpenGLView* view_{};
     platform::Surface* surface_{};

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "host/Geometry.h"
-#include "host/Media.h"
+#include "host/media/Media.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 #include "image/VideoTexture.h"
 
 #include "host/Files.h"
-#include "host/Media.h"
+#include "host/media/Media.h"
 #include "image/GLUpload.h"
 
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Imports a generated 2048 x 2048 RGBA PNG into a 1024 x 1024 buffer through
 // QTImage, and does the same with stb_image + stb_image_resize, in one run.
 // Prints the median time of each and their ratio.
-#include "host/Media.h"
-#include "host/MediaWriter.h"
+#include "host/media/Media.h"
+#include "host/media/MediaWriter.h"
 #include "image/QTImage.h"
 
 #include <stb_image.h>

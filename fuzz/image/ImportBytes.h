@@ -2,7 +2,7 @@
 // that replays its kept inputs: identify, decode from memory, scale into a buffer.
 #pragma once
 
-#include "host/Media.h"
+#include "host/media/Media.h"
 #include "image/QTImage.h"
 
 #include <cstdint>

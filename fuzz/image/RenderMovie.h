@@ -3,7 +3,7 @@
 // test that replays its seeds and kept inputs.
 #pragma once
 
-#include "host/Media.h"
+#include "host/media/Media.h"
 
 #include <cstdint>
 #include <cstdlib>

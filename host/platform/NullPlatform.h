@@ -39,6 +39,7 @@ class NullPlatform final : public Platform {
     Rect screenBounds(const Surface*) const override { return offer.screen; }
     void makeCurrent(Surface&) override {}
     void swapBuffers(Surface&) override { ++swaps; }
+    void presentColor(Surface&, float, float, float, float) override {}
     void setSwapInterval(int) override {}
     bool pollEvent(PlatformEvent& event) override;
     void postEvent(const PlatformEvent& event) override;

@@ -22,8 +22,4 @@ NullPlatform& useNullPlatform() {
     return *null;
 }
 
-bool sdlVideoStarted() {
-    return SDL_WasInit(SDL_INIT_VIDEO) != 0;
-}
-
 } // namespace host::platform

@@ -103,6 +103,11 @@ class Platform {
 
     virtual void makeCurrent(Surface& surface) = 0;
     virtual void swapBuffers(Surface& surface) = 0;
+    // Main thread: shows the whole of a surface with a GL context in one
+    // colour at once (cleared and presented), its context current after and
+    // its GL state as before.
+    virtual void presentColor(Surface& surface, float red, float green, float blue,
+                              float alpha) = 0;
     virtual void setSwapInterval(int interval) = 0;
 
     // Main thread: the next waiting event, if any.
@@ -119,9 +124,6 @@ Platform& current();
 // the platform.
 class NullPlatform;
 NullPlatform& useNullPlatform();
-
-// Whether SDL's video subsystem has been started in this process.
-bool sdlVideoStarted();
 
 } // namespace platform
 } // namespace host

@@ -2,6 +2,7 @@
 
 #include "diag/Diagnostics.h"
 
+#include <GL/gl.h>
 #include <cmath>
 #include <cstdlib>
 
@@ -64,8 +65,12 @@ bool SdlPlatform::startVideo(bool offscreen) {
     return true;
 }
 
-bool SdlPlatform::videoStarted() const {
+bool sdlVideoStarted() {
     return SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
+
+bool SdlPlatform::videoStarted() const {
+    return sdlVideoStarted();
 }
 
 Surface* SdlPlatform::createSurface(const WindowOptions& options, const GLRequest* gl) {
@@ -189,6 +194,19 @@ void SdlPlatform::makeCurrent(Surface& surface) {
 
 void SdlPlatform::swapBuffers(Surface& surface) {
     SDL_GL_SwapWindow(sdl(surface).window);
+}
+
+void SdlPlatform::presentColor(Surface& surface, float red, float green, float blue, float alpha) {
+    SdlSurface& s = sdl(surface);
+    if (!s.context || SDL_GL_MakeCurrent(s.window, s.context) != 0)
+        return;
+    glPushAttrib(GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(red, green, blue, alpha);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glPopAttrib();
+    SDL_GL_SwapWindow(s.window);
 }
 
 void SdlPlatform::setSwapInterval(int interval) {

@@ -20,6 +20,10 @@ struct SdlSurface : Surface {
 // or whose window it does not know.
 bool translateSdlEvent(const SDL_Event& in, PlatformEvent& out);
 
+// Whether SDL's video subsystem has been started in this process, whichever
+// platform the host uses.
+bool sdlVideoStarted();
+
 class SdlPlatform final : public Platform {
   public:
     const char* name() const override { return "sdl"; }
@@ -36,6 +40,7 @@ class SdlPlatform final : public Platform {
     Rect screenBounds(const Surface* surface) const override;
     void makeCurrent(Surface& surface) override;
     void swapBuffers(Surface& surface) override;
+    void presentColor(Surface& surface, float red, float green, float blue, float alpha) override;
     void setSwapInterval(int interval) override;
     bool pollEvent(PlatformEvent& event) override;
     void postEvent(const PlatformEvent& event) override;

@@ -5,6 +5,7 @@
 #include "app/MyOpenGLView.h"
 #include "host/Threads.h"
 #include "host/Timer.h"
+#include "host/platform/SdlPlatform.h"
 #include "tests/app/ViewHarness.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/EventInjection.h"

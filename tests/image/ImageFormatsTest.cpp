@@ -83,8 +83,16 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
             for (size_t i = 0; i < pixels.size(); ++i)
                 p[i] = f == 0 ? pixels[i] : 0xff000000u;
         };
-        ASSERT_EQ(MediaWriteAnimation(k.file, k.how[1], k.how[2], k.how.at(3), kWidth, kHeight, 10,
-                                      2, 1, paint),
+        ASSERT_EQ(MediaWriteMovie({.path = k.file,
+                                   .container = k.how[1],
+                                   .encoder = k.how[2],
+                                   .pixelFormat = k.how.at(3),
+                                   .width = kWidth,
+                                   .height = kHeight,
+                                   .fps = 10,
+                                   .frameCount = 2,
+                                   .keyInterval = 1,
+                                   .paint = paint}),
                   0);
     } else {
         std::string command =

@@ -4,7 +4,7 @@
 // Helpers of the image tests only, so at global scope.
 #pragma once
 
-#include "host/MediaWriter.h"
+#include "host/media/MediaWriter.h"
 #include "image/QTImage.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/OffscreenContext.h"
@@ -61,10 +61,17 @@ inline bool writeText(const std::string& name, const std::string& text) {
 
 // Frame i of a counting movie is solid grey of level 20 + 22 i.
 inline bool writeCountingMovie(const std::string& name, int side, int frameCount) {
-    return host::MediaWriteMovie(name, side, side, 10, frameCount, 4, [&](int32_t f, uint32_t* p) {
-               uint32_t g = uint32_t(20 + 22 * f);
-               std::fill_n(p, size_t(side) * side, ARGB(255, g, g, g));
-           }) == 0;
+    auto paint = [&](int32_t f, uint32_t* p) {
+        uint32_t g = uint32_t(20 + 22 * f);
+        std::fill_n(p, size_t(side) * side, ARGB(255, g, g, g));
+    };
+    return host::MediaWriteMovie({.path = name,
+                                  .width = side,
+                                  .height = side,
+                                  .fps = 10,
+                                  .frameCount = frameCount,
+                                  .keyInterval = 4,
+                                  .paint = paint}) == 0;
 }
 
 // The frame of a counting movie whose grey level is nearest to the word's red channel.

@@ -3,7 +3,7 @@
 // found through PATH. A square PNG of the model drawn without a window
 // whatever display is set; nothing read outside the model's folder; one line
 // and no picture for a model over a limit or an output that cannot be written.
-#include "host/MediaWriter.h"
+#include "host/media/MediaWriter.h"
 #include "tests/support/Picture.h"
 #include "tests/support/PixelKind.h"
 #include "viewer/Thumbnail.h"

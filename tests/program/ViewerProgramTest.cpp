@@ -1,7 +1,7 @@
 // The viewer as a user runs it, without a display: each kind of element other
 // viewers show, with the material library and texture maps found beside the
 // model, and one line for what it leaves out.
-#include "host/MediaWriter.h"
+#include "host/media/MediaWriter.h"
 #include "tests/support/Picture.h"
 #include "tests/support/PixelKind.h"
 

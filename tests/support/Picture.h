@@ -2,7 +2,7 @@
 // back through the media layer; shared by the command-line and viewer tests.
 #pragma once
 
-#include "host/Media.h"
+#include "host/media/Media.h"
 #include "tests/support/Process.h"
 
 #include <cstdint>

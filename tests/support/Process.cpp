@@ -67,7 +67,8 @@ ProcessRun runProcess(const ProcessOptions& options) {
         for (const auto& entry : options.env)
             putenv(const_cast<char*>(entry.c_str())); // this copy of it lives until the exec
         execv(argv[0], argv.data());
-        const std::string why = "cannot run " + options.argv[0] + ": " + std::strerror(errno) + "\n";
+        const std::string why =
+            "cannot run " + options.argv[0] + ": " + std::strerror(errno) + "\n";
         [[maybe_unused]] ssize_t n = write(2, why.data(), why.size());
         _exit(127);
     }
@@ -110,11 +111,13 @@ ProcessRun runProcess(const ProcessOptions& options) {
     return run;
 }
 
-ProcessRun runUnderXvfb(const std::string& script, const std::string& screen) {
-    ProcessRun run = runProcess(
-        {.argv = {"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 " + screen + "x24 -noreset",
-                  "/bin/sh", "-c", ". '" DRAVIN_XVFB_HELPERS "'\n" + script},
-         .env = {"SDL_VIDEODRIVER=x11"}});
+ProcessRun runUnderXvfb(const std::string& script, const std::string& screen,
+                        const std::string& serverOptions) {
+    const std::string server =
+        "-screen 0 " + screen + "x24 -noreset" + (serverOptions.empty() ? "" : " " + serverOptions);
+    ProcessRun run = runProcess({.argv = {"/usr/bin/xvfb-run", "-a", "-s", server, "/bin/sh", "-c",
+                                          ". '" DRAVIN_XVFB_HELPERS "'\n" + script},
+                                 .env = {"SDL_VIDEODRIVER=x11"}});
     // The tests read the script's output: a tool that failed in it, or
     // xvfb-run itself ("xauth command not found"), says why there, last.
     for (const Line& line : run.err)

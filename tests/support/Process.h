@@ -39,7 +39,8 @@ constexpr double kProcessDeadlineSeconds = 240;
 
 ProcessRun runProcess(const ProcessOptions& options);
 
-// Runs a shell script on a fresh Xvfb screen (1280x800 unless given), SDL on X11. In it:
+// Runs a shell script on a fresh Xvfb screen (1280x800 unless given; serverOptions are
+// more of Xvfb's, "-wr" for a white root), SDL on X11. In it:
 //   poll CONDITION WHAT   waits until the shell condition holds, or fails printing
 //                         "not met in 90 s: WHAT";
 //   show PROGRAM ARGS     starts the program in the background ($pid, its output in $log)
@@ -52,7 +53,8 @@ ProcessRun runProcess(const ProcessOptions& options);
 // What the run wrote on standard error (a tool's complaint, or xvfb-run's own
 // when it could not start the screen) follows its output, each line marked
 // "standard error: ".
-ProcessRun runUnderXvfb(const std::string& script, const std::string& screen = "1280x800");
+ProcessRun runUnderXvfb(const std::string& script, const std::string& screen = "1280x800",
+                        const std::string& serverOptions = "");
 
 // The folder of the test executable's build tree (where the program is built).
 std::string buildDirectory();

@@ -1,8 +1,8 @@
 // The viewer in process: its keys, its wheel and its drags, and what its
 // frames show of each kind of element, read back from a real GL context.
 #include "viewer/ModelViewer.h"
-#include "host/Media.h"
-#include "host/MediaWriter.h"
+#include "host/media/Media.h"
+#include "host/media/MediaWriter.h"
 #include "tests/app/ViewHarness.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/PixelKind.h"

@@ -1,7 +1,7 @@
 // Writes the image and movie files the fuzz seeds are made of:
 // testmedia <image folder> <movie folder>.
-#include "host/Media.h"
-#include "host/MediaWriter.h"
+#include "host/media/Media.h"
+#include "host/media/MediaWriter.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -84,12 +84,20 @@ int main(int argc, char** argv) {
         ok &= report(e.name, host::MediaWriteImageWithEncoder(dir + e.name, e.encoder, e.format, w,
                                                               h, pixels.data()));
     ok &= report("animated.png",
-                 host::MediaWriteAnimation(dir + "animated.png", "apng", "apng", "rgba", w, h, 10,
-                                           2, 1, [&](int32_t f, uint32_t* p) {
-                                               std::copy(pixels.begin(), pixels.end(), p);
-                                               if (f > 0)
-                                                   std::fill_n(p, w * h, argb(255, 0, 0, 0));
-                                           }));
+                 host::MediaWriteMovie({.path = dir + "animated.png",
+                                        .container = "apng",
+                                        .encoder = "apng",
+                                        .pixelFormat = "rgba",
+                                        .width = w,
+                                        .height = h,
+                                        .fps = 10,
+                                        .frameCount = 2,
+                                        .keyInterval = 1,
+                                        .paint = [&](int32_t f, uint32_t* p) {
+                                            std::copy(pixels.begin(), pixels.end(), p);
+                                            if (f > 0)
+                                                std::fill_n(p, w * h, argb(255, 0, 0, 0));
+                                        }}));
     // A sound header and a cut-off picture.
     const std::string png = readAll(dir + "alpha.png");
     std::ofstream(dir + "truncated.png", std::ios::binary)
@@ -102,12 +110,23 @@ int main(int argc, char** argv) {
     putBigEndian32(huge, 29, crc32(reinterpret_cast<const uint8_t*>(huge.data()) + 12, 17));
     std::ofstream(movieDir + "huge-frame.png", std::ios::binary) << huge;
     std::ofstream(dir + "text.png") << "this is text with an image's name\n";
-    ok &= report("count.mov", host::MediaWriteMovie(movieDir + "count.mov", 32, 32, 10, 10, 4,
-                                                    [](int32_t f, uint32_t* p) {
-                                                        uint32_t g = uint32_t(20 + 22 * f);
-                                                        std::fill_n(p, 32 * 32, argb(255, g, g, g));
-                                                    }));
-    ok &= report("empty.mov", host::MediaWriteMovie(movieDir + "empty.mov", 32, 32, 10, 0, 1,
-                                                    [](int32_t, uint32_t*) {}));
+    ok &=
+        report("count.mov", host::MediaWriteMovie({.path = movieDir + "count.mov",
+                                                   .width = 32,
+                                                   .height = 32,
+                                                   .fps = 10,
+                                                   .frameCount = 10,
+                                                   .keyInterval = 4,
+                                                   .paint = [](int32_t f, uint32_t* p) {
+                                                       uint32_t g = uint32_t(20 + 22 * f);
+                                                       std::fill_n(p, 32 * 32, argb(255, g, g, g));
+                                                   }}));
+    ok &= report("empty.mov", host::MediaWriteMovie({.path = movieDir + "empty.mov",
+                                                     .width = 32,
+                                                     .height = 32,
+                                                     .fps = 10,
+                                                     .frameCount = 0,
+                                                     .keyInterval = 1,
+                                                     .paint = [](int32_t, uint32_t*) {}}));
     return ok ? 0 : 1;
 }

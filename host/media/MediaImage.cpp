@@ -1,5 +1,5 @@
-#include "host/Media.h"
-#include "host/MediaInternal.h"
+#include "host/media/Media.h"
+#include "host/media/MediaInternal.h"
 
 extern "C" {
 #include <libavutil/mem.h>
@@ -113,63 +113,24 @@ bool looksLikePam(const uint8_t* d, size_t size) {
     return size > 3 && d[0] == 'P' && d[1] == '7' && (d[2] == '\n' || d[2] == '\r');
 }
 
-// Reading position over bytes owned by someone else.
-struct MemoryReader {
+// Bytes owned by someone else.
+class MemorySource final : public ByteSource {
+  public:
     const uint8_t* data{};
-    size_t size{};
-    size_t pos{};
-};
 
-int readMemory(void* opaque, uint8_t* buf, int want) {
-    auto* r = static_cast<MemoryReader*>(opaque);
-    if (r->pos >= r->size)
-        return AVERROR_EOF;
-    size_t n = std::min(size_t(want), r->size - r->pos);
-    std::memcpy(buf, r->data + r->pos, n);
-    r->pos += n;
-    return int(n);
-}
-
-int64_t seekMemory(void* opaque, int64_t offset, int whence) {
-    auto* r = static_cast<MemoryReader*>(opaque);
-    if (whence & AVSEEK_SIZE)
-        return int64_t(r->size);
-    int64_t base = 0;
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET:
-        base = 0;
-        break;
-    case SEEK_CUR:
-        base = int64_t(r->pos);
-        break;
-    case SEEK_END:
-        base = int64_t(r->size);
-        break;
-    default:
-        return AVERROR(EINVAL);
+    size_t readAt(uint8_t* buf, size_t want) override {
+        std::memcpy(buf, data + pos, want);
+        return want;
     }
-    if (offset > int64_t(r->size) || offset < -int64_t(r->size))
-        return AVERROR(EINVAL);
-    int64_t to = base + offset;
-    if (to < 0 || to > int64_t(r->size))
-        return AVERROR(EINVAL);
-    r->pos = size_t(to);
-    return to;
-}
+};
 
 // One picture's demuxer over bytes in memory, no file and no protocol.
 class MemoryDemuxer {
   public:
-    ~MemoryDemuxer() {
-        format_.reset();
-        if (io_) {
-            av_freep(&io_->buffer);
-            avio_context_free(&io_);
-        }
-    }
-
     int open(const uint8_t* data, size_t size, const Kind& kind) {
-        reader_ = MemoryReader{data, size, 0};
+        source_.data = data;
+        source_.size = int64_t(size);
+        source_.pos = 0;
         if (!kind.demuxer) {
             parameters_.reset(avcodec_parameters_alloc());
             if (!parameters_)
@@ -181,30 +142,12 @@ class MemoryDemuxer {
         const AVInputFormat* input = av_find_input_format(kind.demuxer);
         if (!input)
             return kMediaErrUnknownFormat;
-        constexpr int kIOBufferBytes = 64 * 1024;
-        auto* buffer = static_cast<uint8_t*>(av_malloc(kIOBufferBytes));
-        if (!buffer)
-            return kMediaErrNoMemory;
-        io_ = avio_alloc_context(buffer, kIOBufferBytes, 0, &reader_, readMemory, nullptr,
-                                 seekMemory);
-        if (!io_) {
-            av_free(buffer);
-            return kMediaErrNoMemory;
-        }
-        AVFormatContext* format = avformat_alloc_context();
-        if (!format)
-            return kMediaErrNoMemory;
-        format->pb = io_;
-        format->flags |= AVFMT_FLAG_CUSTOM_IO;
-        AVDictionary* options = nullptr;
-        av_dict_set(&options, "protocol_whitelist", "file", 0);
-        int r = avformat_open_input(&format, nullptr, input, &options);
-        av_dict_free(&options);
-        if (r < 0)
-            return kMediaErrNoData; // avformat_open_input freed the context
-        format_.reset(format);
-        if (format_->nb_streams < 1 ||
-            format_->streams[0]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
+        const int r = input_.open(source_, input);
+        if (r != kMediaNoError)
+            return r;
+        const AVFormatContext* format = input_.format();
+        if (format->nb_streams < 1 ||
+            format->streams[0]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
             return kMediaErrNoData;
         return kMediaNoError;
     }
@@ -212,15 +155,15 @@ class MemoryDemuxer {
     // Decodes the first picture; with headerOnly the decoder may stop after
     // the picture's description, leaving only the codec's size and format.
     int decode(CodecPtr& codec, AVFrame* frame, bool headerOnly) {
-        int r = openDecoder(format_ ? format_->streams[0]->codecpar : parameters_.get(), codec,
+        AVFormatContext* format = input_.format(); // null for a kind without a demuxer
+        int r = openDecoder(format ? format->streams[0]->codecpar : parameters_.get(), codec,
                             headerOnly);
         if (r != kMediaNoError)
             return r;
         PacketPtr packet(av_packet_alloc());
         if (!packet)
             return kMediaErrNoMemory;
-        if (format_ ? av_read_frame(format_.get(), packet.get()) < 0
-                    : !wholeFileAsPacket(packet.get()))
+        if (format ? av_read_frame(format, packet.get()) < 0 : !wholeFileAsPacket(packet.get()))
             return kMediaErrDecode;
         if (avcodec_send_packet(codec.get(), packet.get()) < 0)
             return kMediaErrDecode;
@@ -234,19 +177,18 @@ class MemoryDemuxer {
   private:
     // The decoder reads past a packet's end by up to the padding, which must be zero.
     bool wholeFileAsPacket(AVPacket* packet) {
-        if (reader_.size > size_t(INT32_MAX) - AV_INPUT_BUFFER_PADDING_SIZE ||
-            av_new_packet(packet, int(reader_.size)) < 0)
+        if (source_.size > int64_t(INT32_MAX) - AV_INPUT_BUFFER_PADDING_SIZE ||
+            av_new_packet(packet, int(source_.size)) < 0)
             return false;
-        std::memcpy(packet->data, reader_.data, reader_.size);
+        std::memcpy(packet->data, source_.data, size_t(source_.size));
         return true;
     }
 
     struct ParametersFreer {
         void operator()(AVCodecParameters* p) const { avcodec_parameters_free(&p); }
     };
-    MemoryReader reader_{};
-    AVIOContext* io_{};
-    FormatPtr format_;
+    MemorySource source_;
+    CustomInput input_;
     std::unique_ptr<AVCodecParameters, ParametersFreer> parameters_;
 };
 

@@ -1,5 +1,5 @@
-#include "host/Media.h"
-#include "host/MediaInternal.h"
+#include "host/media/Media.h"
+#include "host/media/MediaInternal.h"
 
 extern "C" {
 #include <libavutil/mathematics.h>
@@ -21,13 +21,11 @@ namespace {
 
 // Reads a file through a handle opened once, never past the size it had when
 // it was checked: a file that grows meanwhile cannot push reads past the limit.
-struct FileSource {
-    std::FILE* file{};
-    int64_t size{};
-    int64_t pos{};
-    ~FileSource() {
-        if (file)
-            std::fclose(file);
+class FileSource final : public ByteSource {
+  public:
+    ~FileSource() override {
+        if (file_)
+            std::fclose(file_);
     }
     // Opened without waiting, so a pipe or a device is refused instead of
     // blocking until someone writes to it.
@@ -35,7 +33,7 @@ struct FileSource {
         int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         struct stat st {};
         if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-            uint64_t(st.st_size) > kMediaMaxFileBytes || !(file = fdopen(fd, "rb"))) {
+            uint64_t(st.st_size) > kMediaMaxFileBytes || !(file_ = fdopen(fd, "rb"))) {
             if (fd >= 0)
                 ::close(fd);
             return false;
@@ -43,43 +41,15 @@ struct FileSource {
         size = int64_t(st.st_size);
         return true;
     }
-};
-
-int readFile(void* opaque, uint8_t* buf, int want) {
-    auto* f = static_cast<FileSource*>(opaque);
-    int64_t n = std::min<int64_t>(want, f->size - f->pos);
-    if (n <= 0 || std::fseek(f->file, long(f->pos), SEEK_SET) != 0)
-        return AVERROR_EOF;
-    size_t got = std::fread(buf, 1, size_t(n), f->file);
-    if (got == 0)
-        return AVERROR_EOF;
-    f->pos += int64_t(got);
-    return int(got);
-}
-
-int64_t seekFile(void* opaque, int64_t offset, int whence) {
-    auto* f = static_cast<FileSource*>(opaque);
-    if (whence & AVSEEK_SIZE)
-        return f->size;
-    int64_t base = 0;
-    switch (whence & ~AVSEEK_FORCE) {
-    case SEEK_SET:
-        break;
-    case SEEK_CUR:
-        base = f->pos;
-        break;
-    case SEEK_END:
-        base = f->size;
-        break;
-    default:
-        return AVERROR(EINVAL);
+    size_t readAt(uint8_t* buf, size_t want) override {
+        if (std::fseek(file_, long(pos), SEEK_SET) != 0)
+            return 0;
+        return std::fread(buf, 1, want, file_);
     }
-    // Both terms lie within the file's size, so the sum cannot overflow.
-    if (offset > f->size || offset < -f->size || base + offset < 0 || base + offset > f->size)
-        return AVERROR(EINVAL);
-    f->pos = base + offset;
-    return f->pos;
-}
+
+  private:
+    std::FILE* file_{};
+};
 
 // a + b, held at the ends of the range instead of overflowing.
 int64_t saturatingAdd(int64_t a, int64_t b) {
@@ -115,20 +85,12 @@ struct StreamOptions {
     }
 };
 
-struct IOFreer {
-    void operator()(AVIOContext* io) const {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
-    }
-};
-
 } // namespace
 
 struct MediaMovie::State {
-    // Declared first, so they go last: the format reads through them.
+    // Declared first, so it goes last: the input reads through it.
     FileSource source;
-    std::unique_ptr<AVIOContext, IOFreer> io;
-    FormatPtr format;
+    CustomInput input;
     CodecPtr codec;
     int stream{-1};
     AVRational timeBase{};
@@ -146,29 +108,9 @@ std::unique_ptr<MediaMovie> MediaMovie::open(const std::string& path) {
     auto state = std::make_unique<State>();
     if (!state->source.open(path))
         return nullptr;
-    constexpr int kIOBufferBytes = 64 * 1024;
-    auto* buffer = static_cast<uint8_t*>(av_malloc(kIOBufferBytes));
-    if (!buffer)
+    if (state->input.open(state->source, nullptr) != kMediaNoError)
         return nullptr;
-    state->io.reset(
-        avio_alloc_context(buffer, kIOBufferBytes, 0, &state->source, readFile, nullptr, seekFile));
-    if (!state->io) {
-        av_free(buffer);
-        return nullptr;
-    }
-    AVFormatContext* format = avformat_alloc_context();
-    if (!format)
-        return nullptr;
-    format->pb = state->io.get();
-    format->flags |= AVFMT_FLAG_CUSTOM_IO;
-    // Only the given bytes: a playlist or reference inside the file opens nothing else.
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "none", 0);
-    int r = avformat_open_input(&format, nullptr, nullptr, &options);
-    av_dict_free(&options);
-    if (r < 0)
-        return nullptr; // avformat_open_input freed the context
-    state->format.reset(format);
+    AVFormatContext* format = state->input.format();
     {
         StreamOptions probeOptions(format->nb_streams);
         if (avformat_find_stream_info(format, probeOptions.perStream.data()) < 0)
@@ -215,7 +157,7 @@ int MediaMovie::renderFrame(int64_t time, uint8_t* pixels, int32_t width, int32_
 
     // From the nearest earlier key frame, decode forward to the asked time and
     // keep the last picture that starts at or before it.
-    av_seek_frame(s.format.get(), s.stream, target, AVSEEK_FLAG_BACKWARD);
+    av_seek_frame(s.input.format(), s.stream, target, AVSEEK_FLAG_BACKWARD);
     avcodec_flush_buffers(s.codec.get());
     av_frame_unref(s.shown.get());
     bool have = false;
@@ -223,7 +165,7 @@ int MediaMovie::renderFrame(int64_t time, uint8_t* pixels, int32_t width, int32_
     bool draining = false;
     while (!done) {
         if (!draining) {
-            int r = av_read_frame(s.format.get(), s.packet.get());
+            int r = av_read_frame(s.input.format(), s.packet.get());
             if (r < 0) {
                 draining = true;
                 avcodec_send_packet(s.codec.get(), nullptr);

@@ -35,6 +35,39 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using ScalerPtr = std::unique_ptr<SwsContext, ScalerFreer>;
 
+// What a demuxer reads through custom I/O: size bytes, read from pos on, and
+// never a byte past size, even from a file that grows meanwhile.
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    int64_t size{};
+    int64_t pos{};
+
+    // Up to want bytes at pos into buf (want > 0, pos + want <= size); the
+    // count read, 0 on failure. pos is the caller's to move.
+    virtual size_t readAt(uint8_t* buf, size_t want) = 0;
+};
+
+// A demuxer reading a source through custom I/O, for images in memory and
+// movies in files alike. Only the source's bytes: the protocol whitelist is
+// empty, so a playlist or a reference inside the data opens nothing else.
+class CustomInput {
+  public:
+    // input: the demuxer to use, or null for the one FFmpeg's probe finds.
+    // The source must outlive this. kMediaNoError, kMediaErrNoMemory, or
+    // kMediaErrNoData when the demuxer does not accept the bytes.
+    int open(ByteSource& source, const AVInputFormat* input);
+    AVFormatContext* format() const { return format_.get(); }
+
+  private:
+    struct IOFreer {
+        void operator()(AVIOContext* io) const;
+    };
+    // Declared first, so it goes last: the format reads through it.
+    std::unique_ptr<AVIOContext, IOFreer> io_;
+    FormatPtr format_;
+};
+
 // FFmpeg's own log lines would land on standard error beside the system's.
 void silenceLibraryLog();
 

@@ -1,5 +1,5 @@
-#include "host/Media.h"
-#include "host/MediaInternal.h"
+#include "host/media/Media.h"
+#include "host/media/MediaInternal.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
@@ -82,6 +82,79 @@ int scaleInto(const AVFrame* frame, int32_t dstWidth, int32_t dstHeight, AVPixel
     for (int32_t y = 0; y < rows; ++y)
         std::copy_n(scratch.get() + size_t(y) * scratchRow, copyBytes,
                     pixels + size_t(y) * rowBytes);
+    return kMediaNoError;
+}
+
+namespace {
+
+int readSource(void* opaque, uint8_t* buf, int want) {
+    auto* s = static_cast<ByteSource*>(opaque);
+    const int64_t n = std::min<int64_t>(want, s->size - s->pos);
+    if (n <= 0)
+        return AVERROR_EOF;
+    const size_t got = s->readAt(buf, size_t(n));
+    if (got == 0)
+        return AVERROR_EOF;
+    s->pos += int64_t(got);
+    return int(got);
+}
+
+int64_t seekSource(void* opaque, int64_t offset, int whence) {
+    auto* s = static_cast<ByteSource*>(opaque);
+    if (whence & AVSEEK_SIZE)
+        return s->size;
+    int64_t base = 0;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+        break;
+    case SEEK_CUR:
+        base = s->pos;
+        break;
+    case SEEK_END:
+        base = s->size;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    // Both terms lie within the size, so the sum cannot overflow.
+    if (offset > s->size || offset < -s->size || base + offset < 0 || base + offset > s->size)
+        return AVERROR(EINVAL);
+    s->pos = base + offset;
+    return s->pos;
+}
+
+} // namespace
+
+void CustomInput::IOFreer::operator()(AVIOContext* io) const {
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+}
+
+int CustomInput::open(ByteSource& source, const AVInputFormat* input) {
+    format_.reset();
+    io_.reset();
+    constexpr int kIOBufferBytes = 64 * 1024;
+    auto* buffer = static_cast<uint8_t*>(av_malloc(kIOBufferBytes));
+    if (!buffer)
+        return kMediaErrNoMemory;
+    io_.reset(
+        avio_alloc_context(buffer, kIOBufferBytes, 0, &source, readSource, nullptr, seekSource));
+    if (!io_) {
+        av_free(buffer);
+        return kMediaErrNoMemory;
+    }
+    AVFormatContext* format = avformat_alloc_context();
+    if (!format)
+        return kMediaErrNoMemory;
+    format->pb = io_.get();
+    format->flags |= AVFMT_FLAG_CUSTOM_IO;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "none", 0);
+    const int r = avformat_open_input(&format, nullptr, input, &options);
+    av_dict_free(&options);
+    if (r < 0)
+        return kMediaErrNoData; // avformat_open_input freed the context
+    format_.reset(format);
     return kMediaNoError;
 }
 

@@ -1,7 +1,7 @@
-#include "host/MediaWriter.h"
+#include "host/media/MediaWriter.h"
 
-#include "host/Media.h"
-#include "host/MediaInternal.h"
+#include "host/media/Media.h"
+#include "host/media/MediaInternal.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -105,29 +105,22 @@ int MediaWriteImageWithEncoder(const std::string& path, const std::string& encod
     return ok ? kMediaNoError : kMediaErrIO;
 }
 
-int MediaWriteMovie(const std::string& path, int32_t width, int32_t height, int32_t fps,
-                    int32_t frameCount, int32_t keyInterval,
-                    const std::function<void(int32_t frame, uint32_t* argb)>& paint) {
-    return MediaWriteAnimation(path, "mov", "mpeg4", "yuv420p", width, height, fps, frameCount,
-                               keyInterval, paint);
-}
-
-int MediaWriteAnimation(const std::string& path, const std::string& container,
-                        const std::string& encoderName, const std::string& pixelFormat,
-                        int32_t width, int32_t height, int32_t fps, int32_t frameCount,
-                        int32_t keyInterval,
-                        const std::function<void(int32_t frame, uint32_t* argb)>& paint) {
+int MediaWriteMovie(const MediaMovieDescription& movie) {
     silenceLibraryLog();
+    const int32_t width = movie.width, height = movie.height, fps = movie.fps;
+    const int32_t frameCount = movie.frameCount, keyInterval = movie.keyInterval;
     if (width < 2 || height < 2 || fps < 1 || frameCount < 0 || keyInterval < 1 ||
-        int64_t(width) * height > kMediaMaxPixels)
+        (frameCount > 0 && !movie.paint) || int64_t(width) * height > kMediaMaxPixels)
         return kMediaErrBadDestination;
-    const AVPixelFormat format = av_get_pix_fmt(pixelFormat.c_str());
+    const AVPixelFormat format = av_get_pix_fmt(movie.pixelFormat.c_str());
     AVFormatContext* raw = nullptr;
     if (format == AV_PIX_FMT_NONE ||
-        avformat_alloc_output_context2(&raw, nullptr, container.c_str(), path.c_str()) < 0 || !raw)
+        avformat_alloc_output_context2(&raw, nullptr, movie.container.c_str(), movie.path.c_str()) <
+            0 ||
+        !raw)
         return kMediaErrIO;
     std::unique_ptr<AVFormatContext, OutputCloser> output(raw);
-    const AVCodec* encoder = avcodec_find_encoder_by_name(encoderName.c_str());
+    const AVCodec* encoder = avcodec_find_encoder_by_name(movie.encoder.c_str());
     if (!encoder)
         return kMediaErrUnknownFormat;
     AVStream* stream = avformat_new_stream(output.get(), nullptr);
@@ -153,7 +146,7 @@ int MediaWriteAnimation(const std::string& path, const std::string& container,
     if (opened < 0 || avcodec_parameters_from_context(stream->codecpar, codec.get()) < 0)
         return kMediaErrIO;
     stream->time_base = codec->time_base;
-    if (avio_open(&output->pb, path.c_str(), AVIO_FLAG_WRITE) < 0)
+    if (avio_open(&output->pb, movie.path.c_str(), AVIO_FLAG_WRITE) < 0)
         return kMediaErrIO;
     if (avformat_write_header(output.get(), nullptr) < 0)
         return kMediaErrIO;
@@ -181,7 +174,7 @@ int MediaWriteAnimation(const std::string& path, const std::string& container,
     };
     std::vector<uint32_t> pixels(size_t(width) * size_t(height));
     for (int32_t i = 0; i < frameCount; ++i) {
-        paint(i, pixels.data());
+        movie.paint(i, pixels.data());
         if (fillFrame(frame.get(), pixels.data(), width, height) != kMediaNoError)
             return kMediaErrIO;
         frame->pts = i;
