@@ -9,7 +9,7 @@
 #define GL_TEXTURE_PRIORITY 0x8066
 #endif
 
-namespace image_gl {
+namespace image {
 
 bool hasClientStorage() {
     const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
@@ -37,4 +37,4 @@ void configureBoundTexture() {
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
 }
 
-} // namespace image_gl
+} // namespace image

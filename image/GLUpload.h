@@ -3,7 +3,7 @@
 
 #include <GL/gl.h>
 
-namespace image_gl {
+namespace image {
 
 inline constexpr GLenum kUnpackClientStorage = 0x85B2; // GL_UNPACK_CLIENT_STORAGE_APPLE
 
@@ -15,4 +15,4 @@ bool hasClientStorage();
 // clamp-to-edge wrapping and row length 0, on the texture bound to GL_TEXTURE_2D.
 void configureBoundTexture();
 
-} // namespace image_gl
+} // namespace image

@@ -47,7 +47,7 @@ void Texture::load(const std::string& whatImage, int16_t whatWidth, int16_t what
     glDeleteTextures(1, &texture_);
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
-    image_gl::configureBoundTexture();
+    image::configureBoundTexture();
 
     // Never more pixels than the buffer holds: an image smaller than asked, or
     // a request above the largest buffer, uploads the buffer's own size.

@@ -28,7 +28,7 @@ VideoTexture::VideoTexture(const std::string& whatVideo, int16_t whatWidth, int1
 
     glGenTextures(1, &texture_);
     glBindTexture(GL_TEXTURE_2D, texture_);
-    image_gl::configureBoundTexture();
+    image::configureBoundTexture();
 
     // 64-bit product: three 16-bit factors and 4 can pass 2^31.
     int64_t blockBytes = int64_t(bufferHeight) * bufferWidth * bufferColors;

@@ -4,7 +4,7 @@
 
 #include "math/ArcBall.h"
 
-namespace scene_passes {
+namespace scene {
 
 // The model's place: 27 units in front of the eye, turned by the arcball.
 void placeModel(const ArcBall& arcBall);
@@ -17,4 +17,4 @@ void endModelIntoStencil();
 void beginHighlight();
 void endHighlight();
 
-} // namespace scene_passes
+} // namespace scene

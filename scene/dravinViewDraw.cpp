@@ -34,7 +34,7 @@ void emitTile(float dx) {
 
 } // namespace
 
-namespace scene_passes {
+namespace scene {
 
 void placeModel(const ArcBall& arcBall) {
     glLoadIdentity();
@@ -76,7 +76,7 @@ void endHighlight() {
     glDisable(GL_POLYGON_OFFSET_FILL);
 }
 
-} // namespace scene_passes
+} // namespace scene
 
 void dravinView::drawWorld(const host::Rect&) {
     // The host may redraw while the window wakes, before the world exists.
@@ -106,10 +106,10 @@ void dravinView::drawWorld(const host::Rect&) {
     glEnd();
 
     // Pass 2: the model writes depth, and 1 into the stencil wherever it covers.
-    scene_passes::placeModel(*myArcBall);
-    scene_passes::beginModelIntoStencil();
+    scene::placeModel(*myArcBall);
+    scene::beginModelIntoStencil();
     myOBJ->render();
-    scene_passes::endModelIntoStencil();
+    scene::endModelIntoStencil();
 
     // Pass 3: the leaves, only inside the silhouette.
     glLoadIdentity();
@@ -130,10 +130,10 @@ void dravinView::drawWorld(const host::Rect&) {
 
     // Pass 4: the lit model at half strength, added onto the surface pass 2 drew;
     // nothing can turn the arcball between the passes.
-    scene_passes::placeModel(*myArcBall);
-    scene_passes::beginHighlight();
+    scene::placeModel(*myArcBall);
+    scene::beginHighlight();
     myOBJ->renderModelAsFlatPolys();
-    scene_passes::endHighlight();
+    scene::endHighlight();
 
     glFinish();
     if (host::OpenGLContext* context = openGLContext())

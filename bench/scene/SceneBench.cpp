@@ -128,23 +128,23 @@ void timePasses(QuietScene& view, int reps) {
     view.display();
     std::vector<double> pass2, pass4;
     for (int i = 0; i < reps; ++i) {
-        scene_passes::placeModel(*view.myArcBall);
-        scene_passes::beginModelIntoStencil();
+        scene::placeModel(*view.myArcBall);
+        scene::beginModelIntoStencil();
         glFinish();
         auto start = Clock::now();
         view.myOBJ->render();
         glFinish();
         pass2.push_back(ms(Clock::now() - start));
 
-        scene_passes::endModelIntoStencil();
-        scene_passes::placeModel(*view.myArcBall);
-        scene_passes::beginHighlight();
+        scene::endModelIntoStencil();
+        scene::placeModel(*view.myArcBall);
+        scene::beginHighlight();
         glFinish();
         start = Clock::now();
         view.myOBJ->renderModelAsFlatPolys();
         glFinish();
         pass4.push_back(ms(Clock::now() - start));
-        scene_passes::endHighlight();
+        scene::endHighlight();
     }
     const Summary s2 = summarise(pass2), s4 = summarise(pass4);
     std::printf("    pass 2 (display list)   median %9.3f ms   p95 %9.3f ms\n", s2.median, s2.p95);
