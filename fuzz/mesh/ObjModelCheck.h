@@ -7,8 +7,8 @@
 
 #include "diag/Diagnostics.h"
 #include "mesh/ObjModel.h"
-#include "mesh/ObjModelText.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/model/ObjModelText.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "MeshTestSupport.h"
 #include "fuzz/mesh/MeshFuzzHarness.h"
 #include "fuzz/mesh/ObjModelCheck.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstdlib>
 #include <random>

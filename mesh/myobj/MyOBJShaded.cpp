@@ -1,6 +1,6 @@
 // The filled-face routines: quads, then triangles, switching material at the
 // starts of the material groups. They leave the caller's material as it was.
-#include "mesh/FaceChecks.h"
+#include "mesh/myobj/FaceChecks.h"
 #include "mesh/MyOBJ.h"
 
 #include <GL/gl.h>

@@ -1,10 +1,10 @@
 // The OBJ reader: loadOBJFile, its line dispatcher and the record readers.
 #include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
-#include "mesh/MyOBJDropped.h"
-#include "mesh/ObjRecords.h"
-#include "mesh/ObjScan.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/myobj/MyOBJDropped.h"
+#include "mesh/myobj/ObjRecords.h"
+#include "mesh/scan/ObjScan.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <algorithm>
 #include <cstring>

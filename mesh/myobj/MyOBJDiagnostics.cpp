@@ -1,6 +1,6 @@
 // The structure drawings: vertex cloud, normal lines and face outlines.
 #include "diag/Diagnostics.h"
-#include "mesh/FaceChecks.h"
+#include "mesh/myobj/FaceChecks.h"
 #include "mesh/MyOBJ.h"
 
 #include <GL/gl.h>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "mesh/MyOBJ.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstddef>
 #include <vector>

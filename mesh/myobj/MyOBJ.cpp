@@ -1,7 +1,7 @@
 // Creation defaults, the render flags and the capacity warnings.
 #include "mesh/MyOBJ.h"
 #include "diag/Diagnostics.h"
-#include "mesh/MyOBJDropped.h"
+#include "mesh/myobj/MyOBJDropped.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
 // The MTL reader and the material changes of "usemtl" lines.
 #include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
-#include "mesh/MyOBJDropped.h"
-#include "mesh/ObjScan.h"
+#include "mesh/myobj/MyOBJDropped.h"
+#include "mesh/scan/ObjScan.h"
 
 #include <cstdio>
 #include <cstring>

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "mesh/FileSource.h"
-#include "mesh/ObjScan.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/ObjScan.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstdint>
 #include <cstring>

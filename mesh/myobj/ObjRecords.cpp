@@ -1,7 +1,7 @@
 // The line kinds of the OBJ reader and the scans of its record lines.
-#include "mesh/ObjRecords.h"
+#include "mesh/myobj/ObjRecords.h"
 
-#include "mesh/ObjScan.h"
+#include "mesh/scan/ObjScan.h"
 
 #include <algorithm>
 #include <cstdio>

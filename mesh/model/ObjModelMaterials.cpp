@@ -2,7 +2,7 @@
 // texture map of each material.
 #include "diag/Diagnostics.h"
 #include "mesh/ObjModel.h"
-#include "mesh/ObjModelText.h"
+#include "mesh/model/ObjModelText.h"
 
 #include <algorithm>
 #include <cmath>

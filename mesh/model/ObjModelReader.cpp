@@ -4,10 +4,10 @@
 // cut into triangles on every core.
 #include "diag/Diagnostics.h"
 #include "mesh/ObjModel.h"
-#include "mesh/ObjModelPart.h"
-#include "mesh/ObjModelText.h"
-#include "mesh/TextBlocks.h"
-#include "mesh/Triangulate.h"
+#include "mesh/model/ObjModelPart.h"
+#include "mesh/model/ObjModelText.h"
+#include "mesh/scan/TextBlocks.h"
+#include "mesh/model/Triangulate.h"
 
 #include <algorithm>
 #include <cinttypes>

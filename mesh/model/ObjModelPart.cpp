@@ -1,7 +1,7 @@
 // The richer reader's work on one block: each line read into the block's part.
-#include "mesh/ObjModelPart.h"
+#include "mesh/model/ObjModelPart.h"
 
-#include "mesh/ObjModelText.h"
+#include "mesh/model/ObjModelText.h"
 
 #include <algorithm>
 #include <cmath>

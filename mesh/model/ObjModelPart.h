@@ -6,7 +6,7 @@
 
 #include "math/Vector3D.h"
 #include "mesh/ObjModel.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstddef>
 #include <cstdint>

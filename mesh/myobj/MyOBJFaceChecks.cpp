@@ -1,6 +1,6 @@
 // The per-face checks the renderers trust: which faces and corners name
 // loaded records, so that no drawing reads outside the arrays.
-#include "mesh/FaceChecks.h"
+#include "mesh/myobj/FaceChecks.h"
 #include "mesh/MyOBJ.h"
 
 #include <algorithm>

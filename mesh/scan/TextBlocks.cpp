@@ -1,6 +1,6 @@
 // The reader of text blocks: this thread reads the file and takes the blocks
 // in order; helpers read the blocks after the next one into parts.
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <condition_variable>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "mesh/ObjModelText.h"
+#include "mesh/model/ObjModelText.h"
 
 #include <algorithm>
 #include <cstdlib>
