@@ -74,7 +74,9 @@ class MyOBJ {
     // The model from text as the file "(text)"; every library it names reads mtlText.
     void loadOBJText(std::string_view objText, std::string_view mtlText = {});
 
-    // One whole line each (NUL-terminated). Used by the OBJ reader.
+    // One whole line each (NUL-terminated), read as a line of an OBJ file is.
+    // The readers themselves take the lines in place (readOBJLine); these are
+    // for a caller with one line in hand.
     void readVertex(const char* line);
     void readTextureVertex(const char* line);
     void readNormal(const char* line);
@@ -90,7 +92,9 @@ class MyOBJ {
     // Replaces the materials by those of the library.
     void loadMTLFile(const char* fileName, const mesh::FileSource& files = mesh::systemFiles());
 
-    // One whole line each (NUL-terminated). Used by the MTL and OBJ readers.
+    // One whole line each (NUL-terminated), read as a line of an MTL file
+    // (readUseMtl: of an OBJ file) is. The readers take their lines in place
+    // (readMTLLine, readOBJLine); these are for a caller with one line in hand.
     void newMaterial(const char* line);
     void readShininess(const char* line);
     void readAmbient(const char* line);

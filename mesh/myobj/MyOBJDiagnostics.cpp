@@ -1,7 +1,7 @@
 // The structure drawings: vertex cloud, normal lines and face outlines.
 #include "diag/Diagnostics.h"
-#include "mesh/myobj/FaceChecks.h"
 #include "mesh/MyOBJ.h"
+#include "mesh/myobj/FaceChecks.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -38,7 +38,7 @@ template <class F> void MyOBJ::drawFaceLines(F&& f) {
     const int32_t faceCount = drawableFaceCount();
     glBegin(GL_LINES);
     for (int32_t n = 0; n < faceCount; ++n) {
-        if (mFaceChecks[n] & facecheck::kDrawable) {
+        if (mFaceChecks[n] & mesh::detail::kFaceDrawable) {
             f(n, mFaces[n], mFaceChecks[n]);
         }
     }
@@ -71,7 +71,7 @@ void MyOBJ::renderModelAsFlatNormals() {
 void MyOBJ::renderModelAsSmoothNormals() {
     drawFaceLines([this](int32_t, const Face& face, uint16_t checks) {
         for (int32_t faceVert = 0; faceVert < face.verts; ++faceVert) {
-            if (checks & facecheck::normal(faceVert)) {
+            if (checks & mesh::detail::faceNormalBit(faceVert)) {
                 lineAlong(mVerts[face.v[faceVert] - 1], mNormals[face.vn[faceVert] - 1]);
             }
         }

@@ -3,13 +3,13 @@
 
 #include <cstdint>
 
-namespace meshdrop {
+namespace mesh::detail {
 
-inline constexpr uint32_t kVerts = 1u << 0;
-inline constexpr uint32_t kTextureVerts = 1u << 1;
-inline constexpr uint32_t kNormals = 1u << 2;
-inline constexpr uint32_t kFaces = 1u << 3;
-inline constexpr uint32_t kMtlChanges = 1u << 4;
-inline constexpr uint32_t kMaterials = 1u << 5;
+inline constexpr uint32_t kDroppedVerts = 1u << 0;
+inline constexpr uint32_t kDroppedTextureVerts = 1u << 1;
+inline constexpr uint32_t kDroppedNormals = 1u << 2;
+inline constexpr uint32_t kDroppedFaces = 1u << 3;
+inline constexpr uint32_t kDroppedMtlChanges = 1u << 4;
+inline constexpr uint32_t kDroppedMaterials = 1u << 5;
 
-} // namespace meshdrop
+} // namespace mesh::detail

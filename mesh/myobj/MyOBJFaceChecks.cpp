@@ -1,7 +1,7 @@
 // The per-face checks the renderers trust: which faces and corners name
 // loaded records, so that no drawing reads outside the arrays.
-#include "mesh/myobj/FaceChecks.h"
 #include "mesh/MyOBJ.h"
+#include "mesh/myobj/FaceChecks.h"
 
 #include <algorithm>
 
@@ -27,13 +27,13 @@ void MyOBJ::checkFaces() {
             for (int c = 0; c < face.verts; ++c) {
                 positions = positions && inside(face.v[c], vertCount);
                 if (inside(face.vt[c], textureCount)) {
-                    checks |= facecheck::texture(c);
+                    checks |= mesh::detail::faceTextureBit(c);
                 }
                 if (inside(face.vn[c], normalCount)) {
-                    checks |= facecheck::normal(c);
+                    checks |= mesh::detail::faceNormalBit(c);
                 }
             }
-            checks = positions ? static_cast<uint16_t>(checks | facecheck::kDrawable) : 0;
+            checks = positions ? static_cast<uint16_t>(checks | mesh::detail::kFaceDrawable) : 0;
         }
         mFaceChecks[n] = checks;
     }

@@ -1,7 +1,7 @@
 // The filled-face routines: quads, then triangles, switching material at the
 // starts of the material groups. They leave the caller's material as it was.
-#include "mesh/myobj/FaceChecks.h"
 #include "mesh/MyOBJ.h"
+#include "mesh/myobj/FaceChecks.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -68,7 +68,7 @@ template <bool Textured, bool Smooth> void MyOBJ::renderPolys() {
                 ++mtlChangeIndex;
             }
             const uint16_t checks = mFaceChecks[n];
-            if (!(checks & facecheck::kDrawable)) {
+            if (!(checks & mesh::detail::kFaceDrawable)) {
                 continue;
             }
             if constexpr (!Smooth) {
@@ -81,13 +81,13 @@ template <bool Textured, bool Smooth> void MyOBJ::renderPolys() {
             }
             for (int32_t faceVert = 0; faceVert < kind; ++faceVert) {
                 if constexpr (Textured) {
-                    if (checks & facecheck::texture(faceVert)) {
+                    if (checks & mesh::detail::faceTextureBit(faceVert)) {
                         const Vector3D& t = mTextureVerts[face.vt[faceVert] - 1];
                         glTexCoord2f(t.x, t.y);
                     }
                 }
                 if constexpr (Smooth) {
-                    if (checks & facecheck::normal(faceVert)) {
+                    if (checks & mesh::detail::faceNormalBit(faceVert)) {
                         const Vector3D& nv = mNormals[face.vn[faceVert] - 1];
                         glNormal3f(nv.x, nv.y, nv.z);
                     }

@@ -8,7 +8,7 @@
 #include <mutex>
 #include <sys/mman.h>
 
-namespace textblocks {
+namespace mesh::detail {
 
 namespace {
 
@@ -320,4 +320,4 @@ void releaseLarge(void* p, size_t) {
     std::free(p);
 }
 
-} // namespace textblocks
+} // namespace mesh::detail
