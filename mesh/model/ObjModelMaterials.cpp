@@ -136,11 +136,11 @@ void readMaterialLibrary(const char* name, const FileSource& files,
         // Every other statement (d, Tr, illum, Ni, the other maps...) is not drawn.
     });
     if (cut)
-        diag::out("WARNING: %s is larger than %zu MiB; the rest is left out\n", name,
-                  detail::kMaxFileBytes >> 20);
+        diag::warning("%s is larger than %zu MiB; the rest is left out\n", name,
+                      detail::kMaxFileBytes >> 20);
     if (full)
-        diag::out("WARNING: more than %u materials, the rest left out\n",
-                  unsigned(ObjModel::kMaxMaterials));
+        diag::warning("more than %u materials, the rest left out\n",
+                      unsigned(ObjModel::kMaxMaterials));
 }
 
 } // namespace detail

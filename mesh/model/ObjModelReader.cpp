@@ -376,13 +376,13 @@ class Loader final : public detail::BlockReader {
 
     void warn(uint64_t count, const char* what) {
         if (count)
-            diag::out("WARNING: %" PRIu64 " %s\n", count, what);
+            diag::warning("%" PRIu64 " %s\n", count, what);
     }
 
     void report() {
         for (const std::string& kind : full_)
-            diag::out("WARNING: more than %" PRIu32 " %s, the rest left out\n",
-                      ObjModel::kMaxElements, kind.c_str());
+            diag::warning("more than %" PRIu32 " %s, the rest left out\n", ObjModel::kMaxElements,
+                          kind.c_str());
         warn(facesOutOfRange_, "faces with a corner that names no vertex left out");
         warn(shortFaces_, "faces with fewer than 3 corners left out");
         warn(ignoredIndices_, "texture or normal indices that name none ignored");
@@ -395,12 +395,12 @@ class Loader final : public detail::BlockReader {
         warn(librariesLeftOut_, "material libraries outside the model's folder left out");
         warn(mapsLeftOut_, "texture maps outside the model's folder left out");
         if (unknownMaterials_)
-            diag::out("WARNING: %" PRIu64 " materials named by usemtl are in no library "
-                      "(the first: %s); their faces have none\n",
-                      unknownMaterials_, firstUnknownMaterial_.c_str());
+            diag::warning("%" PRIu64 " materials named by usemtl are in no library "
+                          "(the first: %s); their faces have none\n",
+                          unknownMaterials_, firstUnknownMaterial_.c_str());
         if (unknownLines_)
-            diag::out("WARNING: %" PRIu64 " lines of unknown kinds left out (the first: %s)\n",
-                      unknownLines_, firstUnknown_.c_str());
+            diag::warning("%" PRIu64 " lines of unknown kinds left out (the first: %s)\n",
+                          unknownLines_, firstUnknown_.c_str());
         diag::out("Object Loaded: %s\nv: %zu, vt: %zu, vn: %zu, f: %zu, l: %zu, p: %zu\n\n",
                   m_.name.c_str(), m_.positions.size(), m_.textureCoords.size(), m_.normals.size(),
                   m_.polygons.size(), m_.lines.size(), m_.points.size());
@@ -468,8 +468,8 @@ bool detail::readModel(const char* fileName, mesh::ObjModel& model, const mesh::
         read = detail::read(files, file, loader, limited);
     }
     if (read.cut)
-        diag::out("WARNING: %s is larger than %zu MiB; the rest is left out\n", fileName,
-                  limited.maxBytes >> 20);
+        diag::warning("%s is larger than %zu MiB; the rest is left out\n", fileName,
+                      limited.maxBytes >> 20);
     loader.finish(detail::threadsFor(settings.threads));
     return true;
 }

@@ -61,7 +61,7 @@ void MyOBJ::reportDropped(uint32_t kinds) {
     };
     for (const Kind& kind : kKinds) {
         if (kinds & kind.bit) {
-            diag::out("WARNING: more than %d %s, the rest dropped\n", kind.capacity, kind.name);
+            diag::warning("more than %d %s, the rest dropped\n", kind.capacity, kind.name);
         }
     }
 }

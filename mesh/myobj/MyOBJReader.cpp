@@ -164,7 +164,7 @@ void MyOBJ::readMtlLibLine(const char* line, const char* end) {
     const mesh::detail::Keyword keyword = mesh::detail::keywordOf(line, end);
     const mesh::detail::Keyword name = mesh::detail::keywordOf(keyword.begin + keyword.length, end);
     if (name.length == 0) {
-        diag::out("WARNING: mtllib names no file; the materials stay as they are\n");
+        diag::warning("mtllib names no file; the materials stay as they are\n");
         return;
     }
     char fileName[mesh::detail::kLineBuffer] = {};

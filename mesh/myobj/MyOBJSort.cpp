@@ -16,7 +16,7 @@ int32_t clampCount(int32_t count, int32_t capacity) {
 }
 
 void warnNoMemory(int32_t faceCount) {
-    diag::out("WARNING: no memory to sort %d faces by material\n", faceCount);
+    diag::warning("no memory to sort %d faces by material\n", faceCount);
 }
 
 } // namespace

@@ -23,6 +23,17 @@ TEST(Diagnostics, EachChannelReachesTheSinkAsFormattedAndResettingRestoresStdout
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "to stdout 1\n");
 }
 
+// A warning is one message on standard output, however long.
+TEST(Diagnostics, WarningIsOneMessageOnStdoutAfterItsPrefix) {
+    test::CapturedOutput captured;
+    const std::string name(600, 'y');
+    diag::warning("more than %d %s, the rest dropped\n", 16, "materials");
+    diag::warning("%s\n", name.c_str());
+    EXPECT_EQ(captured.out(),
+              "WARNING: more than 16 materials, the rest dropped\nWARNING: " + name + "\n");
+    EXPECT_EQ(captured.err(), "");
+}
+
 TEST(Diagnostics, LinesFromManyThreadsStayWhole) {
     test::CapturedOutput captured;
     std::vector<std::jthread> threads;
