@@ -103,7 +103,8 @@ class MyOBJ {
     void readUseMtl(const char* line);
 
     // Groups the faces by material (stable), one change record per material.
-    // Faces without a loaded material follow all groups, under a change to -1.
+    // Faces without a loaded material come first, before the first change, so
+    // that the filled-face routines draw them under the caller's material.
     void sortFaces();
 
     // Decides which faces and corners the renderers may draw. Runs after every
@@ -111,7 +112,8 @@ class MyOBJ {
     void checkFaces();
 
     // Draws the model through the display lists, rebuilding them when dirty.
-    // Leaves every GL attribute as it found it.
+    // Leaves every GL attribute as it found it; needs two free levels of the
+    // attribute stack.
     void render();
 
     void renderModelAsPoints();
@@ -119,6 +121,9 @@ class MyOBJ {
     void renderModelAsSmoothNormals();
     void renderModelAsFramePolys();
 
+    // The filled faces. Each leaves the last material it applied and the last
+    // corner's normal (and texture coordinate) in the context; it pushes no
+    // attributes of its own.
     void renderModelAsFlatPolys();
     void renderModelAsFlatTexturedPolys();
     void renderModelAsSmoothPolys();
@@ -189,8 +194,7 @@ class MyOBJ {
     void reportDropped(uint32_t kinds);
     void ensureFacesChecked();
     int32_t drawableFaceCount() const;
-    void applyMaterial(int32_t mtlChangeIndex, unsigned mode, bool& saved);
-    void restoreMaterial(unsigned mode, bool& saved);
+    void applyMaterial(int32_t mtlChangeIndex, unsigned mode);
     template <bool Textured, bool Smooth> void renderPolys();
     template <class F> void drawFaceLines(F&& f);
 };

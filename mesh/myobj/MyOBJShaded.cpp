@@ -1,30 +1,19 @@
 // The filled-face routines: quads, then triangles, switching material at the
-// starts of the material groups. They leave the caller's material as it was.
+// starts of the material groups. They leave the last material and normal
+// they set in the context: inside render, its attribute push and pop take
+// them back; a direct caller keeps them.
 #include "mesh/MyOBJ.h"
 #include "mesh/myobj/FaceChecks.h"
 
 #include <GL/gl.h>
 #include <algorithm>
 
-void MyOBJ::restoreMaterial(unsigned mode, bool& saved) {
-    if (saved) {
-        glEnd();
-        glPopAttrib();
-        saved = false;
-        glBegin(mode);
-    }
-}
-
-// The first material of a routine saves the caller's material state; a change
-// to no loaded material brings it back. The current values are saved with it:
-// on Mesa, a pop of the lighting group alone inside a display list left the
-// last corner's normal in place even past render's own pop. Material calls
-// are not allowed inside a batch, nor are attribute pushes.
-void MyOBJ::applyMaterial(int32_t mtlChangeIndex, unsigned mode, bool& saved) {
+// Material calls are not allowed inside a batch. A change that names no
+// loaded material changes nothing.
+void MyOBJ::applyMaterial(int32_t mtlChangeIndex, unsigned mode) {
     const int32_t index = mMtlChanges[mtlChangeIndex].materialIndex;
     const int32_t materialCount = std::clamp(mMaterialPropertyCount, int32_t{0}, kMaxMaterials);
     if (index < 0 || index >= materialCount) {
-        restoreMaterial(mode, saved);
         return;
     }
     const MaterialProperties& m = mMaterialProperties[index];
@@ -33,10 +22,6 @@ void MyOBJ::applyMaterial(int32_t mtlChangeIndex, unsigned mode, bool& saved) {
     const GLfloat MaterialSpecular[4] = {m.Ks[0], m.Ks[1], m.Ks[2], 1.0f};
     const GLfloat shininess = m.Ns;
     glEnd();
-    if (!saved) {
-        glPushAttrib(GL_LIGHTING_BIT | GL_CURRENT_BIT);
-        saved = true;
-    }
     glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, MaterialAmbient);
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, MaterialDiffuse);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, MaterialSpecular);
@@ -49,57 +34,64 @@ template <bool Textured, bool Smooth> void MyOBJ::renderPolys() {
     const int32_t faceCount = drawableFaceCount();
     const int32_t changeCount =
         mRendersMaterials ? std::clamp(mMtlChangeCount, int32_t{0}, kMaxMtlChanges) : 0;
-    const int32_t firstChange = changeCount > 0 ? mMtlChanges[0].startingFace : faceCount;
-    bool saved = false;
-    for (const int32_t kind : {4, 3}) {
-        const GLenum mode = kind == 4 ? GL_QUADS : GL_TRIANGLES;
-        int32_t mtlChangeIndex = 0;
-        glBegin(mode);
-        for (int32_t n = 0; n < faceCount; ++n) {
-            const Face& face = mFaces[n];
-            if (face.verts != kind) {
-                continue;
-            }
-            if (n < firstChange) {
-                restoreMaterial(mode, saved); // the previous pass's material must not run on
-            }
-            while (mtlChangeIndex < changeCount && n >= mMtlChanges[mtlChangeIndex].startingFace) {
-                applyMaterial(mtlChangeIndex, mode, saved);
-                ++mtlChangeIndex;
-            }
-            const uint16_t checks = mFaceChecks[n];
-            if (!(checks & mesh::detail::kFaceDrawable)) {
-                continue;
-            }
-            if constexpr (!Smooth) {
-                const Vector3D a = mVerts[face.v[0] - 1];
-                const Vector3D b = mVerts[face.v[1] - 1];
-                const Vector3D c = mVerts[face.v[2] - 1];
-                const Vector3D normal = Vector3DNormalize(
-                    Vector3DCross(Vector3DSubtract(a, b), Vector3DSubtract(b, c)));
-                glNormal3f(normal.x, normal.y, normal.z);
-            }
-            for (int32_t faceVert = 0; faceVert < kind; ++faceVert) {
-                if constexpr (Textured) {
-                    if (checks & mesh::detail::faceTextureBit(faceVert)) {
-                        const Vector3D& t = mTextureVerts[face.vt[faceVert] - 1];
-                        glTexCoord2f(t.x, t.y);
-                    }
+    // The faces before the first change have no material of their own
+    // (sortFaces puts there those of no loaded material): both passes over
+    // them come first, before any material is applied, so that they take the
+    // caller's. With the first change at face 0 there are none.
+    const int32_t firstChange = changeCount > 0
+                                    ? std::clamp(mMtlChanges[0].startingFace, int32_t{0}, faceCount)
+                                    : faceCount;
+    const auto passes = [&](int32_t from, int32_t to, int32_t changes) {
+        for (const int32_t kind : {4, 3}) {
+            const GLenum mode = kind == 4 ? GL_QUADS : GL_TRIANGLES;
+            int32_t mtlChangeIndex = 0;
+            glBegin(mode);
+            for (int32_t n = from; n < to; ++n) {
+                const Face& face = mFaces[n];
+                if (face.verts != kind) {
+                    continue;
                 }
-                if constexpr (Smooth) {
-                    if (checks & mesh::detail::faceNormalBit(faceVert)) {
-                        const Vector3D& nv = mNormals[face.vn[faceVert] - 1];
-                        glNormal3f(nv.x, nv.y, nv.z);
-                    }
+                while (mtlChangeIndex < changes && n >= mMtlChanges[mtlChangeIndex].startingFace) {
+                    applyMaterial(mtlChangeIndex, mode);
+                    ++mtlChangeIndex;
                 }
-                const Vector3D& p = mVerts[face.v[faceVert] - 1];
-                glVertex3f(p.x, p.y, p.z);
+                const uint16_t checks = mFaceChecks[n];
+                if (!(checks & mesh::detail::kFaceDrawable)) {
+                    continue;
+                }
+                if constexpr (!Smooth) {
+                    const Vector3D a = mVerts[face.v[0] - 1];
+                    const Vector3D b = mVerts[face.v[1] - 1];
+                    const Vector3D c = mVerts[face.v[2] - 1];
+                    const Vector3D normal = Vector3DNormalize(
+                        Vector3DCross(Vector3DSubtract(a, b), Vector3DSubtract(b, c)));
+                    glNormal3f(normal.x, normal.y, normal.z);
+                }
+                for (int32_t faceVert = 0; faceVert < kind; ++faceVert) {
+                    if constexpr (Textured) {
+                        if (checks & mesh::detail::faceTextureBit(faceVert)) {
+                            const Vector3D& t = mTextureVerts[face.vt[faceVert] - 1];
+                            glTexCoord2f(t.x, t.y);
+                        }
+                    }
+                    if constexpr (Smooth) {
+                        if (checks & mesh::detail::faceNormalBit(faceVert)) {
+                            const Vector3D& nv = mNormals[face.vn[faceVert] - 1];
+                            glNormal3f(nv.x, nv.y, nv.z);
+                        }
+                    }
+                    const Vector3D& p = mVerts[face.v[faceVert] - 1];
+                    glVertex3f(p.x, p.y, p.z);
+                }
             }
+            glEnd();
         }
-        glEnd();
+    };
+    if (firstChange > 0 || firstChange == faceCount) {
+        passes(0, firstChange, 0);
     }
-    if (saved) {
-        glPopAttrib();
+    if (firstChange < faceCount) {
+        passes(firstChange, faceCount, changeCount);
     }
 }
 

@@ -65,27 +65,65 @@ TEST_F(MeshGl, ShadedRoutinesAndRenderSwitchMaterialsAtGroupStartsWhenEnabled) {
     loadText(*obj, kSquare + faces, lib);
     // Lit so that a face's feedback colour is its diffuse colour, blue without materials.
     const GLfloat blue[4] = {0, 0, 1, 1};
+    const auto diffuse = [] {
+        std::vector<GLfloat> d(4);
+        glGetMaterialfv(GL_BACK, GL_DIFFUSE, d.data());
+        return d;
+    };
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0); // white, toward the viewer
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
-    // Quads (Mesa hands each back as two triangles): the red quad. Triangles: red,
-    // green, then the two without a material under the caller's (blue).
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(capture(kRoutines[i], 'c'), "RRRGBB") << i;
-    obj->setRendersMaterials(false); // and the routines left the caller's material
-    EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "BBBBBB");
+    // First the two without a loaded material, before any is applied: the
+    // caller's blue. Then quads (Mesa hands each back as two triangles): the
+    // red quad; then triangles: red, green.
+    for (int i = 0; i < 4; ++i) {
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+        EXPECT_EQ(capture(kRoutines[i], 'c'), "BBRRRG") << i;
+        // A direct caller keeps the last material applied.
+        EXPECT_EQ(diffuse(), (std::vector<GLfloat>{0, 1, 0, 1})) << i;
+    }
+    obj->setRendersMaterials(false); // every face in the material the context holds
+    EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "GGGGGG");
     // Sorted: red triangle, green quad, blue quad. The quad pass applies red
     // and green together before the green quad.
     loadText(*obj, kSquare + "usemtl r\nf 1 2 3\nusemtl b\nf 1 2 3 4\nusemtl g\nf 1 2 4 3\n",
              lib + "newmtl b\nKd 0 0 1\n");
     obj->setRendersMaterials(true);
     EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "GGBBR");
-    // render, from its lists too: the upper left face, before any "usemtl", in the caller's blue.
+    // render, from its lists too: the upper left face, before any "usemtl", in
+    // the caller's blue, which render gives back.
     loadText(*obj, kSquare + "f 1 3 4\nusemtl r\nf 1 2 3\n", lib);
     obj->setRendersWireframes(false);
     obj->setRendersNormals(false);
-    EXPECT_EQ(capture(&MyOBJ::render, 'c'), "RB"); // the rebuild
-    EXPECT_EQ(capture(&MyOBJ::render, 'c'), "RB"); // then the lists as they are
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+    EXPECT_EQ(capture(&MyOBJ::render, 'c'), "BR"); // the rebuild
+    EXPECT_EQ(capture(&MyOBJ::render, 'c'), "BR"); // then the lists as they are
+    EXPECT_EQ(diffuse(), (std::vector<GLfloat>(blue, blue + 4)));
+}
+
+// The attribute stack is not queryable inside a list: a caller that leaves
+// render two free levels sees no overflow, one level fewer does.
+TEST_F(MeshGl, RenderNestsAtMostTwoAttributeLevels) {
+    loadText(*obj,
+             kSquare + "vn 0 0 1\nusemtl a\nf 1//1 2//1 3//1\nusemtl b\nf 1//1 2//1 3//1 4//1\n",
+             "newmtl a\nKd 1 0 0\nnewmtl b\nKd 0 1 0\n");
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_ATTRIB_STACK_DEPTH, &most);
+    ASSERT_GE(most, 16);
+    for (const int free : {2, 1}) {
+        for (int level = 0; level < most - free; ++level)
+            glPushAttrib(GL_CURRENT_BIT);
+        ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        obj->render(); // faces, normals and the outlines over them
+        obj->render(); // and from the lists as they are
+        const GLenum error = glGetError();
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        for (int level = 0; level < most - free; ++level)
+            glPopAttrib();
+        EXPECT_EQ(error, free == 2 ? static_cast<GLenum>(GL_NO_ERROR)
+                                   : static_cast<GLenum>(GL_STACK_OVERFLOW))
+            << free;
+    }
 }
 
 TEST_F(MeshGl, RoutinesDrawOnlyWhatTheLoadedArraysHold) {
