@@ -107,10 +107,6 @@ class MyOBJ {
     // that the filled-face routines draw them under the caller's material.
     void sortFaces();
 
-    // Decides which faces and corners the renderers may draw. Runs after every
-    // load; call it after editing mFaces or the counts by hand.
-    void checkFaces();
-
     // Draws the model through the display lists, rebuilding them when dirty.
     // Leaves every GL attribute as it found it; needs two free levels of the
     // attribute stack.
@@ -161,15 +157,6 @@ class MyOBJ {
     int32_t displayList{};
     int32_t wireframeDisplayList{};
 
-    // Per face: which corners the renderers may read (see checkFaces).
-    uint16_t mFaceChecks[kMaxFaces]{};
-    // The counts mFaceChecks was computed for.
-    int32_t mCheckedFaceCount{};
-    int32_t mCheckedVertCount{};
-    int32_t mCheckedNormalCount{};
-    int32_t mCheckedTextureVertCount{};
-    bool mFacesChecked{};
-
     // Kinds of record dropped at a full array since the load began.
     uint32_t mDropped{};
     // The material that property lines write into; -1 when there is none.
@@ -192,8 +179,6 @@ class MyOBJ {
     void readShininessLine(const char* line, const char* end);
     void readUseMtlLine(const char* line, const char* end);
     void reportDropped(uint32_t kinds);
-    void ensureFacesChecked();
-    int32_t drawableFaceCount() const;
     void applyMaterial(int32_t mtlChangeIndex, unsigned mode);
     template <bool Textured, bool Smooth> void renderPolys();
     template <class F> void drawFaceLines(F&& f);

@@ -34,12 +34,11 @@ void MyOBJ::renderModelAsPoints() {
 
 // Line segments for every face that may be drawn: f(face index, face, checks).
 template <class F> void MyOBJ::drawFaceLines(F&& f) {
-    ensureFacesChecked();
-    const int32_t faceCount = drawableFaceCount();
+    const mesh::detail::FaceLimits limits = mesh::detail::faceLimitsOf(*this);
     glBegin(GL_LINES);
-    for (int32_t n = 0; n < faceCount; ++n) {
-        if (mFaceChecks[n] & mesh::detail::kFaceDrawable) {
-            f(n, mFaces[n], mFaceChecks[n]);
+    for (int32_t n = 0; n < limits.faces; ++n) {
+        if (const uint16_t checks = mesh::detail::checkFace(mFaces[n], limits)) {
+            f(n, mFaces[n], checks);
         }
     }
     glEnd();

@@ -4,6 +4,7 @@
 #include "mesh/myobj/MyOBJDropped.h"
 #include "mesh/scan/ObjScan.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -139,13 +140,15 @@ void MyOBJ::readUseMtlLine(const char* line, const char* end) {
         mMaterialPropertyCount < kMaxMaterials ? mMaterialPropertyCount : kMaxMaterials;
     // The last material of that name wins.
     for (int32_t n = 0; n < materialCount; ++n) {
-        if (std::strcmp(whatMtl, mMaterialProperties[n].name) == 0) {
+        // Bounded: a caller may have left a name without its NUL.
+        if (std::strncmp(whatMtl, mMaterialProperties[n].name, kNameSize) == 0) {
             index = n;
         }
     }
     if (index == -1) {
         diag::out("WARNING: UseMtl Material Not found: %s\n", whatMtl);
     }
+    mMtlChangeCount = std::max(mMtlChangeCount, int32_t{0});
     if (mMtlChangeCount >= kMaxMtlChanges) {
         mDropped |= mesh::detail::kDroppedMtlChanges;
         return;

@@ -25,10 +25,11 @@ void MyOBJ::beginOBJLoad() {
 
 void MyOBJ::finishOBJLoad() {
     reportDropped(mDropped & ~mesh::detail::kDroppedMaterials);
-    diag::out("Object Loaded: %sv: %d, vt: %d, vn: %d, f: %d\n\n", objectName, mVertCount,
+    // objectName is public: a caller may have left it without its NUL.
+    diag::out("Object Loaded: %.*sv: %d, vt: %d, vn: %d, f: %d\n\n",
+              static_cast<int>(strnlen(objectName, kNameSize)), objectName, mVertCount,
               mTextureVertCount, mNormalCount, mFaceCount);
     sortFaces();
-    checkFaces();
     displayListDirty = true;
 }
 
@@ -174,6 +175,7 @@ void MyOBJ::readMtlLibLine(const char* line, const char* end) {
 
 void MyOBJ::readVertexLine(const char* line, const char* end, Vector3D* array, int32_t& count,
                            uint32_t droppedBit) {
+    count = std::max(count, int32_t{0}); // a count a caller set below 0 holds none
     if (count >= kMaxVerts) {
         mDropped |= droppedBit;
         return;
@@ -182,6 +184,7 @@ void MyOBJ::readVertexLine(const char* line, const char* end, Vector3D* array, i
 }
 
 void MyOBJ::readTextureVertexLine(const char* line, const char* end) {
+    mTextureVertCount = std::max(mTextureVertCount, int32_t{0});
     if (mTextureVertCount >= kMaxVerts) {
         mDropped |= mesh::detail::kDroppedTextureVerts;
         return;
@@ -190,6 +193,7 @@ void MyOBJ::readTextureVertexLine(const char* line, const char* end) {
 }
 
 void MyOBJ::readFaceLine(const char* line, const char* end) {
+    mFaceCount = std::max(mFaceCount, int32_t{0});
     if (mFaceCount < kMaxFaces && mesh::detail::scanFaceQuickly(line, end, mFaces[mFaceCount])) {
         ++mFaceCount;
         return;

@@ -30,8 +30,8 @@ void MyOBJ::applyMaterial(int32_t mtlChangeIndex, unsigned mode) {
 }
 
 template <bool Textured, bool Smooth> void MyOBJ::renderPolys() {
-    ensureFacesChecked();
-    const int32_t faceCount = drawableFaceCount();
+    const mesh::detail::FaceLimits limits = mesh::detail::faceLimitsOf(*this);
+    const int32_t faceCount = limits.faces;
     const int32_t changeCount =
         mRendersMaterials ? std::clamp(mMtlChangeCount, int32_t{0}, kMaxMtlChanges) : 0;
     // The faces before the first change have no material of their own
@@ -55,8 +55,8 @@ template <bool Textured, bool Smooth> void MyOBJ::renderPolys() {
                     applyMaterial(mtlChangeIndex, mode);
                     ++mtlChangeIndex;
                 }
-                const uint16_t checks = mFaceChecks[n];
-                if (!(checks & mesh::detail::kFaceDrawable)) {
+                const uint16_t checks = mesh::detail::checkFace(face, limits);
+                if (checks == 0) {
                     continue;
                 }
                 if constexpr (!Smooth) {
