@@ -80,4 +80,23 @@ DIAG_FORWARD(err, Channel::Err)
 DIAG_FORWARD(log, Channel::Log)
 #undef DIAG_FORWARD
 
+void warning(const char* format, ...) {
+    static constexpr char kPrefix[] = "WARNING: ";
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (n >= 0) {
+        std::string text(kPrefix);
+        const size_t prefix = text.size();
+        text.resize(prefix + size_t(n) + 1);
+        std::vsnprintf(text.data() + prefix, size_t(n) + 1, format, args);
+        text.resize(prefix + size_t(n));
+        write(Channel::Out, text.data(), text.size());
+    }
+    va_end(args);
+}
+
 } // namespace diag

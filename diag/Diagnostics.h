@@ -23,6 +23,11 @@ void err(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // The host log: one line a message, a newline added when it has none.
 void log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// A warning this project adds for a fault it mends: "WARNING: " and the
+// message, on standard output, in one write. The system's own documented
+// warning lines are printed with out() as they are written.
+void warning(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 void vwrite(Channel channel, const char* format, va_list args);
 void write(Channel channel, const char* bytes, size_t length);
 

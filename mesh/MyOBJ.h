@@ -74,7 +74,9 @@ class MyOBJ {
     // The model from text as the file "(text)"; every library it names reads mtlText.
     void loadOBJText(std::string_view objText, std::string_view mtlText = {});
 
-    // One whole line each (NUL-terminated). Used by the OBJ reader.
+    // One whole line each (NUL-terminated), read as a line of an OBJ file is.
+    // The readers themselves take the lines in place (readOBJLine); these are
+    // for a caller with one line in hand.
     void readVertex(const char* line);
     void readTextureVertex(const char* line);
     void readNormal(const char* line);
@@ -90,7 +92,9 @@ class MyOBJ {
     // Replaces the materials by those of the library.
     void loadMTLFile(const char* fileName, const mesh::FileSource& files = mesh::systemFiles());
 
-    // One whole line each (NUL-terminated). Used by the MTL and OBJ readers.
+    // One whole line each (NUL-terminated), read as a line of an MTL file
+    // (readUseMtl: of an OBJ file) is. The readers take their lines in place
+    // (readMTLLine, readOBJLine); these are for a caller with one line in hand.
     void newMaterial(const char* line);
     void readShininess(const char* line);
     void readAmbient(const char* line);
@@ -99,15 +103,13 @@ class MyOBJ {
     void readUseMtl(const char* line);
 
     // Groups the faces by material (stable), one change record per material.
-    // Faces without a loaded material follow all groups, under a change to -1.
+    // Faces without a loaded material come first, before the first change, so
+    // that the filled-face routines draw them under the caller's material.
     void sortFaces();
 
-    // Decides which faces and corners the renderers may draw. Runs after every
-    // load; call it after editing mFaces or the counts by hand.
-    void checkFaces();
-
     // Draws the model through the display lists, rebuilding them when dirty.
-    // Leaves every GL attribute as it found it.
+    // Leaves every GL attribute as it found it; needs two free levels of the
+    // attribute stack.
     void render();
 
     void renderModelAsPoints();
@@ -115,6 +117,9 @@ class MyOBJ {
     void renderModelAsSmoothNormals();
     void renderModelAsFramePolys();
 
+    // The filled faces. Each leaves the last material it applied and the last
+    // corner's normal (and texture coordinate) in the context; it pushes no
+    // attributes of its own.
     void renderModelAsFlatPolys();
     void renderModelAsFlatTexturedPolys();
     void renderModelAsSmoothPolys();
@@ -152,15 +157,6 @@ class MyOBJ {
     int32_t displayList{};
     int32_t wireframeDisplayList{};
 
-    // Per face: which corners the renderers may read (see checkFaces).
-    uint16_t mFaceChecks[kMaxFaces]{};
-    // The counts mFaceChecks was computed for.
-    int32_t mCheckedFaceCount{};
-    int32_t mCheckedVertCount{};
-    int32_t mCheckedNormalCount{};
-    int32_t mCheckedTextureVertCount{};
-    bool mFacesChecked{};
-
     // Kinds of record dropped at a full array since the load began.
     uint32_t mDropped{};
     // The material that property lines write into; -1 when there is none.
@@ -183,10 +179,7 @@ class MyOBJ {
     void readShininessLine(const char* line, const char* end);
     void readUseMtlLine(const char* line, const char* end);
     void reportDropped(uint32_t kinds);
-    void ensureFacesChecked();
-    int32_t drawableFaceCount() const;
-    void applyMaterial(int32_t mtlChangeIndex, unsigned mode, bool& saved);
-    void restoreMaterial(unsigned mode, bool& saved);
+    void applyMaterial(int32_t mtlChangeIndex, unsigned mode);
     template <bool Textured, bool Smooth> void renderPolys();
     template <class F> void drawFaceLines(F&& f);
 };

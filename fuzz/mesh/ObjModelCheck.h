@@ -7,8 +7,8 @@
 
 #include "diag/Diagnostics.h"
 #include "mesh/ObjModel.h"
-#include "mesh/ObjModelText.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/model/ObjModelText.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -92,7 +92,7 @@ inline std::string modelBytes(const mesh::ObjModel& m) {
 // What reading the text as the file "(text)" prints, then the model's bytes;
 // every library it names reads mtl.
 inline std::string readBytes(std::string_view obj, std::string_view mtl,
-                             const textblocks::Settings& settings, mesh::ObjModel& model) {
+                             const mesh::detail::Settings& settings, mesh::ObjModel& model) {
     struct Collect {
         static void receive(diag::Channel, const char* bytes, size_t length, void* user) {
             static_cast<std::string*>(user)->append(bytes, length);
@@ -101,7 +101,7 @@ inline std::string readBytes(std::string_view obj, std::string_view mtl,
     std::string out;
     mesh::TextFiles text(obj, mtl);
     diag::setSink(&Collect::receive, &out);
-    objmodel::readModel(mesh::TextFiles::kModelName, model, text.source(), settings, {});
+    mesh::detail::readModel(mesh::TextFiles::kModelName, model, text.source(), settings, {});
     diag::setSink(nullptr);
     return out + modelBytes(model);
 }
@@ -111,7 +111,7 @@ inline std::string readBytes(std::string_view obj, std::string_view mtl,
 inline bool sameInBlocks(std::string_view obj, std::string_view mtl, size_t blockBytes,
                          unsigned threads) {
     mesh::ObjModel model;
-    textblocks::Settings whole, blocks;
+    mesh::detail::Settings whole, blocks;
     whole.blockBytes = obj.size() + 1;
     whole.threads = 1;
     blocks.blockBytes = blockBytes;

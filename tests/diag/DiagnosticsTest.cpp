@@ -15,7 +15,9 @@ TEST(Diagnostics, EachChannelReachesTheSinkAsFormattedAndResettingRestoresStdout
         diag::out("\nWARNING: line type not known:\n(%.*s)", 3, "abcdef");
         diag::log("already ends\n");
         diag::log("OBJ File Open: %s", name.c_str());
-        EXPECT_EQ(captured.out(), "\nWARNING: line type not known:\n(abc)"); // no newline added
+        diag::warning("%d %s\n", 2, name.c_str()); // one message after its prefix
+        EXPECT_EQ(captured.out(),
+                  "\nWARNING: line type not known:\n(abc)WARNING: 2 " + name + "\n");
         EXPECT_EQ(captured.log(), "already ends\nOBJ File Open: " + name + "\n");
     }
     testing::internal::CaptureStdout();

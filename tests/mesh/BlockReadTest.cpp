@@ -4,7 +4,7 @@
 #include "MeshTestSupport.h"
 #include "fuzz/mesh/MeshFuzzHarness.h"
 #include "fuzz/mesh/ObjModelCheck.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstdlib>
 #include <random>
@@ -35,11 +35,11 @@ struct Trickle {
 };
 
 // Keeps the blocks as they are taken, read in order or ahead into a part.
-struct Blocks final : textblocks::BlockReader {
+struct Blocks final : mesh::detail::BlockReader {
     std::vector<std::string> parts;
     std::vector<std::string> taken;
     size_t lastLineEnd(const char* data, size_t size) override {
-        return objmodel::lastLineEnd(data, size);
+        return mesh::detail::lastLineEnd(data, size);
     }
     void useParts(size_t n) override { parts.resize(n); }
     void readInOrder(size_t, const char* data, size_t size) override {
@@ -91,18 +91,18 @@ TEST(BlockRead, BlocksEndWhereLinesEndAndTogetherAreTheFile) {
         Trickle trickle{kModel, c.most};
         const mesh::FileSource source{Trickle::open, Trickle::read, Trickle::close, &trickle};
         Blocks blocks;
-        textblocks::Settings settings;
+        mesh::detail::Settings settings;
         settings.blockBytes = c.blockBytes;
         settings.threads = c.threads;
         settings.maxBytes = c.maxBytes;
-        const textblocks::Result read = textblocks::read(source, &trickle, blocks, settings);
+        const mesh::detail::Result read = mesh::detail::read(source, &trickle, blocks, settings);
         const std::string expected = kModel.substr(0, c.maxBytes);
         std::string joined;
         for (size_t i = 0; i < blocks.taken.size(); ++i) {
             const std::string& b = blocks.taken[i];
             EXPECT_FALSE(b.empty());
             if (i + 1 < blocks.taken.size()) {
-                EXPECT_EQ(objmodel::lastLineEnd(b.data(), b.size()), b.size()) << b;
+                EXPECT_EQ(mesh::detail::lastLineEnd(b.data(), b.size()), b.size()) << b;
             }
             joined += b;
         }

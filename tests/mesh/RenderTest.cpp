@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 using Routine = void (MyOBJ::*)();
 const Routine kRoutines[] = {
@@ -65,27 +66,56 @@ TEST_F(MeshGl, ShadedRoutinesAndRenderSwitchMaterialsAtGroupStartsWhenEnabled) {
     loadText(*obj, kSquare + faces, lib);
     // Lit so that a face's feedback colour is its diffuse colour, blue without materials.
     const GLfloat blue[4] = {0, 0, 1, 1};
+    const auto diffuse = [] {
+        std::vector<GLfloat> d(4);
+        glGetMaterialfv(GL_BACK, GL_DIFFUSE, d.data());
+        return d;
+    };
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0); // white, toward the viewer
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
-    // Quads (Mesa hands each back as two triangles): the red quad. Triangles: red,
-    // green, then the two without a material under the caller's (blue).
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(capture(kRoutines[i], 'c'), "RRRGBB") << i;
-    obj->setRendersMaterials(false); // and the routines left the caller's material
-    EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "BBBBBB");
+    // First the two without a loaded material, before any is applied: the
+    // caller's blue. Then quads (Mesa hands each back as two triangles): the
+    // red quad; then triangles: red, green.
+    for (int i = 0; i < 4; ++i) {
+        glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+        EXPECT_EQ(capture(kRoutines[i], 'c'), "BBRRRG") << i;
+        // A direct caller keeps the last material applied.
+        EXPECT_EQ(diffuse(), (std::vector<GLfloat>{0, 1, 0, 1})) << i;
+    }
+    obj->setRendersMaterials(false); // every face in the material the context holds
+    EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "GGGGGG");
     // Sorted: red triangle, green quad, blue quad. The quad pass applies red
     // and green together before the green quad.
     loadText(*obj, kSquare + "usemtl r\nf 1 2 3\nusemtl b\nf 1 2 3 4\nusemtl g\nf 1 2 4 3\n",
              lib + "newmtl b\nKd 0 0 1\n");
     obj->setRendersMaterials(true);
     EXPECT_EQ(capture(&MyOBJ::renderModelAsFlatPolys, 'c'), "GGBBR");
-    // render, from its lists too: the upper left face, before any "usemtl", in the caller's blue.
+    // render, from its lists too: the upper left face, before any "usemtl", in
+    // the caller's blue, which render gives back.
     loadText(*obj, kSquare + "f 1 3 4\nusemtl r\nf 1 2 3\n", lib);
     obj->setRendersWireframes(false);
     obj->setRendersNormals(false);
-    EXPECT_EQ(capture(&MyOBJ::render, 'c'), "RB"); // the rebuild
-    EXPECT_EQ(capture(&MyOBJ::render, 'c'), "RB"); // then the lists as they are
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, blue);
+    EXPECT_EQ(capture(&MyOBJ::render, 'c'), "BR"); // the rebuild
+    EXPECT_EQ(capture(&MyOBJ::render, 'c'), "BR"); // then the lists as they are
+    EXPECT_EQ(diffuse(), (std::vector<GLfloat>(blue, blue + 4)));
+}
+
+// The attribute stack is not queryable inside a list: a caller that leaves
+// render two free levels sees no overflow, one level fewer does.
+TEST_F(MeshGl, RenderNestsAtMostTwoAttributeLevels) {
+    loadText(*obj, kSquare + "vn 0 0 1\nusemtl a\nf 1//1 2//1 3//1 4//1\n", "newmtl a\nKd 1 0 0\n");
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_ATTRIB_STACK_DEPTH, &most);
+    for (const GLint free : {2, 1}) { // the rebuild, then the lists as they are
+        for (GLint level = 0; level < most - free; ++level)
+            glPushAttrib(GL_CURRENT_BIT);
+        obj->render(); // faces, normals and the outlines over them
+        const GLenum error = glGetError();
+        for (GLint level = 0; level < most - free; ++level)
+            glPopAttrib();
+        EXPECT_EQ(error, GLenum(free == 2 ? GL_NO_ERROR : GL_STACK_OVERFLOW)) << free;
+    }
 }
 
 TEST_F(MeshGl, RoutinesDrawOnlyWhatTheLoadedArraysHold) {
@@ -196,4 +226,62 @@ TEST_F(MeshGl, RenderDrawsWhatTheFlagsAskAndRestoresEveryAttribute) {
     glReadPixels(0, 32, 64, 1, GL_RGBA, GL_UNSIGNED_BYTE, row);
     EXPECT_GE(std::max(row[15][0], row[16][0]), 250);
     EXPECT_LT(row[40][0], 60);
+}
+
+// A caller may write anything into the public arrays and counts and then call
+// a routine directly: each draws the faces that still name what the arrays
+// hold and reads nothing outside them (run under AddressSanitizer too).
+TEST_F(MeshGl, EditedArraysAndCountsNeverMakeARoutineReadOutsideThem) {
+    using Edit = void (*)(MyOBJ&);
+    constexpr int32_t kBig = INT32_MAX, kSmall = INT32_MIN;
+    // Name, the edit, the outlines drawn after (the triangle's three, the quad's four).
+    const std::tuple<const char*, Edit, const char*> cases[] = {
+        // clang-format off
+        {"Unedited", [](MyOBJ&) {}, "LLLLLLL"},
+        {"PositionPastTheCount", [](MyOBJ& o) { o.mFaces[0].v[2] = 5; }, "LLLL"},
+        {"PositionZero", [](MyOBJ& o) { o.mFaces[1].v[3] = 0; }, "LLL"},
+        {"PositionBelowZero", [](MyOBJ& o) { o.mFaces[0].v[0] = -1; }, "LLLL"},
+        {"PositionsAtTheIntegerLimits", [](MyOBJ& o) { o.mFaces[0].v[1] = kBig; o.mFaces[1].v[0] = kSmall; }, ""},
+        {"TextureAndNormalOutside", [](MyOBJ& o) { o.mFaces[0].vt[0] = 2; o.mFaces[0].vn[1] = kSmall; o.mFaces[1].vn[3] = kBig; }, "LLLLLLL"},
+        {"CornerCountFive", [](MyOBJ& o) { o.mFaces[1].verts = 5; }, "LLL"},
+        {"CornerCountBelowZeroOrHuge", [](MyOBJ& o) { o.mFaces[0].verts = -3; o.mFaces[1].verts = kBig; }, ""},
+        {"FaceCountPastTheCapacity", [](MyOBJ& o) { o.mFaceCount = MyOBJ::kMaxFaces + 1; }, "LLLLLLL"},
+        {"FaceCountBelowZero", [](MyOBJ& o) { o.mFaceCount = -1; }, ""},
+        {"VertCountBelowZero", [](MyOBJ& o) { o.mVertCount = kSmall; }, ""},
+        {"VertCountShorterThanTheFaces", [](MyOBJ& o) { o.mVertCount = 3; }, "LLL"},
+        {"NormalAndTextureCountsOutside", [](MyOBJ& o) { o.mNormalCount = -1; o.mTextureVertCount = kBig; }, "LLLLLLL"},
+        {"MaterialIndexOutside", [](MyOBJ& o) { o.mMtlChanges[0].materialIndex = 16; o.mMtlChanges[1].materialIndex = -7; }, "LLLLLLL"},
+        {"ChangeCountsOutside", [](MyOBJ& o) { o.mMtlChangeCount = kBig; o.mMaterialPropertyCount = 99; }, "LLLLLLL"},
+        {"ChangeCountBelowZero", [](MyOBJ& o) { o.mMtlChangeCount = -2; o.mMaterialPropertyCount = kSmall; }, "LLLLLLL"},
+        {"StartingFacesOutside", [](MyOBJ& o) { o.mMtlChanges[0].startingFace = kSmall; o.mMtlChanges[1].startingFace = kBig; }, "LLLLLLL"},
+        {"CountsBelowZeroBeforeOneLineReaders", [](MyOBJ& o) {
+             o.mFaceCount = o.mVertCount = o.mTextureVertCount = o.mMtlChangeCount = -2;
+             o.readVertex("v 0 0 0\n"); o.readVertex("v 1 0 0\n"); o.readVertex("v 0 1 0\n");
+             o.readTextureVertex("vt 0 0\n"); o.readUseMtl("usemtl b\n"); o.readFace("f 1 2 3\n");
+         }, "LLL"},
+        // clang-format on
+    };
+    for (const auto& [name, edit, outlines] : cases) {
+        SCOPED_TRACE(name);
+        loadText(*obj,
+                 kSquare + "vt 0 0\nvn 0 0 1\nusemtl a\nf 1/1/1 2/1/1 3/1/1\n"
+                           "usemtl b\nf 1/1/1 2/1/1 3/1/1 4/1/1\n",
+                 "newmtl a\nKd 1 0 0\nnewmtl b\nKd 0 1 0\n");
+        edit(*obj);
+        EXPECT_EQ(capture(&MyOBJ::renderModelAsFramePolys), outlines);
+        for (const Routine r : kRoutines)
+            printed([&] { ((*obj).*r)(); });
+        obj->displayListDirty = true;
+        printed([&] { obj->render(); });
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    // Names a caller left without their NUL are read no further than their arrays.
+    std::fill(std::begin(obj->objectName), std::end(obj->objectName), 'o');
+    for (MaterialProperties& m : obj->mMaterialProperties)
+        std::fill(std::begin(m.name), std::end(m.name), 'n');
+    obj->mMaterialPropertyCount = MyOBJ::kMaxMaterials;
+    EXPECT_EQ(printed([&] { obj->readUseMtl("usemtl n\n"); }),
+              "WARNING: UseMtl Material Not found: n\n\n"); // the name keeps its newline
+    EXPECT_EQ(loadText(*obj, "v 0 0 0\n"), "Object Loaded: " + std::string(MyOBJ::kNameSize, 'o') +
+                                               summary(1, 0, 0, 0).substr(15));
 }

@@ -1,7 +1,7 @@
 // Polygons cut into triangles: the triangles cover the polygon exactly (its
 // area, nothing outside it, so a notch stays empty) and keep its winding, in
 // any plane and either way round; hostile polygons still end, quickly.
-#include "mesh/Triangulate.h"
+#include "mesh/model/Triangulate.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

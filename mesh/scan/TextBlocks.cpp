@@ -1,6 +1,6 @@
 // The reader of text blocks: this thread reads the file and takes the blocks
 // in order; helpers read the blocks after the next one into parts.
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <condition_variable>
 #include <cstdlib>
@@ -8,7 +8,7 @@
 #include <mutex>
 #include <sys/mman.h>
 
-namespace textblocks {
+namespace mesh::detail {
 
 namespace {
 
@@ -320,4 +320,4 @@ void releaseLarge(void* p, size_t) {
     std::free(p);
 }
 
-} // namespace textblocks
+} // namespace mesh::detail

@@ -1,7 +1,7 @@
 // The structure drawings: vertex cloud, normal lines and face outlines.
 #include "diag/Diagnostics.h"
-#include "mesh/FaceChecks.h"
 #include "mesh/MyOBJ.h"
+#include "mesh/myobj/FaceChecks.h"
 
 #include <GL/gl.h>
 #include <algorithm>
@@ -34,12 +34,11 @@ void MyOBJ::renderModelAsPoints() {
 
 // Line segments for every face that may be drawn: f(face index, face, checks).
 template <class F> void MyOBJ::drawFaceLines(F&& f) {
-    ensureFacesChecked();
-    const int32_t faceCount = drawableFaceCount();
+    const mesh::detail::FaceLimits limits = mesh::detail::faceLimitsOf(*this);
     glBegin(GL_LINES);
-    for (int32_t n = 0; n < faceCount; ++n) {
-        if (mFaceChecks[n] & facecheck::kDrawable) {
-            f(n, mFaces[n], mFaceChecks[n]);
+    for (int32_t n = 0; n < limits.faces; ++n) {
+        if (const uint16_t checks = mesh::detail::checkFace(mFaces[n], limits)) {
+            f(n, mFaces[n], checks);
         }
     }
     glEnd();
@@ -71,7 +70,7 @@ void MyOBJ::renderModelAsFlatNormals() {
 void MyOBJ::renderModelAsSmoothNormals() {
     drawFaceLines([this](int32_t, const Face& face, uint16_t checks) {
         for (int32_t faceVert = 0; faceVert < face.verts; ++faceVert) {
-            if (checks & facecheck::normal(faceVert)) {
+            if (checks & mesh::detail::faceNormalBit(faceVert)) {
                 lineAlong(mVerts[face.v[faceVert] - 1], mNormals[face.vn[faceVert] - 1]);
             }
         }

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "mesh/FileSource.h"
-#include "mesh/ObjScan.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/ObjScan.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstdint>
 #include <cstring>
@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace objmodel {
+namespace mesh::detail {
 
 // Beyond this a file is cut, with one warning line.
 inline constexpr size_t kMaxFileBytes = size_t{1} << 30;
@@ -23,15 +23,15 @@ inline constexpr size_t kMaxFileBytes = size_t{1} << 30;
 bool readWholeFile(const mesh::FileSource& files, const char* name, std::string& bytes, bool& cut);
 
 // The text between the keyword and the end of the line, without surrounding blanks.
-std::string_view restAfter(const objscan::Keyword& word, const char* end);
+std::string_view restAfter(const detail::Keyword& word, const char* end);
 
 // The next word of the line, or an empty view at its end.
-std::string_view nextWord(objscan::Scanner& s);
+std::string_view nextWord(detail::Scanner& s);
 
 // A number: plain decimals through the scanner, anything else the C library
 // reads ("nan", "1e", "0x1p3", "1.5abc" as 1.5). False, with nothing
 // consumed, at the end of the line or before a word that is no number.
-bool readNumberSlowly(objscan::Scanner& s, float& out);
+bool readNumberSlowly(detail::Scanner& s, float& out);
 
 // The usual number of a model file, as "%f" writes those below 100: a sign,
 // one or two digits, a point and at most seven digits, which make at most
@@ -44,19 +44,19 @@ bool readNumberSlowly(objscan::Scanner& s, float& out);
     const char* q = p;
     const bool negative = *q == '-';
     q += *q == '-' || *q == '+';
-    if (q == end || !objscan::isDigit(*q))
+    if (q == end || !detail::isDigit(*q))
         return false;
     uint64_t digits = uint64_t(*q++ - '0');
-    if (q < end && objscan::isDigit(*q))
+    if (q < end && detail::isDigit(*q))
         digits = digits * 10 + uint64_t(*q++ - '0');
     if (q == end || *q != '.')
         return false;
     ++q;
     const char* const point = q;
-    for (; q < end && objscan::isDigit(*q) && q - point < 8; ++q)
+    for (; q < end && detail::isDigit(*q) && q - point < 8; ++q)
         digits = digits * 10 + uint64_t(*q - '0');
     const ptrdiff_t places = q - point;
-    if (places == 8 || (q < end && !objscan::isSpace(*q)))
+    if (places == 8 || (q < end && !detail::isSpace(*q)))
         return false; // more digits, an exponent, or no number at all
     if (digits > (uint64_t{1} << 24))
         return false;
@@ -66,7 +66,7 @@ bool readNumberSlowly(objscan::Scanner& s, float& out);
     return true;
 }
 
-[[gnu::always_inline]] inline bool readNumber(objscan::Scanner& s, float& out) {
+[[gnu::always_inline]] inline bool readNumber(detail::Scanner& s, float& out) {
     s.skipSpace();
     if (s.p < s.end && plainDecimal(s.p, s.end, out))
         return true;
@@ -120,25 +120,16 @@ inline size_t lastLineEnd(const char* data, size_t size) {
     return 0;
 }
 
-} // namespace objmodel
+} // namespace mesh::detail
 
 namespace mesh {
 struct ObjModel;
-struct ObjMaterial;
 struct ObjReadOptions;
-// Appends the library's materials; says which library opened, as MyOBJ does.
-// Texture maps the options leave out are counted in mapsLeftOut.
-void readMaterialLibrary(const char* name, const FileSource& files,
-                         std::vector<ObjMaterial>& materials, const ObjReadOptions& options,
-                         uint64_t& mapsLeftOut);
-// Whether a file named so may lie outside the folder its name is taken from:
-// an absolute name, or one with a ".." component.
-bool namesOutsideFolder(std::string_view name);
 } // namespace mesh
 
-namespace objmodel {
+namespace mesh::detail {
 // readObjModel with the block reader's settings (threads, block size) of the
 // caller's choosing.
 bool readModel(const char* fileName, mesh::ObjModel& model, const mesh::FileSource& files,
-               const textblocks::Settings& settings, const mesh::ObjReadOptions& options);
-} // namespace objmodel
+               const detail::Settings& settings, const mesh::ObjReadOptions& options);
+} // namespace mesh::detail

@@ -1,3 +1,9 @@
+// Why two OBJ readers (and two MTL readers) share this scanner: MyOBJ's
+// (mesh/MyOBJ.h, myobj/) keeps its fixed reading and its quirks byte for byte,
+// as the demo and every caller of loadOBJFile rely on them; the viewer's
+// (mesh/ObjModel.h, model/) reads files the way general viewers do. What they
+// share is how a line is cut and how a number is scanned.
+//
 // Internal to the mesh readers: line pieces and a scanner that gives what the
 // C library's sscanf gives for the readers' patterns ("%s %f ...", "%d//%d",
 // ...), without copying the line. Where the fast path cannot be sure of the C
@@ -20,7 +26,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace objscan {
+namespace mesh::detail {
 
 // The classic line buffer of the readers: 255 bytes, so a read takes at most
 // 254 characters and a longer physical line comes in pieces.
@@ -418,4 +424,4 @@ struct LineCopy {
     }
 };
 
-} // namespace objscan
+} // namespace mesh::detail

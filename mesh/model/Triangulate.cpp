@@ -1,4 +1,4 @@
-#include "mesh/Triangulate.h"
+#include "mesh/model/Triangulate.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Creation defaults, the render flags and the capacity warnings.
 #include "mesh/MyOBJ.h"
 #include "diag/Diagnostics.h"
-#include "mesh/MyOBJDropped.h"
+#include "mesh/myobj/MyOBJDropped.h"
 
 #include <cstdio>
 
@@ -52,16 +52,16 @@ void MyOBJ::reportDropped(uint32_t kinds) {
         int32_t capacity;
     };
     static constexpr Kind kKinds[] = {
-        {meshdrop::kVerts, "vertices", kMaxVerts},
-        {meshdrop::kTextureVerts, "texture vertices", kMaxVerts},
-        {meshdrop::kNormals, "normals", kMaxVerts},
-        {meshdrop::kFaces, "faces", kMaxFaces},
-        {meshdrop::kMtlChanges, "material changes", kMaxMtlChanges},
-        {meshdrop::kMaterials, "materials", kMaxMaterials},
+        {mesh::detail::kDroppedVerts, "vertices", kMaxVerts},
+        {mesh::detail::kDroppedTextureVerts, "texture vertices", kMaxVerts},
+        {mesh::detail::kDroppedNormals, "normals", kMaxVerts},
+        {mesh::detail::kDroppedFaces, "faces", kMaxFaces},
+        {mesh::detail::kDroppedMtlChanges, "material changes", kMaxMtlChanges},
+        {mesh::detail::kDroppedMaterials, "materials", kMaxMaterials},
     };
     for (const Kind& kind : kKinds) {
         if (kinds & kind.bit) {
-            diag::out("WARNING: more than %d %s, the rest dropped\n", kind.capacity, kind.name);
+            diag::warning("more than %d %s, the rest dropped\n", kind.capacity, kind.name);
         }
     }
 }

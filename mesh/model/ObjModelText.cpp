@@ -1,10 +1,10 @@
-#include "mesh/ObjModelText.h"
+#include "mesh/model/ObjModelText.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-namespace objmodel {
+namespace mesh::detail {
 
 bool readWholeFile(const mesh::FileSource& files, const char* name, std::string& bytes, bool& cut) {
     void* file = files.open(name, files.user);
@@ -33,27 +33,27 @@ bool readWholeFile(const mesh::FileSource& files, const char* name, std::string&
     return true;
 }
 
-std::string_view restAfter(const objscan::Keyword& word, const char* end) {
+std::string_view restAfter(const detail::Keyword& word, const char* end) {
     const char* p = word.begin + word.length;
-    while (p < end && objscan::isSpace(*p))
+    while (p < end && detail::isSpace(*p))
         ++p;
-    while (end > p && objscan::isSpace(end[-1]))
+    while (end > p && detail::isSpace(end[-1]))
         --end;
     return {p, size_t(end - p)};
 }
 
-std::string_view nextWord(objscan::Scanner& s) {
+std::string_view nextWord(detail::Scanner& s) {
     s.skipSpace();
     const char* start = s.p;
     s.word();
     return {start, size_t(s.p - start)};
 }
 
-bool readNumberSlowly(objscan::Scanner& s, float& out) {
+bool readNumberSlowly(detail::Scanner& s, float& out) {
     s.unsure = false;
     const char* start = s.p;
     const char* stop = start;
-    while (stop < s.end && !objscan::isSpace(*stop))
+    while (stop < s.end && !detail::isSpace(*stop))
         ++stop;
     // No number is longer than this; a longer word is read by its start.
     char text[64];
@@ -69,4 +69,4 @@ bool readNumberSlowly(objscan::Scanner& s, float& out) {
     return true;
 }
 
-} // namespace objmodel
+} // namespace mesh::detail

@@ -1,13 +1,14 @@
 // The MTL reader and the material changes of "usemtl" lines.
 #include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
-#include "mesh/MyOBJDropped.h"
-#include "mesh/ObjScan.h"
+#include "mesh/myobj/MyOBJDropped.h"
+#include "mesh/scan/ObjScan.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-using objscan::Scanner;
+using mesh::detail::Scanner;
 
 namespace {
 
@@ -29,22 +30,22 @@ void copyNameAfter(size_t keywordLength, const char* line, const char* end, char
 void MyOBJ::loadMTLFile(const char* fileName, const mesh::FileSource& files) {
     mMaterialPropertyCount = 0;
     mCurrentMaterial = -1;
-    mDropped &= ~meshdrop::kMaterials;
+    mDropped &= ~mesh::detail::kDroppedMaterials;
     void* file = files.open(fileName, files.user);
     if (file) {
         diag::out("MTL File Open: %s\n", fileName);
-        objscan::forEachPieceOfFile(
+        mesh::detail::forEachPieceOfFile(
             files, file, [this](const char* line, const char* end) { readMTLLine(line, end); });
         files.close(file, files.user);
     } else {
         diag::out("WARNING: MTL File did not open: %s\n", fileName);
     }
-    reportDropped(mDropped & meshdrop::kMaterials);
+    reportDropped(mDropped & mesh::detail::kDroppedMaterials);
     displayListDirty = true;
 }
 
 void MyOBJ::readMTLLine(const char* line, const char* end) {
-    const objscan::Keyword word = objscan::keywordOf(line, end);
+    const mesh::detail::Keyword word = mesh::detail::keywordOf(line, end);
     if (word.length == 0) {
         return; // blank lines mean nothing
     }
@@ -76,7 +77,7 @@ void MyOBJ::newMaterialLine(const char* line, const char* end) {
     }
     if (mMaterialPropertyCount >= kMaxMaterials) {
         // Its property lines must not land in the last kept material.
-        mDropped |= meshdrop::kMaterials;
+        mDropped |= mesh::detail::kDroppedMaterials;
         mCurrentMaterial = -1;
         return;
     }
@@ -102,8 +103,8 @@ void MyOBJ::readColourLine(const char* line, const char* end, float* rgb) {
     }
     if (scan.unsure) {
         // Straight into the fields: what the line does not supply stays.
-        const objscan::LineCopy copy(line, end);
-        char keyword[objscan::kLineBuffer + 1];
+        const mesh::detail::LineCopy copy(line, end);
+        char keyword[mesh::detail::kLineBuffer + 1];
         std::sscanf(copy.text, "%s %f %f %f", keyword, &rgb[0], &rgb[1], &rgb[2]);
         return;
     }
@@ -121,8 +122,8 @@ void MyOBJ::readShininessLine(const char* line, const char* end) {
     Scanner scan{line, end};
     const bool converted = scan.word() && scan.real(value);
     if (scan.unsure) {
-        const objscan::LineCopy copy(line, end);
-        char keyword[objscan::kLineBuffer + 1];
+        const mesh::detail::LineCopy copy(line, end);
+        char keyword[mesh::detail::kLineBuffer + 1];
         std::sscanf(copy.text, "%s %f", keyword, &shininess);
         return;
     }
@@ -139,15 +140,17 @@ void MyOBJ::readUseMtlLine(const char* line, const char* end) {
         mMaterialPropertyCount < kMaxMaterials ? mMaterialPropertyCount : kMaxMaterials;
     // The last material of that name wins.
     for (int32_t n = 0; n < materialCount; ++n) {
-        if (std::strcmp(whatMtl, mMaterialProperties[n].name) == 0) {
+        // Bounded: a caller may have left a name without its NUL.
+        if (std::strncmp(whatMtl, mMaterialProperties[n].name, kNameSize) == 0) {
             index = n;
         }
     }
     if (index == -1) {
         diag::out("WARNING: UseMtl Material Not found: %s\n", whatMtl);
     }
+    mMtlChangeCount = std::max(mMtlChangeCount, int32_t{0});
     if (mMtlChangeCount >= kMaxMtlChanges) {
-        mDropped |= meshdrop::kMtlChanges;
+        mDropped |= mesh::detail::kDroppedMtlChanges;
         return;
     }
     mMtlChanges[mMtlChangeCount].startingFace = mFaceCount;

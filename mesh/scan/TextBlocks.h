@@ -22,7 +22,7 @@
 #include <utility>
 #include <vector>
 
-namespace textblocks {
+namespace mesh::detail {
 
 struct Settings {
     // Bytes read for a block: it ends where the last line in them ends (with
@@ -188,4 +188,4 @@ template <class F> void forEachRange(size_t count, size_t grain, unsigned thread
         std::rethrow_exception(failure);
 }
 
-} // namespace textblocks
+} // namespace mesh::detail

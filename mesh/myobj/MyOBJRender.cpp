@@ -22,7 +22,6 @@ int32_t newListName(int32_t old) {
 
 void MyOBJ::render() {
     if (displayListDirty) {
-        checkFaces();
         displayList = newListName(displayList);
         wireframeDisplayList = newListName(wireframeDisplayList);
         // Without names nothing is compiled; the next call tries again.

@@ -4,12 +4,12 @@
 #pragma once
 
 #include "mesh/MyOBJ.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstddef>
 #include <vector>
 
-namespace objrecords {
+namespace mesh::detail {
 
 enum class LineKind {
     Blank,
@@ -53,8 +53,8 @@ struct Batch {
         uint32_t marks[kRecordKinds]; // records of each kind scanned before it
     };
 
-    textblocks::RawArray<Vector3D> verts, textureVerts, normals;
-    textblocks::RawArray<Face> faces;
+    detail::RawArray<Vector3D> verts, textureVerts, normals;
+    detail::RawArray<Face> faces;
     uint32_t counts[kRecordKinds]{}; // records of each kind in the arrays
     std::vector<LeftLine> left;
 
@@ -62,4 +62,4 @@ struct Batch {
     void read(const char* data, size_t size);
 };
 
-} // namespace objrecords
+} // namespace mesh::detail

@@ -16,7 +16,7 @@ int32_t clampCount(int32_t count, int32_t capacity) {
 }
 
 void warnNoMemory(int32_t faceCount) {
-    diag::out("WARNING: no memory to sort %d faces by material\n", faceCount);
+    diag::warning("no memory to sort %d faces by material\n", faceCount);
 }
 
 } // namespace
@@ -28,8 +28,10 @@ void MyOBJ::sortFaces() {
     }
     const int32_t faceCount = clampCount(mFaceCount, kMaxFaces);
     const int32_t materialCount = clampCount(mMaterialPropertyCount, kMaxMaterials);
-    // Faces with no loaded material go to one group after all others.
-    const int32_t orphanGroup = materialCount;
+    // Faces with no loaded material go to one group before all others, with
+    // no change of its own: the routines draw it before they apply any
+    // material, under the caller's.
+    const int32_t orphanGroup = 0;
 
     MtlChange changes[kMaxMtlChanges];
     std::copy(mMtlChanges, mMtlChanges + changeCount, changes);
@@ -51,15 +53,16 @@ void MyOBJ::sortFaces() {
             currentMaterial = changes[change].materialIndex;
             ++change;
         }
-        const int32_t g =
-            currentMaterial >= 0 && currentMaterial < materialCount ? currentMaterial : orphanGroup;
+        const int32_t g = currentMaterial >= 0 && currentMaterial < materialCount
+                              ? currentMaterial + 1
+                              : orphanGroup;
         inOrder = inOrder && (face == 0 || g >= group[face - 1]);
         group[face] = static_cast<uint8_t>(g);
         ++groupSize[g];
     }
 
     int32_t groupStart[kMaxMaterials + 1] = {};
-    for (int32_t g = 1; g <= orphanGroup; ++g) {
+    for (int32_t g = 1; g <= materialCount; ++g) {
         groupStart[g] = groupStart[g - 1] + groupSize[g - 1];
     }
     if (!inOrder) {
@@ -73,18 +76,14 @@ void MyOBJ::sortFaces() {
         }
         std::memcpy(fileOrder.get(), mFaces, bytes);
         int32_t next[kMaxMaterials + 1];
-        std::copy(groupStart, groupStart + orphanGroup + 1, next);
+        std::copy(groupStart, groupStart + materialCount + 1, next);
         for (int32_t face = 0; face < faceCount; ++face) {
             mFaces[next[group[face]]++] = fileOrder.get()[face];
         }
     }
     for (int32_t m = 0; m < materialCount; ++m) {
-        mMtlChanges[m] = MtlChange{groupStart[m], m};
+        mMtlChanges[m] = MtlChange{groupStart[m + 1], m};
     }
     mMtlChangeCount = materialCount;
-    if (groupSize[orphanGroup] > 0) {
-        // Its own change, so that no material of a group runs on into it.
-        mMtlChanges[mMtlChangeCount++] = MtlChange{groupStart[orphanGroup], -1};
-    }
     mFaceCount = faceCount;
 }

@@ -1,22 +1,20 @@
 // The line kinds of the OBJ reader and the scans of its record lines.
-#include "mesh/ObjRecords.h"
+#include "mesh/myobj/ObjRecords.h"
 
-#include "mesh/ObjScan.h"
+#include "mesh/scan/ObjScan.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-using objscan::Scanner;
-
-namespace objrecords {
+namespace mesh::detail {
 
 LineKind kindOf(const char* line, const char* end) {
-    const objscan::Keyword word = objscan::keywordOf(line, end);
+    const Keyword word = keywordOf(line, end);
     if (word.length == 0) {
         return LineKind::Blank; // blank lines mean nothing
     }
-    if (word.length > objscan::Keyword::kMaxLength) {
+    if (word.length > Keyword::kMaxLength) {
         return LineKind::Unknown;
     }
     switch (word.begin[0]) {
@@ -54,8 +52,8 @@ Vector3D scanVertex(const char* line, const char* end) {
     Vector3D value{};
     if (!scanVertexQuickly(line, end, value)) {
         value = Vector3D{};
-        const objscan::LineCopy copy(line, end);
-        char keyword[objscan::kLineBuffer + 1];
+        const LineCopy copy(line, end);
+        char keyword[kLineBuffer + 1];
         std::sscanf(copy.text, "%s %f %f %f", keyword, &value.x, &value.y, &value.z);
     }
     return value;
@@ -89,8 +87,8 @@ Vector3D scanTextureVertex(const char* line, const char* end) {
     }
     float u = 0;
     float v = 0;
-    const objscan::LineCopy copy(line, end);
-    char keyword[objscan::kLineBuffer + 1];
+    const LineCopy copy(line, end);
+    char keyword[kLineBuffer + 1];
     std::sscanf(copy.text, "%s %f %f", keyword, &u, &v);
     return textureVertex(u, v);
 }
@@ -101,7 +99,7 @@ enum class FaceNotation { PositionNormal, Full, PositionOnly };
 
 // An index that starts right here: a blank before it would make another word.
 [[gnu::always_inline]] inline bool adjacentInteger(Scanner& scan, int32_t& out) {
-    return scan.p < scan.end && !objscan::isSpace(*scan.p) && scan.integer(out);
+    return scan.p < scan.end && !isSpace(*scan.p) && scan.integer(out);
 }
 
 void clearIndices(Face& face) {
@@ -142,8 +140,8 @@ void scanGroups(Scanner& scan, FaceNotation notation, Face& face) {
 }
 
 void scanGroupsSlowly(const char* line, const char* end, FaceNotation notation, Face& f) {
-    const objscan::LineCopy copy(line, end);
-    char keyword[objscan::kLineBuffer + 1];
+    const LineCopy copy(line, end);
+    char keyword[kLineBuffer + 1];
     int32_t *v = f.v, *vt = f.vt, *vn = f.vn;
     switch (notation) {
     case FaceNotation::PositionNormal:
@@ -200,7 +198,7 @@ bool scanFaceQuickly(const char* line, const char* end, Face& face) {
                 }
             }
         }
-        if ((groups > 0 && shape != notation) || (scan.p < end && !objscan::isSpace(*scan.p))) {
+        if ((groups > 0 && shape != notation) || (scan.p < end && !isSpace(*scan.p))) {
             return false;
         }
         notation = shape;
@@ -215,13 +213,13 @@ bool scanFaceQuickly(const char* line, const char* end, Face& face) {
 }
 
 int32_t faceCorners(const char* line, const char* end) {
-    const int32_t words = objscan::countWordsAndSlashes(line, end).words;
+    const int32_t words = countWordsAndSlashes(line, end).words;
     return words > 0 ? words - 1 : 0;
 }
 
 void scanFace(const char* line, const char* end, Face& face) {
     // The notation follows from the slashes anywhere in the line.
-    const objscan::WordsAndSlashes shape = objscan::countWordsAndSlashes(line, end);
+    const WordsAndSlashes shape = countWordsAndSlashes(line, end);
     const FaceNotation notation = shape.doubleSlash ? FaceNotation::PositionNormal
                                   : shape.slash     ? FaceNotation::Full
                                                     : FaceNotation::PositionOnly;
@@ -239,8 +237,8 @@ namespace {
 
 // The next record of a batch's list, scanned in place; false leaves the line.
 template <class T, class Scan>
-bool take(textblocks::RawArray<T>& list, uint32_t& count, const char* line, const char* end,
-          size_t blockBytes, Scan scanQuickly) {
+bool take(RawArray<T>& list, uint32_t& count, const char* line, const char* end, size_t blockBytes,
+          Scan scanQuickly) {
     // The first room is a large part of the block at once: for a large
     // block, in large pages.
     if (count == list.capacity())
@@ -258,7 +256,7 @@ bool take(textblocks::RawArray<T>& list, uint32_t& count, const char* line, cons
 void Batch::read(const char* data, size_t size) {
     std::fill(std::begin(counts), std::end(counts), 0);
     left.clear();
-    objscan::forEachPiece(data, size, true, [this, size](const char* line, const char* end) {
+    forEachPiece(data, size, true, [this, size](const char* line, const char* end) {
         bool taken = false;
         switch (kindOf(line, end)) {
         case LineKind::Blank:
@@ -289,4 +287,4 @@ void Batch::read(const char* data, size_t size) {
     });
 }
 
-} // namespace objrecords
+} // namespace mesh::detail

@@ -1,16 +1,16 @@
 // The OBJ reader: loadOBJFile, its line dispatcher and the record readers.
 #include "diag/Diagnostics.h"
 #include "mesh/MyOBJ.h"
-#include "mesh/MyOBJDropped.h"
-#include "mesh/ObjRecords.h"
-#include "mesh/ObjScan.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/myobj/MyOBJDropped.h"
+#include "mesh/myobj/ObjRecords.h"
+#include "mesh/scan/ObjScan.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-using objrecords::LineKind;
+using mesh::detail::LineKind;
 
 void MyOBJ::beginOBJLoad() {
     mVertCount = 0;
@@ -24,11 +24,12 @@ void MyOBJ::beginOBJLoad() {
 }
 
 void MyOBJ::finishOBJLoad() {
-    reportDropped(mDropped & ~meshdrop::kMaterials);
-    diag::out("Object Loaded: %sv: %d, vt: %d, vn: %d, f: %d\n\n", objectName, mVertCount,
+    reportDropped(mDropped & ~mesh::detail::kDroppedMaterials);
+    // objectName is public: a caller may have left it without its NUL.
+    diag::out("Object Loaded: %.*sv: %d, vt: %d, vn: %d, f: %d\n\n",
+              static_cast<int>(strnlen(objectName, kNameSize)), objectName, mVertCount,
               mTextureVertCount, mNormalCount, mFaceCount);
     sortFaces();
-    checkFaces();
     displayListDirty = true;
 }
 
@@ -65,18 +66,18 @@ bool appendRecords(const T* from, uint32_t count, T* array, int32_t& arrayCount,
 // the model and the messages are those of one thread reading the file from
 // start to end.
 void MyOBJ::readOBJFile(void* file) {
-    using objrecords::Batch;
-    struct Reader final : textblocks::BlockReader {
+    using mesh::detail::Batch;
+    struct Reader final : mesh::detail::BlockReader {
         MyOBJ& obj;
         std::vector<Batch> batches;
         explicit Reader(MyOBJ& o) : obj(o) {}
 
         size_t lastLineEnd(const char* data, size_t size) override {
-            return objscan::lastPieceEnd(data, size);
+            return mesh::detail::lastPieceEnd(data, size);
         }
         void useParts(size_t parts) override { batches.resize(parts); }
         void readInOrder(size_t, const char* data, size_t size) override {
-            objscan::forEachPiece(data, size, true, [this](const char* line, const char* end) {
+            mesh::detail::forEachPiece(data, size, true, [this](const char* line, const char* end) {
                 obj.readOBJLine(line, end);
             });
         }
@@ -96,12 +97,13 @@ void MyOBJ::readOBJFile(void* file) {
                     taken[kind] = marks[kind];
                 };
                 add(Batch::kVertex, b.verts, obj.mVerts, obj.mVertCount, kMaxVerts,
-                    meshdrop::kVerts);
+                    mesh::detail::kDroppedVerts);
                 add(Batch::kTextureVertex, b.textureVerts, obj.mTextureVerts, obj.mTextureVertCount,
-                    kMaxVerts, meshdrop::kTextureVerts);
+                    kMaxVerts, mesh::detail::kDroppedTextureVerts);
                 add(Batch::kNormal, b.normals, obj.mNormals, obj.mNormalCount, kMaxVerts,
-                    meshdrop::kNormals);
-                add(Batch::kFace, b.faces, obj.mFaces, obj.mFaceCount, kMaxFaces, meshdrop::kFaces);
+                    mesh::detail::kDroppedNormals);
+                add(Batch::kFace, b.faces, obj.mFaces, obj.mFaceCount, kMaxFaces,
+                    mesh::detail::kDroppedFaces);
             };
             for (const Batch::LeftLine& l : b.left) {
                 appendUpTo(l.marks);
@@ -110,10 +112,10 @@ void MyOBJ::readOBJFile(void* file) {
             appendUpTo(b.counts);
         }
     } reader(*this);
-    textblocks::Settings settings;
+    mesh::detail::Settings settings;
     settings.blockBytes = readBlockBytes;
     settings.threads = readsInParallel ? 0 : 1;
-    textblocks::read(*mFiles, file, reader, settings);
+    mesh::detail::read(*mFiles, file, reader, settings);
 }
 
 void MyOBJ::loadOBJText(std::string_view objText, std::string_view mtlText) {
@@ -122,18 +124,18 @@ void MyOBJ::loadOBJText(std::string_view objText, std::string_view mtlText) {
 }
 
 void MyOBJ::readOBJLine(const char* line, const char* end) {
-    switch (objrecords::kindOf(line, end)) {
+    switch (mesh::detail::kindOf(line, end)) {
     case LineKind::Blank:
     case LineKind::Comment:
         return;
     case LineKind::Vertex:
-        readVertexLine(line, end, mVerts, mVertCount, meshdrop::kVerts);
+        readVertexLine(line, end, mVerts, mVertCount, mesh::detail::kDroppedVerts);
         return;
     case LineKind::TextureVertex:
         readTextureVertexLine(line, end);
         return;
     case LineKind::Normal:
-        readVertexLine(line, end, mNormals, mNormalCount, meshdrop::kNormals);
+        readVertexLine(line, end, mNormals, mNormalCount, mesh::detail::kDroppedNormals);
         return;
     case LineKind::Face:
         readFaceLine(line, end);
@@ -160,53 +162,56 @@ void MyOBJ::readOBJLine(const char* line, const char* end) {
 
 void MyOBJ::readMtlLibLine(const char* line, const char* end) {
     // The library name is the next word only, as "%s %s" reads it.
-    const objscan::Keyword keyword = objscan::keywordOf(line, end);
-    const objscan::Keyword name = objscan::keywordOf(keyword.begin + keyword.length, end);
+    const mesh::detail::Keyword keyword = mesh::detail::keywordOf(line, end);
+    const mesh::detail::Keyword name = mesh::detail::keywordOf(keyword.begin + keyword.length, end);
     if (name.length == 0) {
-        diag::out("WARNING: mtllib names no file; the materials stay as they are\n");
+        diag::warning("mtllib names no file; the materials stay as they are\n");
         return;
     }
-    char fileName[objscan::kLineBuffer] = {};
+    char fileName[mesh::detail::kLineBuffer] = {};
     std::memcpy(fileName, name.begin, name.length);
     loadMTLFile(fileName, *mFiles);
 }
 
 void MyOBJ::readVertexLine(const char* line, const char* end, Vector3D* array, int32_t& count,
                            uint32_t droppedBit) {
+    count = std::max(count, int32_t{0}); // a count a caller set below 0 holds none
     if (count >= kMaxVerts) {
         mDropped |= droppedBit;
         return;
     }
-    array[count++] = objrecords::scanVertex(line, end);
+    array[count++] = mesh::detail::scanVertex(line, end);
 }
 
 void MyOBJ::readTextureVertexLine(const char* line, const char* end) {
+    mTextureVertCount = std::max(mTextureVertCount, int32_t{0});
     if (mTextureVertCount >= kMaxVerts) {
-        mDropped |= meshdrop::kTextureVerts;
+        mDropped |= mesh::detail::kDroppedTextureVerts;
         return;
     }
-    mTextureVerts[mTextureVertCount++] = objrecords::scanTextureVertex(line, end);
+    mTextureVerts[mTextureVertCount++] = mesh::detail::scanTextureVertex(line, end);
 }
 
 void MyOBJ::readFaceLine(const char* line, const char* end) {
-    if (mFaceCount < kMaxFaces && objrecords::scanFaceQuickly(line, end, mFaces[mFaceCount])) {
+    mFaceCount = std::max(mFaceCount, int32_t{0});
+    if (mFaceCount < kMaxFaces && mesh::detail::scanFaceQuickly(line, end, mFaces[mFaceCount])) {
         ++mFaceCount;
         return;
     }
-    const int32_t corners = objrecords::faceCorners(line, end);
+    const int32_t corners = mesh::detail::faceCorners(line, end);
     if (corners < 3 || corners > 4) {
         diag::out("WARNING: unsupported face (%d verts)\n", corners);
         return;
     }
     if (mFaceCount >= kMaxFaces) {
-        mDropped |= meshdrop::kFaces;
+        mDropped |= mesh::detail::kDroppedFaces;
         return;
     }
-    objrecords::scanFace(line, end, mFaces[mFaceCount++]);
+    mesh::detail::scanFace(line, end, mFaces[mFaceCount++]);
 }
 
 void MyOBJ::readVertex(const char* line) {
-    readVertexLine(line, line + std::strlen(line), mVerts, mVertCount, meshdrop::kVerts);
+    readVertexLine(line, line + std::strlen(line), mVerts, mVertCount, mesh::detail::kDroppedVerts);
 }
 
 void MyOBJ::readTextureVertex(const char* line) {
@@ -214,7 +219,8 @@ void MyOBJ::readTextureVertex(const char* line) {
 }
 
 void MyOBJ::readNormal(const char* line) {
-    readVertexLine(line, line + std::strlen(line), mNormals, mNormalCount, meshdrop::kNormals);
+    readVertexLine(line, line + std::strlen(line), mNormals, mNormalCount,
+                   mesh::detail::kDroppedNormals);
 }
 
 void MyOBJ::readFace(const char* line) {

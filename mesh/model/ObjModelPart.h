@@ -6,14 +6,14 @@
 
 #include "math/Vector3D.h"
 #include "mesh/ObjModel.h"
-#include "mesh/TextBlocks.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace objmodel {
+namespace mesh::detail {
 
 // A corner as written less one: 0-based for a (1-based) index above 0, -1
 // where the corner gave none, and below -1 for a relative one (-2 for -1).
@@ -45,15 +45,15 @@ struct Element {
 inline constexpr int32_t kInherited = -2;
 
 struct Part {
-    textblocks::LargeVector<Vector3D> positions, textureCoords, normals;
+    detail::LargeVector<Vector3D> positions, textureCoords, normals;
     // Empty until a "v" line of the block has a colour; then one a position,
     // NaN for those without.
-    textblocks::LargeVector<Vector3D> colours;
+    detail::LargeVector<Vector3D> colours;
     uint32_t firstColoured = 0; // the position whose colour began them
     // The positions whose colour was clamped, or was no number.
     std::vector<uint32_t> clampedColours, colourNotNumbers;
-    textblocks::LargeVector<Corner> corners;
-    textblocks::LargeVector<Element> elements;
+    detail::LargeVector<Corner> corners;
+    detail::LargeVector<Element> elements;
     // Over all elements: whether they are faces of 3 corners or more with
     // positive indices and corner words only, and by how much the largest
     // index of each kind (position, texture, normal) goes beyond the records
@@ -84,4 +84,4 @@ struct Part {
     void element(ElementKind kind, const char* p, const char* end);
 };
 
-} // namespace objmodel
+} // namespace mesh::detail

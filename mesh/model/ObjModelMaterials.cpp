@@ -1,8 +1,9 @@
 // The richer reader's material libraries: colours, shininess and the diffuse
 // texture map of each material.
+#include "mesh/model/ObjModelMaterials.h"
 #include "diag/Diagnostics.h"
 #include "mesh/ObjModel.h"
-#include "mesh/ObjModelText.h"
+#include "mesh/model/ObjModelText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,14 +13,14 @@ namespace mesh {
 
 namespace {
 
-using objscan::Keyword;
-using objscan::Scanner;
+using detail::Keyword;
+using detail::Scanner;
 
 // "Kd r g b", or "Kd r" for a grey; a colour that is no number is left as it was.
 void readColour(Scanner& s, float (&rgb)[3]) {
     float c[3];
     int n = 0;
-    while (n < 3 && objmodel::readNumber(s, c[n]))
+    while (n < 3 && detail::readNumber(s, c[n]))
         ++n;
     if (n == 1)
         c[1] = c[2] = c[0];
@@ -47,25 +48,27 @@ std::string mapFileName(Scanner& s) {
     for (;;) {
         s.skipSpace();
         const char* start = s.p;
-        const std::string_view word = objmodel::nextWord(s);
+        const std::string_view word = detail::nextWord(s);
         const int values = optionValues(word);
         if (values < 0) {
             s.p = start;
             break;
         }
         // The first value of an option is anything; the others only numbers.
-        objmodel::nextWord(s);
+        detail::nextWord(s);
         float unused;
-        for (int k = 1; k < values && objmodel::readNumber(s, unused); ++k) {
+        for (int k = 1; k < values && detail::readNumber(s, unused); ++k) {
         }
     }
     const char* end = s.end;
-    while (end > s.p && objscan::isSpace(end[-1]))
+    while (end > s.p && detail::isSpace(end[-1]))
         --end;
     return std::string(s.p, size_t(end - s.p));
 }
 
 } // namespace
+
+namespace detail {
 
 bool namesOutsideFolder(std::string_view name) {
     if (name.starts_with('/'))
@@ -84,7 +87,7 @@ void readMaterialLibrary(const char* name, const FileSource& files,
                          uint64_t& mapsLeftOut) {
     std::string bytes;
     bool cut = false;
-    if (!objmodel::readWholeFile(files, name, bytes, cut)) {
+    if (!detail::readWholeFile(files, name, bytes, cut)) {
         diag::out("WARNING: MTL File did not open: %s\n", name);
         return;
     }
@@ -93,8 +96,8 @@ void readMaterialLibrary(const char* name, const FileSource& files,
     const std::string folder(name, slash ? size_t(slash - name + 1) : 0);
     ObjMaterial* current = nullptr;
     bool full = false;
-    objmodel::forEachLine(bytes, [&](const char* begin, const char* end) {
-        const Keyword w = objscan::keywordOf(begin, end);
+    detail::forEachLine(bytes, [&](const char* begin, const char* end) {
+        const Keyword w = detail::keywordOf(begin, end);
         if (w.length == 0)
             return;
         Scanner s{w.begin + w.length, end};
@@ -106,7 +109,7 @@ void readMaterialLibrary(const char* name, const FileSource& files,
             }
             materials.push_back({});
             current = &materials.back();
-            current->name = objmodel::restAfter(w, end);
+            current->name = detail::restAfter(w, end);
         } else if (!current) {
             return; // properties of no material
         } else if (w.is("Ka")) {
@@ -117,7 +120,7 @@ void readMaterialLibrary(const char* name, const FileSource& files,
             readColour(s, current->Ks);
         } else if (w.is("Ns")) {
             float ns;
-            if (objmodel::readNumber(s, ns) && std::isfinite(ns))
+            if (detail::readNumber(s, ns) && std::isfinite(ns))
                 current->Ns = ns;
         } else if (w.is("map_Kd")) {
             current->diffuseMap = mapFileName(s);
@@ -133,11 +136,12 @@ void readMaterialLibrary(const char* name, const FileSource& files,
         // Every other statement (d, Tr, illum, Ni, the other maps...) is not drawn.
     });
     if (cut)
-        diag::out("WARNING: %s is larger than %zu MiB; the rest is left out\n", name,
-                  objmodel::kMaxFileBytes >> 20);
+        diag::warning("%s is larger than %zu MiB; the rest is left out\n", name,
+                      detail::kMaxFileBytes >> 20);
     if (full)
-        diag::out("WARNING: more than %u materials, the rest left out\n",
-                  unsigned(ObjModel::kMaxMaterials));
+        diag::warning("more than %u materials, the rest left out\n",
+                      unsigned(ObjModel::kMaxMaterials));
 }
 
+} // namespace detail
 } // namespace mesh

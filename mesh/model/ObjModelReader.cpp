@@ -4,10 +4,11 @@
 // cut into triangles on every core.
 #include "diag/Diagnostics.h"
 #include "mesh/ObjModel.h"
-#include "mesh/ObjModelPart.h"
-#include "mesh/ObjModelText.h"
-#include "mesh/TextBlocks.h"
-#include "mesh/Triangulate.h"
+#include "mesh/model/ObjModelMaterials.h"
+#include "mesh/model/ObjModelPart.h"
+#include "mesh/model/ObjModelText.h"
+#include "mesh/model/Triangulate.h"
+#include "mesh/scan/TextBlocks.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -20,10 +21,10 @@ namespace mesh {
 
 namespace {
 
-using objmodel::Corner;
-using objmodel::Element;
-using objmodel::ElementKind;
-using objmodel::Part;
+using detail::Corner;
+using detail::Element;
+using detail::ElementKind;
+using detail::Part;
 
 constexpr size_t kMax = ObjModel::kMaxElements;
 
@@ -42,14 +43,14 @@ struct Counts {
     size_t positions, textureCoords, normals;
 };
 
-class Loader final : public textblocks::BlockReader {
+class Loader final : public detail::BlockReader {
   public:
     Loader(ObjModel& model, const FileSource& files, size_t fileBytes,
            const ObjReadOptions& options)
         : m_(model), files_(files), options_(options), fileBytes_(fileBytes) {}
 
     size_t lastLineEnd(const char* data, size_t size) override {
-        return objmodel::lastLineEnd(data, size);
+        return detail::lastLineEnd(data, size);
     }
     void useParts(size_t parts) override { parts_.resize(parts); }
     void readInOrder(size_t part, const char* data, size_t size) override {
@@ -66,7 +67,7 @@ class Loader final : public textblocks::BlockReader {
     void finish(unsigned threads) {
         parts_.clear();
         for (const std::string& name : libraries_)
-            readMaterialLibrary(name.c_str(), files_, m_.materials, options_, mapsLeftOut_);
+            detail::readMaterialLibrary(name.c_str(), files_, m_.materials, options_, mapsLeftOut_);
         cutPolygons(threads);
         resolveMaterials();
         report();
@@ -89,8 +90,7 @@ class Loader final : public textblocks::BlockReader {
         double expected = 0;
         if (p.bytes() > 0 && fileBytes_ > bytesTaken_)
             expected = double(count) / double(p.bytes()) * double(fileBytes_ - bytesTaken_);
-        textblocks::reserveMore(v, more,
-                                size_t(std::min(double(kMax), v.size() + more + expected)));
+        detail::reserveMore(v, more, size_t(std::min(double(kMax), v.size() + more + expected)));
     }
 
     // Appends what fits; returns how many did.
@@ -114,7 +114,7 @@ class Loader final : public textblocks::BlockReader {
         append(m_.normals, p.normals, "normals", p);
         // Each library once, however often it is named; read at the end.
         for (const std::string& name : p.libraries)
-            if (options_.confineToModelFolder && namesOutsideFolder(name))
+            if (options_.confineToModelFolder && detail::namesOutsideFolder(name))
                 ++librariesLeftOut_;
             else if (librariesRead_.insert(name).second)
                 libraries_.push_back(name);
@@ -132,7 +132,7 @@ class Loader final : public textblocks::BlockReader {
         grow(m_.polygons, p.elements.size(), p.elements.size(), p);
         if (!takePlainFaces(p, base))
             takeElements(p, base);
-        if (p.material != objmodel::kInherited)
+        if (p.material != detail::kInherited)
             material_ = uses_[size_t(p.material)];
     }
 
@@ -150,7 +150,7 @@ class Loader final : public textblocks::BlockReader {
         m_.corners.insert(m_.corners.end(), p.corners.begin(), p.corners.end());
         for (const Element& e : p.elements) {
             const int32_t material =
-                e.material == objmodel::kInherited ? material_ : uses_[size_t(e.material)];
+                e.material == detail::kInherited ? material_ : uses_[size_t(e.material)];
             m_.polygons.push_back({first, e.corners, material, {}});
             first += e.corners;
         }
@@ -167,7 +167,7 @@ class Loader final : public textblocks::BlockReader {
                             std::min(kMax, base.textureCoords + e.textureCoords),
                             std::min(kMax, base.normals + e.normals)};
             const int32_t material =
-                e.material == objmodel::kInherited ? material_ : uses_[size_t(e.material)];
+                e.material == detail::kInherited ? material_ : uses_[size_t(e.material)];
             // Most elements name records before them with positive indices:
             // then each corner is as written, less one.
             const bool asWritten = !e.relative && !e.unreadable && e.mostV <= at.positions &&
@@ -244,7 +244,7 @@ class Loader final : public textblocks::BlockReader {
         } else if (room(m_.polygons.size(), 1, "faces") && room(first, n, "corners") &&
                    room(triangles_, n - 2, "triangles")) {
             if (m_.polygons.size() == m_.polygons.capacity())
-                textblocks::reserveMore(m_.polygons, 1);
+                detail::reserveMore(m_.polygons, 1);
             m_.polygons.push_back({uint32_t(first), uint32_t(n), material, {}});
             triangles_ += n - 2;
             return;
@@ -293,9 +293,9 @@ class Loader final : public textblocks::BlockReader {
         for (size_t i = 0, t = 0; i < count; t += m_.polygons[i].cornerCount - 2, ++i)
             if (i % kGrain == 0)
                 firstTriangle[i / kGrain] = t;
-        textblocks::reserveMore(m_.triangles, 3 * triangles_);
+        detail::reserveMore(m_.triangles, 3 * triangles_);
         m_.triangles.resize(3 * triangles_);
-        textblocks::reserveMore(m_.trianglePolygons, triangles_);
+        detail::reserveMore(m_.trianglePolygons, triangles_);
         m_.trianglePolygons.resize(triangles_);
         struct Worker {
             std::vector<Vector3D> spots; // of a polygon too large for the stack
@@ -305,7 +305,7 @@ class Loader final : public textblocks::BlockReader {
         std::vector<Worker> workers(std::max(threads, 1u));
         const ObjCorner* const corners = m_.corners.data();
         const Vector3D* const positions = m_.positions.data();
-        textblocks::forEachRange(count, kGrain, threads, [&](unsigned w, size_t begin, size_t end) {
+        detail::forEachRange(count, kGrain, threads, [&](unsigned w, size_t begin, size_t end) {
             Worker& k = workers[w];
             size_t t = firstTriangle[begin / kGrain];
             for (size_t i = begin; i < end; ++i) {
@@ -376,13 +376,13 @@ class Loader final : public textblocks::BlockReader {
 
     void warn(uint64_t count, const char* what) {
         if (count)
-            diag::out("WARNING: %" PRIu64 " %s\n", count, what);
+            diag::warning("%" PRIu64 " %s\n", count, what);
     }
 
     void report() {
         for (const std::string& kind : full_)
-            diag::out("WARNING: more than %" PRIu32 " %s, the rest left out\n",
-                      ObjModel::kMaxElements, kind.c_str());
+            diag::warning("more than %" PRIu32 " %s, the rest left out\n", ObjModel::kMaxElements,
+                          kind.c_str());
         warn(facesOutOfRange_, "faces with a corner that names no vertex left out");
         warn(shortFaces_, "faces with fewer than 3 corners left out");
         warn(ignoredIndices_, "texture or normal indices that name none ignored");
@@ -395,12 +395,12 @@ class Loader final : public textblocks::BlockReader {
         warn(librariesLeftOut_, "material libraries outside the model's folder left out");
         warn(mapsLeftOut_, "texture maps outside the model's folder left out");
         if (unknownMaterials_)
-            diag::out("WARNING: %" PRIu64 " materials named by usemtl are in no library "
-                      "(the first: %s); their faces have none\n",
-                      unknownMaterials_, firstUnknownMaterial_.c_str());
+            diag::warning("%" PRIu64 " materials named by usemtl are in no library "
+                          "(the first: %s); their faces have none\n",
+                          unknownMaterials_, firstUnknownMaterial_.c_str());
         if (unknownLines_)
-            diag::out("WARNING: %" PRIu64 " lines of unknown kinds left out (the first: %s)\n",
-                      unknownLines_, firstUnknown_.c_str());
+            diag::warning("%" PRIu64 " lines of unknown kinds left out (the first: %s)\n",
+                          unknownLines_, firstUnknown_.c_str());
         diag::out("Object Loaded: %s\nv: %zu, vt: %zu, vn: %zu, f: %zu, l: %zu, p: %zu\n\n",
                   m_.name.c_str(), m_.positions.size(), m_.textureCoords.size(), m_.normals.size(),
                   m_.polygons.size(), m_.lines.size(), m_.points.size());
@@ -442,7 +442,7 @@ struct OpenFile {
 
 bool readObjModel(const char* fileName, ObjModel& model, const FileSource& files,
                   const ObjReadOptions& options) {
-    return objmodel::readModel(fileName, model, files, textblocks::Settings{}, options);
+    return detail::readModel(fileName, model, files, detail::Settings{}, options);
 }
 
 bool readObjModelText(std::string_view objText, ObjModel& model, std::string_view mtlText) {
@@ -450,11 +450,8 @@ bool readObjModelText(std::string_view objText, ObjModel& model, std::string_vie
     return readObjModel(TextFiles::kModelName, model, text.source());
 }
 
-} // namespace mesh
-
-bool objmodel::readModel(const char* fileName, mesh::ObjModel& model, const mesh::FileSource& files,
-                         const textblocks::Settings& settings,
-                         const mesh::ObjReadOptions& options) {
+bool detail::readModel(const char* fileName, mesh::ObjModel& model, const mesh::FileSource& files,
+                       const detail::Settings& settings, const mesh::ObjReadOptions& options) {
     model = mesh::ObjModel{};
     void* file = files.open(fileName, files.user);
     if (!file) {
@@ -463,16 +460,18 @@ bool objmodel::readModel(const char* fileName, mesh::ObjModel& model, const mesh
     }
     diag::out("OBJ File Open: %s\n", fileName);
     mesh::Loader loader(model, files, files.size ? files.size(file, files.user) : 0, options);
-    textblocks::Settings limited = settings;
+    detail::Settings limited = settings;
     limited.maxBytes = std::min(settings.maxBytes, kMaxFileBytes);
-    textblocks::Result read;
+    detail::Result read;
     {
         const mesh::OpenFile open{files, file};
-        read = textblocks::read(files, file, loader, limited);
+        read = detail::read(files, file, loader, limited);
     }
     if (read.cut)
-        diag::out("WARNING: %s is larger than %zu MiB; the rest is left out\n", fileName,
-                  limited.maxBytes >> 20);
-    loader.finish(textblocks::threadsFor(settings.threads));
+        diag::warning("%s is larger than %zu MiB; the rest is left out\n", fileName,
+                      limited.maxBytes >> 20);
+    loader.finish(detail::threadsFor(settings.threads));
     return true;
 }
+
+} // namespace mesh

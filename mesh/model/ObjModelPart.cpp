@@ -1,18 +1,18 @@
 // The richer reader's work on one block: each line read into the block's part.
-#include "mesh/ObjModelPart.h"
+#include "mesh/model/ObjModelPart.h"
 
-#include "mesh/ObjModelText.h"
+#include "mesh/model/ObjModelText.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-namespace objmodel {
+namespace mesh::detail {
 
 namespace {
 
-using objscan::Keyword;
-using objscan::Scanner;
+using detail::Keyword;
+using detail::Scanner;
 
 // Keywords of the format that a viewer of polygons has no use for: silent.
 bool isIgnoredKeyword(const Keyword& w) {
@@ -38,12 +38,12 @@ inline bool index(const char*& p, const char* end, int32_t& out) {
     int run = 8;
     if (end - q >= 8) {
         uint32_t first;
-        run = objscan::leadingDigits8(q, first);
+        run = detail::leadingDigits8(q, first);
         value = first;
         q += run;
     }
     if (run == 8) // near the block's end, or more digits to come
-        for (; q < end && objscan::isDigit(*q); ++q)
+        for (; q < end && detail::isDigit(*q); ++q)
             if (value < (uint64_t{1} << 31))
                 value = value * 10 + uint64_t(*q - '0');
     if (q == digits)
@@ -57,7 +57,7 @@ inline bool index(const char*& p, const char* end, int32_t& out) {
 // One word at p, past it on return: v, v/vt, v//vn or v/vt/vn, the indices
 // as written (0: absent). False for a word of another shape.
 inline bool corner(const char*& p, const char* end, int32_t (&at)[3]) {
-    const auto inWord = [end](const char* q) { return q < end && !objscan::isSpace(*q); };
+    const auto inWord = [end](const char* q) { return q < end && !detail::isSpace(*q); };
     at[0] = at[1] = at[2] = 0;
     bool shaped = index(p, end, at[0]);
     for (int k = 1; shaped && k < 3 && p < end && *p == '/'; ++k) {
@@ -74,7 +74,7 @@ inline bool corner(const char*& p, const char* end, int32_t (&at)[3]) {
 
 // Room for one more entry; a list's first room is a large part of the
 // block's size at once, so that a large block's lists start in large pages.
-template <class T> void roomForOne(textblocks::LargeVector<T>& list, size_t blockBytes) {
+template <class T> void roomForOne(detail::LargeVector<T>& list, size_t blockBytes) {
     if (list.size() < list.capacity())
         return;
     const size_t first = std::min(blockBytes, size_t{1} << 20) / sizeof(T) + 16;
@@ -113,7 +113,7 @@ void Part::read(const char* data, size_t size) {
 }
 
 void Part::line(const char* begin, const char* end) {
-    const Keyword w = objscan::keywordOf(begin, end);
+    const Keyword w = detail::keywordOf(begin, end);
     const char* const rest = w.begin + w.length;
     const char c0 = w.length ? w.begin[0] : '\0';
     if (w.length == 1) {
@@ -208,7 +208,7 @@ void Part::element(ElementKind kind, const char* p, const char* end) {
               0};
     const size_t first = corners.size();
     for (;;) {
-        while (p < end && objscan::isSpace(*p))
+        while (p < end && detail::isSpace(*p))
             ++p;
         if (p == end)
             break;
@@ -239,4 +239,4 @@ void Part::element(ElementKind kind, const char* p, const char* end) {
     triangles += e.corners >= 3 ? e.corners - 2 : 0;
 }
 
-} // namespace objmodel
+} // namespace mesh::detail
