@@ -6,7 +6,7 @@
 #include "host/Threads.h"
 #include "host/Timer.h"
 #include "host/platform/SdlPlatform.h"
-#include "tests/app/ViewHarness.h"
+#include "tests/support/ViewHarness.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/EventInjection.h"
 

@@ -1,6 +1,6 @@
 // The view's projection, fixed GL state and drawing surface, on a real context.
 #include "app/MyOpenGLView.h"
-#include "tests/app/ViewHarness.h"
+#include "tests/support/ViewHarness.h"
 
 #include <GL/gl.h>
 #include <cmath>

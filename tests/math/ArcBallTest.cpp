@@ -1,6 +1,6 @@
 #include "math/ArcBall.h"
 
-#include "tests/math/MathExpect.h"
+#include "tests/support/MathExpect.h"
 
 #include <cmath>
 

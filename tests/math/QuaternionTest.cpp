@@ -1,6 +1,6 @@
 #include "math/Quaternion.h"
 
-#include "tests/math/MathExpect.h"
+#include "tests/support/MathExpect.h"
 
 #include <cmath>
 #include <random>

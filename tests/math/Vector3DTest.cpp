@@ -1,6 +1,6 @@
 #include "math/Vector3D.h"
 
-#include "tests/math/MathExpect.h"
+#include "tests/support/MathExpect.h"
 
 #include <cmath>
 

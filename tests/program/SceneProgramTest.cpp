@@ -2,7 +2,7 @@
 // through screenshots and driven with the X pointer; and under SDL's offscreen
 // driver, read through what it prints.
 #include "tests/support/Picture.h"
-#include "tests/scene/SceneHarness.h"
+#include "tests/support/SceneHarness.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // What the frames of the scene show whatever GL state came before, read back
 // from a real offscreen context and compared with the model, backdrop and
 // leaves drawn alone.
-#include "tests/scene/SceneHarness.h"
+#include "tests/support/SceneHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Mouse input through the host's real event path: which buttons turn the
 // model, and that the turn is the arcball's own for the same pointer positions.
-#include "tests/math/MathExpect.h"
-#include "tests/scene/SceneHarness.h"
+#include "tests/support/MathExpect.h"
+#include "tests/support/SceneHarness.h"
 #include "tests/support/EventInjection.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "viewer/ModelViewer.h"
 #include "host/media/Media.h"
 #include "host/media/MediaWriter.h"
-#include "tests/app/ViewHarness.h"
+#include "tests/support/ViewHarness.h"
 #include "tests/support/CapturedOutput.h"
 #include "tests/support/PixelKind.h"
 #include "viewer/ModelFraming.h"

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "scene/dravinView.h"
-#include "tests/app/ViewHarness.h"
+#include "tests/support/ViewHarness.h"
 
 #include <GL/gl.h>
 #include <algorithm>
