@@ -51,7 +51,10 @@ int main(int argc, char** argv) {
     // A model that cannot be read ends the program before any window opens.
     if (!ModelViewer::canRead(options.operand))
         return 1;
-    return dravin::runView(argc, argv, options, [model = options.operand] {
-        return std::make_unique<ModelViewer>(model);
+    const int turntable = parsed.turntable ? options.frames : 0;
+    return dravin::runView(argc, argv, options, [model = options.operand, turntable] {
+        auto viewer = std::make_unique<ModelViewer>(model);
+        viewer->setTurntable(turntable);
+        return viewer;
     });
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <map>
 #include <sstream>
@@ -159,4 +160,52 @@ TEST(RecordProgram, ASignalEndsARecordingOfUnknownLengthWithAWholeMovie) {
     EXPECT_GT(std::atoi(fields["nb_read_frames"].c_str()), 0);
     EXPECT_FALSE(std::filesystem::exists(dir + "/run.webm.part"));
     std::filesystem::remove_all(dir);
+}
+
+TEST(RecordProgram, ATurntableShowsTheModelFromBehindHalfwayAndEndsAStepShortOfTheStart) {
+    const std::string dir = temporaryFolder();
+    // A thin wedge, its right angle at the lower left: from behind, at the
+    // lower right.
+    const std::string model = dir + "/wedge.obj";
+    std::ofstream(model) << "v 0 0 .1\nv 2 0 .1\nv 0 2 .1\nv 0 0 -.1\nv 2 0 -.1\nv 0 2 -.1\n"
+                            "f 1 2 3\nf 4 6 5\nf 1 4 5 2\nf 2 5 6 3\nf 3 6 4 1\n";
+    const auto run =
+        runProgram({"--window=240x180", "--turntable", "--record", "turn.mkv", model}, dir);
+    ASSERT_EQ(run.exitStatus, 0) << run.errText();
+    const std::string path = dir + "/turn.mkv";
+    EXPECT_EQ(probe(path)["nb_read_frames"], "120"); // the default length
+    const Picture first = movieFrame(path, 0, 60, 240, 180),
+                  half = movieFrame(path, 60, 60, 240, 180),
+                  last = movieFrame(path, 119, 60, 240, 180);
+    ASSERT_FALSE(half.argb.empty());
+    // From behind, the outline is the first one mirrored left to right; a
+    // step short of the turn, nearly the first.
+    const uint32_t background = first.at(0, 0);
+    auto isModel = [background](uint32_t rgb) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int(rgb >> shift & 0xff) - int(background >> shift & 0xff)) > 16)
+                return true;
+        return false;
+    };
+    // Pixels where the outlines of a and b (mirrored or not) disagree.
+    auto outlineDifference = [&](const Picture& a, const Picture& b, bool mirror) {
+        int differ = 0;
+        for (int y = 0; y < 180; ++y)
+            for (int x = 0; x < 240; ++x)
+                differ += isModel(a.at(x, y)) != isModel(b.at(mirror ? 239 - x : x, y));
+        return differ;
+    };
+    const int behind = outlineDifference(half, first, true),
+              unlike = outlineDifference(half, first, false),
+              step = outlineDifference(last, first, false);
+    std::printf("outline differences: behind %d, unlike %d, a step %d\n", behind, unlike, step);
+    EXPECT_GT(unlike, 1000);
+    EXPECT_LT(behind, unlike / 4); // the perspective shows other sides
+    EXPECT_LT(step, unlike / 10);
+    EXPECT_GT(meanDifference(last, first), 0.0);
+    std::filesystem::remove_all(dir);
+    // The turn needs a model to turn.
+    const auto alone = runProgram({"--turntable"});
+    EXPECT_EQ(alone.exitStatus, 2);
+    EXPECT_THAT(alone.errText(), HasSubstr("dravin: option '--turntable' needs a model"));
 }
