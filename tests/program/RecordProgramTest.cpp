@@ -209,3 +209,21 @@ TEST(RecordProgram, ATurntableShowsTheModelFromBehindHalfwayAndEndsAStepShortOfT
     EXPECT_EQ(alone.exitStatus, 2);
     EXPECT_THAT(alone.errText(), HasSubstr("dravin: option '--turntable' needs a model"));
 }
+
+TEST(RecordProgram, ARecordingOfKnownLengthShowsItsProgressOnATerminalOnly) {
+    const std::string dir = temporaryFolder();
+    const std::string program = testing_support::buildDirectory() + "/dravin";
+    const std::string line = "recording " + dir + "/p.mp4: frame 5 of 5";
+    // script(1) gives the program a terminal.
+    const auto onTerminal = testing_support::runProcess(
+        {.argv = {"/usr/bin/script", "-qec",
+                  "cd '" + dir + "' && '" + program + "' --window=64x48 --frames 5 --record p.mp4",
+                  "/dev/null"},
+         .env = {"SDL_VIDEODRIVER=offscreen"}});
+    EXPECT_EQ(onTerminal.exitStatus, 0);
+    EXPECT_THAT(onTerminal.outText(), HasSubstr("\r" + line));
+    const auto piped = runProgram({"--window=64x48", "--frames", "5", "--record", "p.mp4"}, dir);
+    EXPECT_EQ(piped.exitStatus, 0);
+    EXPECT_THAT(piped.errText(), ::testing::Not(HasSubstr("recording")));
+    std::filesystem::remove_all(dir);
+}
