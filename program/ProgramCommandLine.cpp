@@ -90,7 +90,8 @@ ProgramCommandLine parseProgramCommandLine(int argc, const char* const* argv) {
     if (parsed.thumbnailSize == 0)
         return parsed;
     // A thumbnail is drawn as a file manager asks for it, and nothing else.
-    if (o.window || o.frames > 0 || !o.screenshot.empty() || parsed.modelBeforeThumbnail)
+    if (o.window || o.frames > 0 || !o.screenshot.empty() || !o.record.empty() ||
+        parsed.modelBeforeThumbnail)
         o.refuse("option '--thumbnail' takes no other option and no other model");
     return parsed;
 }

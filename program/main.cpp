@@ -21,6 +21,11 @@ namespace {
 // the same kind of window, so no state of the scene before carries over. A
 // file that cannot be read leaves everything as it was, after its one line.
 void openDroppedModel(const dravin::CommandLine& options, const std::string& path) {
+    // Starting again would cut the recording short.
+    if (!options.record.empty()) {
+        diag::err("%s: not opening %s while recording\n", options.program.c_str(), path.c_str());
+        return;
+    }
     if (!ModelViewer::canRead(path))
         return;
     std::vector<std::string> words = commandLineForModel(options, path);
