@@ -17,6 +17,8 @@ namespace {
 // Window sides above this are refused outright; the window is later kept
 // within the screen anyway.
 constexpr long kMaxWindowSide = 16384;
+// A recording's frame rate: at most a thousand frames a second.
+constexpr long kMaxFps = 1000;
 
 bool parseWhole(std::string_view text, long min, long max, long& value) {
     if (text.empty() || text.front() < '0' || text.front() > '9')
@@ -129,6 +131,18 @@ class Parser {
         } else if (name == "screenshot") {
             if (takeValue(name, attached, value))
                 result_.screenshot = absolutePath(value);
+        } else if (name == "record") {
+            if (takeValue(name, attached, value))
+                result_.record = absolutePath(value);
+        } else if (name == "fps") {
+            long n = 0;
+            if (!takeValue(name, attached, value))
+                return;
+            if (!parseWhole(value, 1, kMaxFps, n))
+                fail("bad value '" + value + "' for --fps: a whole number from 1 to " +
+                     std::to_string(kMaxFps) + " expected");
+            else
+                result_.fps = int(n);
         } else if (const Syntax::Option* own = programOption(name)) {
             takeWords(*own, attached);
         } else {
@@ -232,6 +246,10 @@ Options:
       --frames N             stop after N drawn frames
       --screenshot FILE.png  after the last frame (--frames, default 1) write
                              the picture to FILE.png
+      --record FILE          record the drawn frames to FILE: .mp4 or .mkv
+                             (H.264), .webm (VP9) or .gif; until --frames or
+                             the end
+      --fps N                the recording's frame rate (default 60)
 )";
     text += syntax.optionsHelp;
     text += R"(  --                         end of options

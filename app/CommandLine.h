@@ -1,6 +1,7 @@
 // A program's command line, GNU style: PROGRAM [OPTIONS] [OPERAND]. The
-// framework's options (window, frames, screenshot, help, version) are parsed
-// here; a program adds its operand and options of its own through a Syntax.
+// framework's options (window, frames, screenshot, record, fps, help,
+// version) are parsed here; a program adds its operand and options of its
+// own through a Syntax.
 // Parsing prints nothing and touches nothing, so every case can be tested;
 // run() (app/Run.h) acts on the result.
 #pragma once
@@ -26,6 +27,9 @@ struct CommandLine {
     // Absolute paths (resolved against the directory the program started
     // in); empty when not asked for.
     std::string screenshot;
+    // The movie the drawn frames go into, and its nominal frame rate.
+    std::string record;
+    int fps{60};
     std::string operand;
 
     // For usageError: the one line that names what was wrong.

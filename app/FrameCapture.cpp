@@ -1,6 +1,7 @@
 #include "app/FrameCapture.h"
 
 #include "app/MyOpenGLView.h"
+#include "app/Recording.h"
 #include "diag/Diagnostics.h"
 #include "host/Application.h"
 #include "host/OpenGLView.h"
@@ -9,6 +10,7 @@
 
 #include <GL/gl.h>
 #include <algorithm>
+#include <memory>
 
 namespace dravin {
 
@@ -33,28 +35,71 @@ std::vector<uint32_t> readBackBuffer(int width, int height) {
     return pixels;
 }
 
-void stopAfterFrames(int frames, const std::string& screenshot, const std::string& program) {
-    host::Application::shared().setFrameHook(
-        [frames, screenshot, program, drawn = 0](host::OpenGLView& view) mutable {
-            // Frames drawn after the last one, before the loop ends, change
-            // nothing; frames on the way to the world do not count.
-            const auto* scene = dynamic_cast<const MyOpenGLView*>(&view);
-            if ((scene && scene->isPreparing()) || drawn >= frames || ++drawn < frames)
-                return;
-            int status = 0;
-            if (!screenshot.empty()) {
-                const host::Rect size = view.bounds();
-                const int width = int(size.width), height = int(size.height);
-                const std::vector<uint32_t> pixels = readBackBuffer(width, height);
-                if (pixels.empty() || host::MediaWriteImage(screenshot, host::kMediaTypePNG, width,
-                                                            height, pixels.data(), false) != 0) {
-                    diag::err("%s: could not write the screenshot %s\n", program.c_str(),
-                              screenshot.c_str());
-                    status = 1;
-                }
+bool captureFrames(const CommandLine& options) {
+    std::shared_ptr<Recorder> recorder;
+    host::Application& app = host::Application::shared();
+    const std::string& program = options.program;
+    if (!options.record.empty()) {
+        recorder = std::make_shared<Recorder>();
+        const std::string wrong = recorder->start(options.record, options.fps, options.frames);
+        if (!wrong.empty()) {
+            diag::err("%s: cannot record to %s: %s\n", program.c_str(), options.record.c_str(),
+                      wrong.c_str());
+            return false;
+        }
+        app.setEndHook([recorder, program, path = options.record](int status) {
+            const std::string wrong = recorder->finish();
+            if (!wrong.empty()) {
+                diag::err("%s: could not record to %s: %s\n", program.c_str(), path.c_str(),
+                          wrong.c_str());
+                return 1;
             }
-            host::Application::shared().stop(status);
+            if (recorder->dropped() > 0)
+                diag::err("%s: %d frames dropped from %s: the encoder could not keep up\n",
+                          program.c_str(), recorder->dropped(), path.c_str());
+            return status;
         });
+    } else if (options.frames == 0) {
+        return true;
+    }
+    app.setFrameHook([frames = options.frames, screenshot = options.screenshot, program, recorder,
+                      drawn = 0](host::OpenGLView& view) mutable {
+        // Frames drawn after the last one, before the loop ends, change
+        // nothing; frames on the way to the world do not count.
+        const auto* scene = dynamic_cast<const MyOpenGLView*>(&view);
+        if ((scene && scene->isPreparing()) || (frames > 0 && drawn >= frames))
+            return;
+        ++drawn;
+        const bool last = drawn == frames;
+        if (!recorder && !last)
+            return;
+        const host::Rect size = view.bounds();
+        const int width = int(size.width), height = int(size.height);
+        std::vector<uint32_t> pixels;
+        if (recorder || !screenshot.empty())
+            pixels = readBackBuffer(width, height);
+        int status = 0;
+        if (last && !screenshot.empty() &&
+            (pixels.empty() || host::MediaWriteImage(screenshot, host::kMediaTypePNG, width, height,
+                                                     pixels.data(), false) != 0)) {
+            diag::err("%s: could not write the screenshot %s\n", program.c_str(),
+                      screenshot.c_str());
+            status = 1;
+        }
+        if (recorder) {
+            if (!pixels.empty())
+                recorder->add(std::move(pixels), width, height,
+                              host::Application::shared().drawsOffscreen());
+            // The reason is given as the recording ends.
+            if (recorder->failed()) {
+                host::Application::shared().stop(1);
+                return;
+            }
+        }
+        if (last)
+            host::Application::shared().stop(status);
+    });
+    return true;
 }
 
 } // namespace dravin

@@ -1,6 +1,9 @@
 // Ends a run after a number of presented frames, with the last one saved as
-// a PNG when asked: the program's --frames and --screenshot.
+// a PNG when asked, and records the frames into a movie: the program's
+// --frames, --screenshot, --record and --fps.
 #pragma once
+
+#include "app/CommandLine.h"
 
 #include <cstdint>
 #include <string>
@@ -8,11 +11,12 @@
 
 namespace dravin {
 
-// From now on the application counts the main view's presented frames; after
-// the frames-th it writes the screenshot (when the path is not empty) and
-// stops with status 0, or 1 with one line on standard error when the file
-// cannot be written.
-void stopAfterFrames(int frames, const std::string& screenshot, const std::string& program);
+// From now on the application counts the main view's presented frames (not
+// those on the way to the world). With --record each goes into the movie;
+// after the frames-th (with --frames) it writes the screenshot when asked and
+// stops with status 0, or 1 with one line on standard error when a file
+// cannot be written. False, after one line, when the recording cannot start.
+bool captureFrames(const CommandLine& options);
 
 // The current context's back buffer, width x height from the lower-left
 // corner, as 32-bit ARGB words with the top row first. Empty when the size is

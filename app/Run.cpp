@@ -48,8 +48,8 @@ int runView(int argc, char** argv, const CommandLine& options, const ViewFactory
         };
     }
     description.makeView = [makeView]() -> std::unique_ptr<host::OpenGLView> { return makeView(); };
-    if (options.frames > 0)
-        stopAfterFrames(options.frames, options.screenshot, options.program);
+    if (!captureFrames(options))
+        return 1;
     return host::applicationMain(argc, argv, description);
 }
 

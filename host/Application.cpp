@@ -204,6 +204,16 @@ void Application::setFrameHook(std::function<void(OpenGLView&)> hook) {
     frameHook_ = std::move(hook);
 }
 
+void Application::setEndHook(std::function<int(int)> hook) {
+    assert(isMainThread() && "the end hook is set on the main thread");
+    endHook_ = std::move(hook);
+}
+
+bool Application::drawsOffscreen() const {
+    const platform::Platform& p = platform::current();
+    return p.videoStarted() && p.drawsOffscreen();
+}
+
 void Application::setOpenFileHandler(std::function<void(const std::string&)> handler) {
     assert(isMainThread() && "the open-file handler is set on the main thread");
     openFile_ = std::move(handler);
@@ -228,10 +238,11 @@ int applicationMain(int, char**, const InterfaceDescription& description) {
         std::_Exit(1);
     }
     app.run();
+    const int status = app.endHook_ ? app.endHook_(app.exitStatus()) : app.exitStatus();
     // The view's threads run for the life of the process: leave without
     // destructors so nothing they use goes away under them.
     std::fflush(nullptr);
-    std::_Exit(app.exitStatus());
+    std::_Exit(status);
 }
 
 } // namespace host

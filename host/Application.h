@@ -59,6 +59,14 @@ class Application {
     // Hands a file to the handler, as a drop does (main thread).
     void openFile(const std::string& path);
 
+    // Called on the main thread once the loop has ended, before
+    // applicationMain ends the process: takes the exit status and returns the
+    // one to end with. Empty: none.
+    void setEndHook(std::function<int(int)> hook);
+    // Whether the frames are drawn where nobody sees them (SDL's offscreen
+    // driver): nothing is lost by making them wait.
+    bool drawsOffscreen() const;
+
     Window* mainWindow() const { return window_.get(); }
     OpenGLView* mainView() const { return view_.get(); }
 
@@ -75,6 +83,8 @@ class Application {
     std::atomic<int> exitStatus_{};
     std::function<void(OpenGLView&)> frameHook_;
     std::function<void(const std::string&)> openFile_;
+    std::function<int(int)> endHook_;
+    friend int applicationMain(int, char**, const InterfaceDescription&);
 };
 
 // The program's entry into the host: loads the description and runs the loop.

@@ -48,7 +48,18 @@ dravin::Syntax programSyntax(ProgramCommandLine* into) {
          [into](const std::vector<std::string>& words, dravin::CommandLine& parsed) {
              return into ? takeThumbnail(words, parsed, *into) : std::string();
          }});
-    syntax.optionsHelp = R"(      --thumbnail SIZE MODEL OUT.png
+    syntax.options.push_back(
+        {"turntable", 0, "", [into](const std::vector<std::string>& words, dravin::CommandLine&) {
+             if (!words.empty())
+                 return std::string("option '--turntable' takes no value");
+             if (into)
+                 into->turntable = true;
+             return std::string();
+         }});
+    syntax.optionsHelp =
+        R"(      --turntable            turn MODEL once about the vertical axis over the
+                             frames (--frames, default 120), and stop
+      --thumbnail SIZE MODEL OUT.png
                              write a SIZE x SIZE picture (SIZE 1 to 1024) of
                              MODEL to OUT.png without a window, and exit;
                              reads nothing outside the model's folder
@@ -68,10 +79,19 @@ ProgramCommandLine parseProgramCommandLine(int argc, const char* const* argv) {
     ProgramCommandLine parsed;
     parsed.options = dravin::parseCommandLine(argc, argv, programSyntax(&parsed));
     dravin::CommandLine& o = parsed.options;
-    if (o.action != dravin::CommandLine::Action::run || parsed.thumbnailSize == 0)
+    if (o.action != dravin::CommandLine::Action::run)
+        return parsed;
+    if (parsed.turntable) {
+        if (o.operand.empty() || parsed.thumbnailSize > 0)
+            o.refuse("option '--turntable' needs a model");
+        else if (o.frames == 0)
+            o.frames = kTurntableFrames;
+    }
+    if (parsed.thumbnailSize == 0)
         return parsed;
     // A thumbnail is drawn as a file manager asks for it, and nothing else.
-    if (o.window || o.frames > 0 || !o.screenshot.empty() || parsed.modelBeforeThumbnail)
+    if (o.window || o.frames > 0 || !o.screenshot.empty() || !o.record.empty() ||
+        parsed.modelBeforeThumbnail)
         o.refuse("option '--thumbnail' takes no other option and no other model");
     return parsed;
 }

@@ -9,6 +9,8 @@
 
 // The largest thumbnail side: a file manager's largest size.
 inline constexpr int kMaxThumbnailSize = 1024;
+// A turntable's frames unless --frames says.
+inline constexpr int kTurntableFrames = 120;
 
 struct ProgramCommandLine {
     // Its operand is the model, absolute; empty for the demo scene.
@@ -20,6 +22,8 @@ struct ProgramCommandLine {
     // Whether a model was named before --thumbnail (refused once the whole
     // line is read; one after is refused as a second model).
     bool modelBeforeThumbnail{};
+    // --turntable: the viewer turns the model once over options.frames.
+    bool turntable{};
 };
 
 ProgramCommandLine parseProgramCommandLine(int argc, const char* const* argv);

@@ -21,6 +21,11 @@ namespace {
 // the same kind of window, so no state of the scene before carries over. A
 // file that cannot be read leaves everything as it was, after its one line.
 void openDroppedModel(const dravin::CommandLine& options, const std::string& path) {
+    // Starting again would cut the recording short.
+    if (!options.record.empty()) {
+        diag::err("%s: not opening %s while recording\n", options.program.c_str(), path.c_str());
+        return;
+    }
     if (!ModelViewer::canRead(path))
         return;
     std::vector<std::string> words = commandLineForModel(options, path);
@@ -51,7 +56,10 @@ int main(int argc, char** argv) {
     // A model that cannot be read ends the program before any window opens.
     if (!ModelViewer::canRead(options.operand))
         return 1;
-    return dravin::runView(argc, argv, options, [model = options.operand] {
-        return std::make_unique<ModelViewer>(model);
+    const int turntable = parsed.turntable ? options.frames : 0;
+    return dravin::runView(argc, argv, options, [model = options.operand, turntable] {
+        auto viewer = std::make_unique<ModelViewer>(model);
+        viewer->setTurntable(turntable);
+        return viewer;
     });
 }

@@ -71,6 +71,9 @@ class ModelViewer : public MyOpenGLView {
 
     // The view as it was after loading: no turn, no zoom.
     void resetView();
+    // Turns the model once about the vertical axis over this many drawn
+    // frames, a step a frame from the starting view; 0: stands still.
+    void setTurntable(int frames) { turntableFrames_ = frames; }
     // "smooth on, faces on, wireframe off, ..." on standard output.
     void printRenderState() const;
 
@@ -92,6 +95,8 @@ class ModelViewer : public MyOpenGLView {
     double lastProgressFrame_{-1e9};
     std::unique_ptr<mesh::ObjModel> readModel_;
     float aspect_{4.0f / 3.0f};
+    int turntableFrames_{};
+    int turntableFrame_{};
     // Between the press and the release of a button that turns the model.
     bool dragging_{};
     // The checker that shows the model's texture coordinates; 0 until made.

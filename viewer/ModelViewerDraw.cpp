@@ -114,6 +114,12 @@ void ModelViewer::drawWorld(const host::Rect&) {
 
     glLoadIdentity();
     glTranslatef(0.0f, 0.0f, -framingDistance(kFieldOfView, aspect_) * zoom);
+    if (turntableFrames_ > 0) {
+        // Counted in doubles: a float step would drift over a long turn.
+        const double turn = 360.0 * double(turntableFrame_ % turntableFrames_) / turntableFrames_;
+        glRotated(turn, 0.0, 1.0, 0.0);
+        ++turntableFrame_;
+    }
     const AxisRotation r = myArcBall->GetOrientation();
     glRotatef(r.angle, r.x, r.y, r.z);
 

@@ -7,6 +7,9 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -46,6 +49,109 @@ FramePtr makeFrame(AVPixelFormat format, int32_t width, int32_t height) {
     if (av_frame_get_buffer(frame.get(), 32) < 0)
         return nullptr;
     return frame;
+}
+
+// A palette made for one picture (a median cut of its colours at 5 bits a
+// channel, each entry the mean of the pixels it stands for) and the picture
+// in it, into a pal8 frame. argb's rows are stride words apart.
+void quantizeFrame(const uint32_t* argb, int32_t stride, AVFrame* frame) {
+    constexpr int kBins = 1 << 15;
+    const int w = frame->width, h = frame->height;
+    auto binOf = [](uint32_t p) {
+        return int(((p >> 9) & 0x7c00) | ((p >> 6) & 0x3e0) | ((p >> 3) & 0x1f));
+    };
+    std::vector<uint32_t> count(kBins);
+    std::vector<uint64_t> sum(size_t(kBins) * 3);
+    for (int y = 0; y < h; ++y)
+        for (const uint32_t *p = argb + size_t(y) * size_t(stride), *e = p + w; p < e; ++p) {
+            const int b = binOf(*p);
+            ++count[b];
+            sum[b * 3] += (*p >> 16) & 0xff;
+            sum[b * 3 + 1] += (*p >> 8) & 0xff;
+            sum[b * 3 + 2] += *p & 0xff;
+        }
+    std::vector<int> bins;
+    for (int b = 0; b < kBins; ++b)
+        if (count[b])
+            bins.push_back(b);
+    auto channel = [](int b, int c) { return (b >> (10 - 5 * c)) & 31; };
+    struct Box {
+        size_t begin, end;
+        uint64_t pixels;
+        int axis, range;
+    };
+    auto measure = [&](size_t begin, size_t end) {
+        Box box{begin, end, 0, 0, -1};
+        int lo[3] = {31, 31, 31}, hi[3] = {};
+        for (size_t i = begin; i < end; ++i) {
+            box.pixels += count[bins[i]];
+            for (int c = 0; c < 3; ++c) {
+                lo[c] = std::min(lo[c], channel(bins[i], c));
+                hi[c] = std::max(hi[c], channel(bins[i], c));
+            }
+        }
+        for (int c = 0; c < 3; ++c)
+            if (hi[c] - lo[c] > box.range) {
+                box.range = hi[c] - lo[c];
+                box.axis = c;
+            }
+        return box;
+    };
+    std::vector<Box> boxes{measure(0, bins.size())};
+    while (boxes.size() < 256) {
+        Box* widest = nullptr;
+        for (Box& box : boxes)
+            if (box.range > 0 &&
+                (!widest || box.pixels * uint64_t(box.range) > widest->pixels * widest->range))
+                widest = &box;
+        if (!widest)
+            break;
+        const Box box = *widest;
+        std::sort(bins.begin() + ptrdiff_t(box.begin), bins.begin() + ptrdiff_t(box.end),
+                  [&](int a, int b) { return channel(a, box.axis) < channel(b, box.axis); });
+        size_t middle = box.begin;
+        for (uint64_t seen = 0; middle + 1 < box.end && seen * 2 < box.pixels; ++middle)
+            seen += count[bins[middle]];
+        middle = std::max(middle, box.begin + 1);
+        *widest = measure(box.begin, middle);
+        boxes.push_back(measure(middle, box.end));
+    }
+    uint32_t* palette = reinterpret_cast<uint32_t*>(frame->data[1]);
+    std::fill(palette, palette + 256, 0xff000000u);
+    int entry[3 * 256] = {};
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        uint64_t total[3] = {};
+        for (size_t j = boxes[i].begin; j < boxes[i].end; ++j)
+            for (int c = 0; c < 3; ++c)
+                total[c] += sum[size_t(bins[j]) * 3 + size_t(c)];
+        for (int c = 0; c < 3; ++c)
+            entry[i * 3 + size_t(c)] = int(total[c] / std::max<uint64_t>(boxes[i].pixels, 1));
+        palette[i] = 0xff000000u | uint32_t(entry[i * 3]) << 16 | uint32_t(entry[i * 3 + 1]) << 8 |
+                     uint32_t(entry[i * 3 + 2]);
+    }
+    // Each colour present to its nearest entry.
+    std::vector<uint8_t> nearest(kBins);
+    for (const int b : bins) {
+        const int r = int(sum[size_t(b) * 3] / count[b]),
+                  g = int(sum[size_t(b) * 3 + 1] / count[b]),
+                  bl = int(sum[size_t(b) * 3 + 2] / count[b]);
+        int best = 0, bestDistance = INT32_MAX;
+        for (size_t i = 0; i < boxes.size(); ++i) {
+            const int dr = r - entry[i * 3], dg = g - entry[i * 3 + 1], db = bl - entry[i * 3 + 2];
+            const int d = dr * dr + dg * dg + db * db;
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = int(i);
+            }
+        }
+        nearest[size_t(b)] = uint8_t(best);
+    }
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* p = argb + size_t(y) * size_t(stride);
+        uint8_t* out = frame->data[0] + ptrdiff_t(y) * frame->linesize[0];
+        for (int x = 0; x < w; ++x)
+            out[x] = nearest[size_t(binOf(p[x]))];
+    }
 }
 
 } // namespace
@@ -106,26 +212,95 @@ int MediaWriteImageWithEncoder(const std::string& path, const std::string& encod
 }
 
 int MediaWriteMovie(const MediaMovieDescription& movie) {
+    if (movie.frameCount < 0 || (movie.frameCount > 0 && !movie.paint))
+        return kMediaErrBadDestination;
+    MovieWriter writer;
+    if (const int opened = writer.open(movie); opened != kMediaNoError)
+        return opened;
+    std::vector<uint32_t> pixels(size_t(writer.width()) * size_t(writer.height()));
+    for (int32_t i = 0; i < movie.frameCount; ++i) {
+        movie.paint(i, pixels.data());
+        if (const int added = writer.add(pixels.data(), writer.width(), writer.height()))
+            return added;
+    }
+    return writer.finish();
+}
+
+struct MovieWriter::State {
+    std::unique_ptr<AVFormatContext, OutputCloser> output;
+    CodecPtr codec;
+    AVStream* stream{};
+    FramePtr frame;
+    PacketPtr packet;
+    SwsContext* scaler{};
+    std::vector<uint32_t> cut;
+    int64_t next{};
+    bool finished{};
+
+    ~State() { sws_freeContext(scaler); }
+
+    // Every packet the encoder has ready, into the file.
+    bool drain() {
+        for (;;) {
+            int r = avcodec_receive_packet(codec.get(), packet.get());
+            if (r == AVERROR(EAGAIN) || r == AVERROR_EOF)
+                return true;
+            if (r < 0)
+                return false;
+            // Each picture lasts one frame; without that the last one would
+            // have no length and fall outside the movie.
+            if (packet->duration <= 0)
+                packet->duration = 1;
+            av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
+            packet->stream_index = stream->index;
+            if (av_interleaved_write_frame(output.get(), packet.get()) < 0)
+                return false;
+            // A full disk shows here first: the muxer only buffers.
+            if (output->pb && output->pb->error < 0)
+                return false;
+        }
+    }
+};
+
+MovieWriter::MovieWriter() = default;
+MovieWriter::~MovieWriter() = default;
+
+int32_t MovieWriter::width() const {
+    return state_ ? state_->codec->width : 0;
+}
+int32_t MovieWriter::height() const {
+    return state_ ? state_->codec->height : 0;
+}
+
+int MovieWriter::open(const MediaMovieDescription& movie) {
     silenceLibraryLog();
-    const int32_t width = movie.width, height = movie.height, fps = movie.fps;
-    const int32_t frameCount = movie.frameCount, keyInterval = movie.keyInterval;
-    if (width < 2 || height < 2 || fps < 1 || frameCount < 0 || keyInterval < 1 ||
-        (frameCount > 0 && !movie.paint) || int64_t(width) * height > kMediaMaxPixels)
+    state_.reset();
+    int32_t width = movie.width, height = movie.height;
+    const int32_t fps = movie.fps, keyInterval = movie.keyInterval;
+    if (width < 2 || height < 2 || fps < 1 || keyInterval < 1 ||
+        int64_t(width) * height > kMediaMaxPixels)
         return kMediaErrBadDestination;
     const AVPixelFormat format = av_get_pix_fmt(movie.pixelFormat.c_str());
+    if (format == AV_PIX_FMT_NONE)
+        return kMediaErrUnknownFormat;
+    if (const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(format)) {
+        width &= ~((1 << d->log2_chroma_w) - 1);
+        height &= ~((1 << d->log2_chroma_h) - 1);
+    }
+    auto state = std::make_unique<State>();
     AVFormatContext* raw = nullptr;
-    if (format == AV_PIX_FMT_NONE ||
-        avformat_alloc_output_context2(&raw, nullptr, movie.container.c_str(), movie.path.c_str()) <
+    if (avformat_alloc_output_context2(&raw, nullptr, movie.container.c_str(), movie.path.c_str()) <
             0 ||
         !raw)
-        return kMediaErrIO;
-    std::unique_ptr<AVFormatContext, OutputCloser> output(raw);
+        return kMediaErrUnknownFormat;
+    state->output.reset(raw);
     const AVCodec* encoder = avcodec_find_encoder_by_name(movie.encoder.c_str());
     if (!encoder)
         return kMediaErrUnknownFormat;
-    AVStream* stream = avformat_new_stream(output.get(), nullptr);
-    CodecPtr codec(avcodec_alloc_context3(encoder));
-    if (!stream || !codec)
+    state->stream = avformat_new_stream(raw, nullptr);
+    state->codec.reset(avcodec_alloc_context3(encoder));
+    AVCodecContext* codec = state->codec.get();
+    if (!state->stream || !codec)
         return kMediaErrNoMemory;
     codec->width = width;
     codec->height = height;
@@ -133,60 +308,100 @@ int MediaWriteMovie(const MediaMovieDescription& movie) {
     codec->time_base = AVRational{1, fps};
     codec->framerate = AVRational{fps, 1};
     codec->gop_size = keyInterval;
-    codec->max_b_frames = 0;
-    codec->flags |= AV_CODEC_FLAG_QSCALE;
-    codec->global_quality = FF_QP2LAMBDA * 2;
-    if (output->oformat->flags & AVFMT_GLOBALHEADER)
-        codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    // Key frames only where asked: a change of picture is no reason for one here.
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "sc_threshold", "1000000000", 0);
-    int opened = avcodec_open2(codec.get(), encoder, &options);
-    av_dict_free(&options);
-    if (opened < 0 || avcodec_parameters_from_context(stream->codecpar, codec.get()) < 0)
-        return kMediaErrIO;
-    stream->time_base = codec->time_base;
-    if (avio_open(&output->pb, movie.path.c_str(), AVIO_FLAG_WRITE) < 0)
-        return kMediaErrIO;
-    if (avformat_write_header(output.get(), nullptr) < 0)
-        return kMediaErrIO;
-
-    PacketPtr packet(av_packet_alloc());
-    FramePtr frame = makeFrame(format, width, height);
-    if (!packet || !frame)
-        return kMediaErrNoMemory;
-    auto drain = [&]() -> bool {
-        for (;;) {
-            int r = avcodec_receive_packet(codec.get(), packet.get());
-            if (r == AVERROR(EAGAIN) || r == AVERROR_EOF)
-                return true;
-            if (r < 0)
-                return false;
-            // Each picture lasts one frame; without that the last one would have
-            // no length and fall outside the movie.
-            if (packet->duration <= 0)
-                packet->duration = 1;
-            av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
-            packet->stream_index = stream->index;
-            if (av_interleaved_write_frame(output.get(), packet.get()) < 0)
-                return false;
-        }
-    };
-    std::vector<uint32_t> pixels(size_t(width) * size_t(height));
-    for (int32_t i = 0; i < frameCount; ++i) {
-        movie.paint(i, pixels.data());
-        if (fillFrame(frame.get(), pixels.data(), width, height) != kMediaNoError)
-            return kMediaErrIO;
-        frame->pts = i;
-        frame->quality = codec->global_quality;
-        if (avcodec_send_frame(codec.get(), frame.get()) < 0 || !drain())
-            return kMediaErrIO;
+    if (movie.encoderOptions.empty()) {
+        codec->max_b_frames = 0;
+        codec->flags |= AV_CODEC_FLAG_QSCALE;
+        codec->global_quality = FF_QP2LAMBDA * 2;
+        // Key frames only where asked: a change of picture is no reason for one here.
+        av_dict_set(&options, "sc_threshold", "1000000000", 0);
+    } else if (av_dict_parse_string(&options, movie.encoderOptions.c_str(), "=", ":", 0) < 0) {
+        av_dict_free(&options);
+        return kMediaErrBadDestination;
     }
-    if (frameCount > 0 && (avcodec_send_frame(codec.get(), nullptr) < 0 || !drain()))
+    if (raw->oformat->flags & AVFMT_GLOBALHEADER)
+        codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    const int opened = avcodec_open2(codec, encoder, &options);
+    av_dict_free(&options);
+    if (opened < 0 || avcodec_parameters_from_context(state->stream->codecpar, codec) < 0)
         return kMediaErrIO;
-    if (av_write_trailer(output.get()) < 0)
+    state->stream->time_base = codec->time_base;
+    state->stream->avg_frame_rate = codec->framerate;
+    state->stream->r_frame_rate = codec->framerate;
+    if (avio_open(&raw->pb, movie.path.c_str(), AVIO_FLAG_WRITE) < 0 ||
+        avformat_write_header(raw, nullptr) < 0)
+        return kMediaErrIO;
+    state->packet.reset(av_packet_alloc());
+    state->frame = makeFrame(format, width, height);
+    if (!state->packet || !state->frame)
+        return kMediaErrNoMemory;
+    state_ = std::move(state);
+    return kMediaNoError;
+}
+
+int MovieWriter::add(const uint32_t* argb, int32_t width, int32_t height) {
+    if (!state_ || state_->finished)
+        return kMediaErrBadDestination;
+    State& s = *state_;
+    AVFrame* frame = s.frame.get();
+    if (!argb || width < 1 || height < 1 || int64_t(width) * height > kMediaMaxPixels)
+        return kMediaErrBadDestination;
+    if (av_frame_make_writable(frame) < 0)
+        return kMediaErrNoMemory;
+    // A larger picture is cut to the movie's size, from its top left.
+    const bool cut = width >= frame->width && height >= frame->height;
+    const int srcWidth = cut ? frame->width : width, srcHeight = cut ? frame->height : height;
+    if (frame->format == AV_PIX_FMT_PAL8) {
+        if (!cut) {
+            s.cut.resize(size_t(frame->width) * size_t(frame->height));
+            SwsContext* scaler = sws_getCachedContext(s.scaler, width, height, AV_PIX_FMT_RGB32,
+                                                      frame->width, frame->height, AV_PIX_FMT_RGB32,
+                                                      SWS_BILINEAR, nullptr, nullptr, nullptr);
+            if (!scaler)
+                return kMediaErrNoMemory;
+            s.scaler = scaler;
+            const uint8_t* src[4] = {reinterpret_cast<const uint8_t*>(argb)};
+            const int srcStride[4] = {width * 4};
+            uint8_t* dst[4] = {reinterpret_cast<uint8_t*>(s.cut.data())};
+            const int dstStride[4] = {frame->width * 4};
+            sws_scale(scaler, src, srcStride, 0, height, dst, dstStride);
+            argb = s.cut.data();
+            width = frame->width;
+        }
+        quantizeFrame(argb, width, frame);
+    } else {
+        SwsContext* scaler =
+            sws_getCachedContext(s.scaler, srcWidth, srcHeight, AV_PIX_FMT_RGB32, frame->width,
+                                 frame->height, AVPixelFormat(frame->format),
+                                 cut ? SWS_POINT : SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (!scaler)
+            return kMediaErrNoMemory;
+        s.scaler = scaler;
+        const uint8_t* src[4] = {reinterpret_cast<const uint8_t*>(argb)};
+        const int srcStride[4] = {width * 4};
+        sws_scale(scaler, src, srcStride, 0, srcHeight, frame->data, frame->linesize);
+    }
+    frame->pts = s.next++;
+    if (s.codec->flags & AV_CODEC_FLAG_QSCALE)
+        frame->quality = s.codec->global_quality;
+    if (avcodec_send_frame(s.codec.get(), frame) < 0 || !s.drain())
         return kMediaErrIO;
     return kMediaNoError;
+}
+
+int MovieWriter::finish() {
+    if (!state_ || state_->finished)
+        return kMediaErrBadDestination;
+    State& s = *state_;
+    s.finished = true;
+    if (s.next > 0 && (avcodec_send_frame(s.codec.get(), nullptr) < 0 || !s.drain()))
+        return kMediaErrIO;
+    if (av_write_trailer(s.output.get()) < 0)
+        return kMediaErrIO;
+    AVIOContext* pb = s.output->pb;
+    avio_flush(pb);
+    const bool written = pb->error >= 0;
+    return avio_closep(&s.output->pb) < 0 || !written ? kMediaErrIO : kMediaNoError;
 }
 
 } // namespace host

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace host {
@@ -38,11 +39,41 @@ struct MediaMovieDescription {
     // With frameCount 0 the movie has a video track and no frames.
     int32_t frameCount{};
     int32_t keyInterval{}; // a key frame every keyInterval frames, at least 1
+    // The encoder's own settings, "key=value:key=value"; with them the
+    // encoder's rate control rules, without them a constant quantiser of 2.
+    std::string encoderOptions{};
     // Fills frame's width x height words; may be empty when there are no frames.
     std::function<void(int32_t frame, uint32_t* argb)> paint;
 };
 
 // 0 or a service error.
 int MediaWriteMovie(const MediaMovieDescription& movie);
+
+// A movie written as its frames arrive: open, add each, finish. The
+// description's frameCount and paint are not used. With "pal8" each frame
+// gets a palette made for it. Sides are rounded down to even for the pixel
+// formats that halve the colour. Not thread-safe; one thread at a time.
+class MovieWriter {
+  public:
+    MovieWriter();
+    // An unfinished movie is closed as it stands.
+    ~MovieWriter();
+    MovieWriter(const MovieWriter&) = delete;
+    MovieWriter& operator=(const MovieWriter&) = delete;
+
+    // 0 or a service error.
+    int open(const MediaMovieDescription& movie);
+    // One frame of width x height words, cut to the movie's size when larger
+    // and scaled to it when smaller. 0 or a service error.
+    int add(const uint32_t* argb, int32_t width, int32_t height);
+    // Drains the encoder and ends the file. 0 or a service error.
+    int finish();
+    int32_t width() const;
+    int32_t height() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace host

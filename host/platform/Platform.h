@@ -85,6 +85,8 @@ class Platform {
     // line, on failure.
     virtual bool startVideo(bool offscreen) = 0;
     virtual bool videoStarted() const = 0;
+    // Whether the started video draws nowhere to be seen.
+    virtual bool drawsOffscreen() const { return false; }
 
     // A window, with a GL context current on return when gl is given. Null
     // when the platform refuses; failure() then says why.

@@ -41,6 +41,11 @@ void setAttributes(const GLRequest& r) {
 
 } // namespace
 
+bool SdlPlatform::drawsOffscreen() const {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && SDL_strcmp(driver, "offscreen") == 0;
+}
+
 bool SdlPlatform::startVideo(bool offscreen) {
     if (SDL_WasInit(SDL_INIT_VIDEO))
         return true;

@@ -29,6 +29,7 @@ class SdlPlatform final : public Platform {
     const char* name() const override { return "sdl"; }
     bool startVideo(bool offscreen) override;
     bool videoStarted() const override;
+    bool drawsOffscreen() const override;
     Surface* createSurface(const WindowOptions& options, const GLRequest* gl) override;
     void destroySurface(Surface* surface) override;
     std::string failure() const override { return SDL_GetError(); }

@@ -84,6 +84,11 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
         {{"--thumbnail", "8", "m"}, "option '--thumbnail' needs SIZE, MODEL and OUT.png"},
         {{"-w", "--thumbnail", "8", "m", "o"}, "option '--thumbnail' takes no other option"},
         {{"--thumbnail", "8", "m", "o", "a.obj"}, "one model at most, but 'a.obj' follows"},
+        {{"--record", "a.mp4", "--thumbnail", "8", "m", "o"},
+         "option '--thumbnail' takes no other"},
+        {{"--fps", "1001"}, "bad value '1001' for --fps: a whole number from 1 to 1000 expected"},
+        {{"--record"}, "option '--record' needs a value"},
+        {{"--turntable", "--thumbnail", "8", "m", "o"}, "option '--turntable' needs a model"},
     };
     for (const auto& [words, named] : cases) {
         const std::string line = parse(words);
