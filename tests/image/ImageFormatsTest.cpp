@@ -83,17 +83,10 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
             for (size_t i = 0; i < pixels.size(); ++i)
                 p[i] = f == 0 ? pixels[i] : 0xff000000u;
         };
-        ASSERT_EQ(MediaWriteMovie({.path = k.file,
-                                   .container = k.how[1],
-                                   .encoder = k.how[2],
-                                   .pixelFormat = k.how.at(3),
-                                   .width = kWidth,
-                                   .height = kHeight,
-                                   .fps = 10,
-                                   .frameCount = 2,
-                                   .keyInterval = 1,
-                                   .paint = paint}),
-                  0);
+        MediaMovieDescription m{.path = k.file, .fps = 10, .paint = paint};
+        m.container = k.how[1], m.encoder = k.how[2], m.pixelFormat = k.how.at(3);
+        m.width = kWidth, m.height = kHeight, m.frameCount = 2, m.keyInterval = 1;
+        ASSERT_EQ(MediaWriteMovie(m), 0);
     } else {
         std::string command =
             std::string(DRAVIN_CONVERT) + (withAlpha ? " source-alpha.png" : " source.png");
