@@ -172,15 +172,14 @@ TEST(ObjModel, PolygonsAreCutIntoTrianglesOfTheirOwnCornersAndAHugeOneStaysQuick
     // concave: corners - 2 triangles each, in the polygons' order.
     std::ostringstream ring;
     ring << kFourVertices << "v 0.5 0.5 0\nf 1 2 3 4\nf 1 2 5 3 4\n";
+    std::string face = "f";
     for (int i = 0; i < 100000; ++i) {
         const double a = 6.283185307179586 * i / 100000;
         ring << "v " << std::cos(a) << ' ' << std::sin(a) << " 1\n";
+        face += ' ' + std::to_string(i + 6);
     }
-    ring << 'f';
-    for (int i = 0; i < 100000; ++i)
-        ring << ' ' << i + 6;
     ObjModel m;
-    const std::string out = read(m, ring.str() + "\n");
+    const std::string out = read(m, ring.str() + face + "\n");
     // With three polygons read, the model check has counted their triangles.
     ASSERT_EQ(m.polygons.size(), 3u);
     EXPECT_TRUE(std::is_sorted(m.trianglePolygons.begin(), m.trianglePolygons.end()));

@@ -88,9 +88,8 @@ TEST(Triangulate, CornersMinusTwoTrianglesCoverThePolygonExactlyInAnyPlaneEither
             for (bool tilted : {false, true}) {
                 SCOPED_TRACE(std::string(c.name) + (clockwise ? ", clockwise" : "") +
                              (tilted ? ", tilted" : ""));
-                std::vector<P2> flat = c.polygon;
-                if (clockwise)
-                    flat.assign(c.polygon.rbegin(), c.polygon.rend());
+                const std::vector<P2> flat =
+                    clockwise ? std::vector(c.polygon.rbegin(), c.polygon.rend()) : c.polygon;
                 std::vector<Vector3D> corners;
                 for (P2 p : flat)
                     corners.push_back(place(p, tilted));
