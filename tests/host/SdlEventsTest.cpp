@@ -61,17 +61,15 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
         SCOPED_TRACE(name);
         PlatformEvent out;
         ASSERT_TRUE(translateSdlEvent(in, out));
-        EXPECT_EQ(out.window, &window);
-        EXPECT_EQ(out.type, type);
-        EXPECT_EQ(type == Type::motion ? int(out.buttonsHeld) : out.event.buttonNumber, number);
-        EXPECT_EQ(out.event.characters, characters);
-        EXPECT_EQ(out.event.deltaY, deltaY);
-        EXPECT_EQ(out.event.deltaX, deltaY == 0 ? 0 : -1);
+        const int held = type == Type::motion ? int(out.buttonsHeld) : out.event.buttonNumber;
+        EXPECT_EQ(std::tuple(out.window, out.type, held, out.event.characters, out.event.deltaX,
+                             out.event.deltaY, out.width, out.quitKey),
+                  std::tuple(&window, type, number, std::string(characters),
+                             deltaY == 0 ? 0.0f : -1.0f, deltaY, type == Type::resized ? 800 : 0,
+                             false));
         if (type == Type::buttonUp || type == Type::motion) { // y counts up from the bottom
             EXPECT_TRUE(out.event.locationInWindow.x == 1 && out.event.locationInWindow.y == 477);
         }
-        EXPECT_EQ(out.width, type == Type::resized ? 800 : 0);
-        EXPECT_FALSE(out.quitKey);
     }
     PlatformEvent out;
     ASSERT_TRUE(translateSdlEvent(key(SDLK_q, KMOD_LCTRL), out));
