@@ -40,23 +40,22 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
     };
     // The event, and the type, button (or, for motion, the buttons held),
     // characters and wheel turn the host reads of it.
+    // clang-format off
     const std::tuple<const char*, SDL_Event, Type, int, const char*, float> cases[] = {
         {"left", button(SDL_BUTTON_LEFT), Type::buttonUp, 0, "", 0},
         {"right", button(SDL_BUTTON_RIGHT), Type::buttonUp, 1, "", 0},
         {"middle", button(SDL_BUTTON_MIDDLE), Type::buttonUp, 2, "", 0},
         {"x2", button(SDL_BUTTON_X2), Type::buttonUp, 4, "", 0},
-        {"motion", motion(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_X2MASK), Type::motion,
-         0b10101, "", 0},
-        {"a", key(SDLK_a), Type::key, 0, "a", 0},
-        {"F1", key(SDLK_F1), Type::key, 0, "", 0},
+        {"motion", motion(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_X2MASK), Type::motion, 0b10101, "", 0},
+        {"a", key(SDLK_a), Type::key, 0, "a", 0}, {"F1", key(SDLK_F1), Type::key, 0, "", 0},
         {"wheel away", wheel(-1, 2, SDL_MOUSEWHEEL_NORMAL), Type::wheel, 0, "", 2},
         {"wheel away, flipped", wheel(1, -2, SDL_MOUSEWHEEL_FLIPPED), Type::wheel, 0, "", 2},
         {"resized", window_(SDL_WINDOWEVENT_SIZE_CHANGED), Type::resized, 0, "", 0},
         {"exposed", window_(SDL_WINDOWEVENT_EXPOSED), Type::exposed, 0, "", 0},
         {"focus", window_(SDL_WINDOWEVENT_FOCUS_GAINED), Type::focusGained, 0, "", 0},
         {"blur", window_(SDL_WINDOWEVENT_FOCUS_LOST), Type::focusLost, 0, "", 0},
-        {"close", window_(SDL_WINDOWEVENT_CLOSE), Type::closeRequested, 0, "", 0},
-    };
+        {"close", window_(SDL_WINDOWEVENT_CLOSE), Type::closeRequested, 0, "", 0}};
+    // clang-format on
     for (const auto& [name, in, type, number, characters, deltaY] : cases) {
         SCOPED_TRACE(name);
         PlatformEvent out;
