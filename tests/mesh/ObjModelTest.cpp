@@ -72,28 +72,22 @@ TEST(ObjModel, ReadsEachElementKindAsWrittenAndLeavesOutWhatNamesNothingWithOneL
         std::string elements; // as elements() writes them
         std::string warning;  // a line the load prints, or ""
     } cases[] = {
+        // clang-format off
         // Faces in every notation, mixed, negative (relative) and of any size.
-        {"f 1 2 3", "f 0 1 2\n", ""},
-        {"f 1/1 2/2 3/3", "f 0/0 1/1 2/2\n", ""},
+        {"f 1 2 3", "f 0 1 2\n", ""}, {"f 1/1 2/2 3/3", "f 0/0 1/1 2/2\n", ""},
         {"f 1//2 2//2 3//1", "f 0//1 1//1 2//0\n", ""},
         {"f 1/1/1 2/2/2 3/3/1 4/1/2", "f 0/0/0 1/1/1 2/2/0 3/0/1\n", ""},
-        {"f 1 2/1 3//1 4/2/", "f 0 1/0 2//0 3/1\n", ""},
-        {"f -4/-3/-2 -3 -2 -1", "f 0/0/0 1 2 3\n", ""},
-        {"v 5 5 5\nf -1 1 2 \\\n 3", "f 4 0 1 2\n", ""},
-        {"f 1 2 3 4 1 2 3", "f 0 1 2 3 0 1 2\n", ""},
+        {"f 1 2/1 3//1 4/2/", "f 0 1/0 2//0 3/1\n", ""}, {"f -4/-3/-2 -3 -2 -1", "f 0/0/0 1 2 3\n", ""},
+        {"v 5 5 5\nf -1 1 2 \\\n 3", "f 4 0 1 2\n", ""}, {"f 1 2 3 4 1 2 3", "f 0 1 2 3 0 1 2\n", ""},
         {"f 1 2 3 4\nf 4 3 2 1\nf 1 2 4", "f 0 1 2 3\nf 3 2 1 0\nf 0 1 3\n", ""},
         // What names nothing: the face goes, a bad texture or normal index only itself.
         {"f 1 2 5", "", "WARNING: 1 faces with a corner that names no vertex left out\n"},
-        {"f 0 1 2\nf -5 1 2\nf 1 x 2", "",
-         "WARNING: 3 faces with a corner that names no vertex left out\n"},
-        {"f 1 2 99999999999999999999999", "",
-         "WARNING: 1 faces with a corner that names no vertex left out\n"},
-        {"f 1/4 2/-4 3//3", "f 0 1 2\n",
-         "WARNING: 3 texture or normal indices that name none ignored\n"},
+        {"f 0 1 2\nf -5 1 2\nf 1 x 2", "", "WARNING: 3 faces with a corner that names no vertex left out\n"},
+        {"f 1 2 99999999999999999999999", "", "WARNING: 1 faces with a corner that names no vertex left out\n"},
+        {"f 1/4 2/-4 3//3", "f 0 1 2\n", "WARNING: 3 texture or normal indices that name none ignored\n"},
         {"f 1 2\nf", "", "WARNING: 2 faces with fewer than 3 corners left out\n"},
         // Lines and points.
-        {"l 1 2 3 4 1", "l 0 1 2 3 0\n", ""},
-        {"l 1/1 -1/2", "l 0/0 3/1\n", ""},
+        {"l 1 2 3 4 1", "l 0 1 2 3 0\n", ""}, {"l 1/1 -1/2", "l 0/0 3/1\n", ""},
         {"l 2", "", "WARNING: 1 line elements of fewer than 2 points left out\n"},
         {"l 1 2 7", "", "WARNING: 1 line elements with a point that names no vertex left out\n"},
         {"p 1 -1\np 3", "p 0\np 3\np 2\n", ""},
@@ -101,6 +95,7 @@ TEST(ObjModel, ReadsEachElementKindAsWrittenAndLeavesOutWhatNamesNothingWithOneL
         // Unknown kinds: one line for all; the ones a viewer has no use for are silent.
         {"g box\ns 1\n# note\n#note\nvp 1\nbogus 1\nmore", "",
          "WARNING: 2 lines of unknown kinds left out (the first: bogus)\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.obj);
