@@ -98,13 +98,12 @@ TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQui
         const char* model; // "" the demo
         const char* quit;
     } cases[] = {
-        {"", "xdotool key --window $w ctrl+q"},
-        {"", XREQUEST " close $w"},
+        // clang-format off
+        {"", "xdotool key --window $w ctrl+q"}, {"", XREQUEST " close $w"},
         {"Resources/1.obj", "xdotool key --window $w Escape"},
-        {"large.obj", "xdotool key --window $w q"},
-        {"large.obj", "xdotool key --window $w ctrl+q"},
-        {"large.obj", XREQUEST " close $w"},
-        {"large.obj", XREQUEST " unfocus; xdotool key --window $w Escape"},
+        {"large.obj", "xdotool key --window $w q"}, {"large.obj", "xdotool key --window $w ctrl+q"},
+        {"large.obj", XREQUEST " close $w"}, {"large.obj", XREQUEST " unfocus; xdotool key --window $w Escape"},
+        // clang-format on
     };
     std::string script = "exe='" + build +
                          "/dravin'; at() { import -window $w -crop 1x1+$1+$2 txt:- | "
