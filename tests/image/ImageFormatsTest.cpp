@@ -75,9 +75,8 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
         c |= withAlpha ? 0 : 0xff000000u;
     // A row too short for its kind throws at the missing word.
     if (k.how.at(0) == "ffmpeg") {
-        ASSERT_EQ(MediaWriteImageWithEncoder(k.file, k.how.at(1), k.how.at(2), kWidth, kHeight,
-                                             pixels.data()),
-                  0);
+        ASSERT_EQ(0, MediaWriteImageWithEncoder(k.file, k.how.at(1), k.how.at(2), kWidth, kHeight,
+                                                pixels.data()));
     } else if (k.how[0] == "ffmpeg-animation") { // the picture, then a black frame
         auto paint = [&](int32_t f, uint32_t* p) {
             for (size_t i = 0; i < pixels.size(); ++i)
