@@ -48,8 +48,7 @@ TEST(CommandLine, EachOptionSetsWhatItNames) {
         // An optional value only ever in the same word: the next word is the model.
         {{"--window", "640x480"}, "0 w1280x800 0 [] [/tmp/640x480]"},
         {{"--frames", "3"}, "0 f1280x800 3 [] []"}, {{"--frames=2147483647"}, "0 f1280x800 2147483647 [] []"},
-        {{"--screenshot", "a.png"}, "0 f1280x800 1 [/tmp/a.png] []"},
-        {{"--screenshot=/x/y.png", "--frames", "5"}, "0 f1280x800 5 [/x/y.png] []"},
+        {{"--screenshot", "a.png"}, "0 f1280x800 1 [/tmp/a.png] []"}, {{"--screenshot=/x/y.png", "--frames", "5"}, "0 f1280x800 5 [/x/y.png] []"},
         {{"m/k.obj", "-w"}, "0 w1280x800 0 [] [/tmp/m/k.obj]"}, {{"--", "-w"}, "0 f1280x800 0 [] [/tmp/-w]"},
         // A file manager fills in the paths: whatever they begin with, they are paths.
         {{"--thumbnail", "1024", "-h", "o.png"}, "0 f1280x800 0 [] [/tmp/-h] 1024 /tmp/o.png"},
@@ -65,8 +64,7 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--bogus"}, "unknown option '--bogus'"}, {{"--bogus", "--help"}, "unknown option '--bogus'"},
         {{"-xh"}, "unknown option '-x'"}, {{"--help=1"}, "option '--help' takes no value"},
-        {{"--frames"}, "option '--frames' needs a value"},
-        {{"--screenshot="}, "option '--screenshot' needs a value"},
+        {{"--frames"}, "option '--frames' needs a value"}, {{"--screenshot="}, "option '--screenshot' needs a value"},
         {{"--frames", "0"}, "bad value '0' for --frames: a whole number from 1 expected"},
         {{"--frames", " 3"}, "bad value ' 3' for --frames:"}, {{"--frames", "3x"}, "bad value '3x' for --frames:"},
         {{"--frames", "2147483648"}, "bad value '2147483648' for --frames:"},

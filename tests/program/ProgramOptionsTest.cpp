@@ -61,8 +61,7 @@ TEST(ProgramOptions, WithoutADisplayFramesAndScreenshotWriteTheSameDemoPictureEa
     }
     std::filesystem::remove_all(dir);
     const Picture& p = pictures[0];
-    ASSERT_EQ(p.width, 1024); // the offscreen driver's screen
-    ASSERT_EQ(p.height, 768);
+    ASSERT_EQ(std::pair(p.width, p.height), std::pair(1024, 768)); // the offscreen driver's screen
     // The scroll moves per drawn frame, so frame 3 is always one picture.
     EXPECT_EQ(p.argb, pictures[1].argb);
     // The demo: the blue sky of its backdrop at the top, the model in the
