@@ -31,8 +31,7 @@ ArcBall post(dravinView& view, int button, const std::vector<Step>& steps) {
             continue;
         }
         host::postMouseMotion(*view.window(), kind == 'd' ? 1u << button : 0u, px, py);
-        x = px / (kSize / 2.0f) - 1.0f;
-        y = py / (kSize / 2.0f) - 1.0f;
+        x = px / (kSize / 2.0f) - 1.0f, y = py / (kSize / 2.0f) - 1.0f;
         if (kind == 'd')
             a.DragWithX(x, y);
     }
