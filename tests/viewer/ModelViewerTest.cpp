@@ -130,10 +130,9 @@ TEST_F(ModelViewerTest, KeysTypedWhileTheModelLoadsAreActedOnOnceItIsThere) {
     std::ofstream(modelPath()) << "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
     test::CapturedOutput out;
     v->initWorld(); // a new load: no drawing until the frame that takes it
-    ASSERT_TRUE(v->drawing == nullptr && v->isPreparing());
     v->keyDown(event('w'));
     v->keyDown(event('n'));
-    EXPECT_EQ(v->flags.wireframe, false);
+    ASSERT_TRUE(v->drawing == nullptr && v->isPreparing() && !v->flags.wireframe);
     v->waitUntilLoaded();
     std::remove(modelPath().c_str());
     EXPECT_TRUE(!v->isPreparing() && v->flags.wireframe && v->flags.normals);
@@ -167,14 +166,13 @@ TEST(ViewerFrame, ShowsEachElementKindWhereItIsAndNothingElseWhere) {
         // Points of the plane z = 0 and what shows there (pixelKind's letters).
         std::vector<std::tuple<double, double, char>> expected;
     } cases[] = {
-        {"vertex colours",
-         "v -2 -2 0 1 0 0\nv 2 -2 0 0 0 1\nv 2 2 0 0 0 1\nv -2 2 0 1 0 0\nf 5 6 7 8",
+        // clang-format off
+        {"vertex colours", "v -2 -2 0 1 0 0\nv 2 -2 0 0 0 1\nv 2 2 0 0 0 1\nv -2 2 0 1 0 0\nf 5 6 7 8",
          {{-1.8, 0, 'r'}, {1.8, 0, 'b'}}},
         {"a line element", "l 1 3", {{0, 0, 'k'}, {1, 1, 'k'}, {1, -1, '.'}, {-1, 1, '.'}}},
         {"a point element", "v 1 1 0\np 5", {{1, 1, 'k'}, {-1, -1, '.'}, {-2, -2, '.'}}},
-        {"a cloud: every vertex a point",
-         "v 0 0 0",
-         {{0, 0, 'k'}, {-1.98, -1.98, 'k'}, {1, 1, '.'}}},
+        {"a cloud: every vertex a point", "v 0 0 0", {{0, 0, 'k'}, {-1.98, -1.98, 'k'}, {1, 1, '.'}}},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,7 +184,7 @@ TEST(ViewerFrame, ShowsEachElementKindWhereItIsAndNothingElseWhere) {
     }
 }
 
-TEST(ViewerFrame, AConcavePolygonCoversExactlyItsAreaAtAnySizeOrPlace) {
+TEST(ViewerFrame, AConcavePolygonCoversExactlyItsAreaAtAnySizeOrPlaceAndItsOutlineHasNoInnerEdges) {
     // A U of area 16 - 2 * 3 in the box -2..2 (corners 1-4, then the notch),
     // as it is, as 1 mm, as 10 km and 100 km away; with vertices that are no
     // numbers, which the framing leaves out.
@@ -202,9 +200,6 @@ TEST(ViewerFrame, AConcavePolygonCoversExactlyItsAreaAtAnySizeOrPlace) {
         const double area = 10 * frame.pixelsPerUnit * frame.pixelsPerUnit;
         EXPECT_NEAR(double(covered(frame.rgb)), area, 0.03 * area) << scale << " " << offset;
     }
-}
-
-TEST(ViewerFrame, AConcavePolygonsOutlineHasNoInnerEdges) {
     const std::string obj =
         std::string(kFrameCorners) + "v 1 2 0\nv 1 -1 0\nv -1 -1 0\nv -1 2 0\nf 1 2 3 5 6 7 8 4\n";
     QuietViewer* v = viewerOf(obj);
