@@ -42,10 +42,8 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
     // characters and wheel turn the host reads of it.
     // clang-format off
     const std::tuple<const char*, SDL_Event, Type, int, const char*, float> cases[] = {
-        {"left", button(SDL_BUTTON_LEFT), Type::buttonUp, 0, "", 0},
-        {"right", button(SDL_BUTTON_RIGHT), Type::buttonUp, 1, "", 0},
-        {"middle", button(SDL_BUTTON_MIDDLE), Type::buttonUp, 2, "", 0},
-        {"x2", button(SDL_BUTTON_X2), Type::buttonUp, 4, "", 0},
+        {"left", button(SDL_BUTTON_LEFT), Type::buttonUp, 0, "", 0}, {"right", button(SDL_BUTTON_RIGHT), Type::buttonUp, 1, "", 0},
+        {"middle", button(SDL_BUTTON_MIDDLE), Type::buttonUp, 2, "", 0}, {"x2", button(SDL_BUTTON_X2), Type::buttonUp, 4, "", 0},
         {"motion", motion(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_X2MASK), Type::motion, 0b10101, "", 0},
         {"a", key(SDLK_a), Type::key, 0, "a", 0}, {"F1", key(SDLK_F1), Type::key, 0, "", 0},
         {"wheel away", wheel(-1, 2, SDL_MOUSEWHEEL_NORMAL), Type::wheel, 0, "", 2},
