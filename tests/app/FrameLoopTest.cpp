@@ -203,8 +203,7 @@ TEST_F(EventRouting, ExposuresAndRequestsRedrawOnceEachResizesReshapeAndTheRateL
         view->mainThreadStepDraw();
     app.runFor(0.1);
     EXPECT_EQ(view->drawFrames.load(), 2); // merged, and nothing asked again
-    view->calcFrames = 3;
-    view->drawRequests = 7;
+    view->calcFrames = 3, view->drawRequests = 7;
     test::CapturedOutput captured;
     view->printFPS(nullptr);
     EXPECT_EQ(captured.err(), "calcFPS: 3, drawFPS: 2, drawRequests: 7\n");
@@ -228,7 +227,7 @@ TEST_F(EventRouting, CtrlQAndTheCloseRequestEndTheLoopWithStatusZero) {
     }
 }
 
-TEST_F(EventRouting, ADroppedFileGoesToTheOpenFileHandlerOnly) {
+TEST_F(EventRouting, ADroppedFileGoesToTheOpenFileHandlerOnlyAndTheFrameHookRunsBeforeEachSwap) {
     std::vector<std::string> opened;
     for (bool handled : {false, true}) {
         app.setOpenFileHandler(handled ? [&](const std::string& p) { opened.push_back(p); }
@@ -239,9 +238,7 @@ TEST_F(EventRouting, ADroppedFileGoesToTheOpenFileHandlerOnly) {
     app.setOpenFileHandler(nullptr);
     EXPECT_EQ(opened, std::vector<std::string>{"/m/b.obj"});
     EXPECT_EQ(view->calls, ""); // the view sees no drop
-}
-
-TEST_F(EventRouting, TheFrameHookRunsBeforeEachSwapOfTheMainView) {
+    // The frame hook: before each swap of the main view.
     auto& null = host::platform::useNullPlatform();
     std::vector<int> swapsSeen; // by each call of the hook, -1 for another view
     app.setFrameHook(

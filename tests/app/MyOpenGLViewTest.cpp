@@ -31,11 +31,10 @@ TEST(MyOpenGLViewProjection, ViewportPerspectiveAndSurfaceFollowTheViewSize) {
     expectViewportAndPerspective(800, 600);
     // New sizes from the host, one after the other.
     // Width and height, and the viewport after them.
+    // Fractions are truncated; a view without area keeps the last projection.
     const std::tuple<float, float, int, int> sizes[] = {
-        {799.7f, 600.9f, 799, 600}, // fractions are truncated
-        {0, 600, 799, 600},         // a view without area keeps the last projection
-        {800, 0, 799, 600},         {0, 0, 799, 600}, {0.4f, 300, 799, 600}, {300, 300, 300, 300},
-    };
+        {799.7f, 600.9f, 799, 600}, {0, 600, 799, 600},    {800, 0, 799, 600},
+        {0, 0, 799, 600},           {0.4f, 300, 799, 600}, {300, 300, 300, 300}};
     for (const auto& [width, height, expectW, expectH] : sizes) {
         SCOPED_TRACE(testing::Message() << width << " x " << height);
         view->setFrameSize(width, height);

@@ -11,17 +11,15 @@
 
 TEST(PixelFormat, EachDroppedAttributeIsNamedOnceAndNoContextAtAllIsAnError) {
     // What the platform offers, and the log that says what the view did without.
+    // clang-format off
     const std::pair<host::platform::NullPlatform::Offer, std::string> cases[] = {
         {{}, ""},
-        {{.accelerated = false},
-         "warning: no accelerated renderer offers this pixel format; using another renderer\n"},
-        {{.maxStencil = 0, .stencilGiven = 0},
-         "warning: no stencil buffer available; stencilled drawing will not be clipped\n"},
+        {{.accelerated = false}, "warning: no accelerated renderer offers this pixel format; using another renderer\n"},
+        {{.maxStencil = 0, .stencilGiven = 0}, "warning: no stencil buffer available; stencilled drawing will not be clipped\n"},
         {{.stencilGiven = 1}, "warning: the GL context has 1 stencil bits of the 4 asked for\n"},
-        {{.gl = false},
-         "error: no OpenGL context could be created: the null platform offers no such GL "
-         "context\n"},
+        {{.gl = false}, "error: no OpenGL context could be created: the null platform offers no such GL context\n"},
     };
+    // clang-format on
     auto& null = host::platform::useNullPlatform();
     // Accelerated, 24-bit colour, 16-bit depth, 4 stencil bits; nothing after the 0 is read.
     const uint32_t list[] = {73, 5, 8, 24, 12, 16, 13, 4, 0, 13, 8};

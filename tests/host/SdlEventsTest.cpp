@@ -40,38 +40,33 @@ TEST(SdlEvents, BecomeHostEventsOfTheirWindow) {
     };
     // The event, and the type, button (or, for motion, the buttons held),
     // characters and wheel turn the host reads of it.
+    // clang-format off
     const std::tuple<const char*, SDL_Event, Type, int, const char*, float> cases[] = {
-        {"left", button(SDL_BUTTON_LEFT), Type::buttonUp, 0, "", 0},
-        {"right", button(SDL_BUTTON_RIGHT), Type::buttonUp, 1, "", 0},
-        {"middle", button(SDL_BUTTON_MIDDLE), Type::buttonUp, 2, "", 0},
-        {"x2", button(SDL_BUTTON_X2), Type::buttonUp, 4, "", 0},
-        {"motion", motion(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_X2MASK), Type::motion,
-         0b10101, "", 0},
-        {"a", key(SDLK_a), Type::key, 0, "a", 0},
-        {"F1", key(SDLK_F1), Type::key, 0, "", 0},
+        {"left", button(SDL_BUTTON_LEFT), Type::buttonUp, 0, "", 0}, {"right", button(SDL_BUTTON_RIGHT), Type::buttonUp, 1, "", 0},
+        {"middle", button(SDL_BUTTON_MIDDLE), Type::buttonUp, 2, "", 0}, {"x2", button(SDL_BUTTON_X2), Type::buttonUp, 4, "", 0},
+        {"motion", motion(SDL_BUTTON_LMASK | SDL_BUTTON_MMASK | SDL_BUTTON_X2MASK), Type::motion, 0b10101, "", 0},
+        {"a", key(SDLK_a), Type::key, 0, "a", 0}, {"F1", key(SDLK_F1), Type::key, 0, "", 0},
         {"wheel away", wheel(-1, 2, SDL_MOUSEWHEEL_NORMAL), Type::wheel, 0, "", 2},
         {"wheel away, flipped", wheel(1, -2, SDL_MOUSEWHEEL_FLIPPED), Type::wheel, 0, "", 2},
         {"resized", window_(SDL_WINDOWEVENT_SIZE_CHANGED), Type::resized, 0, "", 0},
         {"exposed", window_(SDL_WINDOWEVENT_EXPOSED), Type::exposed, 0, "", 0},
         {"focus", window_(SDL_WINDOWEVENT_FOCUS_GAINED), Type::focusGained, 0, "", 0},
         {"blur", window_(SDL_WINDOWEVENT_FOCUS_LOST), Type::focusLost, 0, "", 0},
-        {"close", window_(SDL_WINDOWEVENT_CLOSE), Type::closeRequested, 0, "", 0},
-    };
+        {"close", window_(SDL_WINDOWEVENT_CLOSE), Type::closeRequested, 0, "", 0}};
+    // clang-format on
     for (const auto& [name, in, type, number, characters, deltaY] : cases) {
         SCOPED_TRACE(name);
         PlatformEvent out;
         ASSERT_TRUE(translateSdlEvent(in, out));
-        EXPECT_EQ(out.window, &window);
-        EXPECT_EQ(out.type, type);
-        EXPECT_EQ(type == Type::motion ? int(out.buttonsHeld) : out.event.buttonNumber, number);
-        EXPECT_EQ(out.event.characters, characters);
-        EXPECT_EQ(out.event.deltaY, deltaY);
-        EXPECT_EQ(out.event.deltaX, deltaY == 0 ? 0 : -1);
+        const int held = type == Type::motion ? int(out.buttonsHeld) : out.event.buttonNumber;
+        EXPECT_EQ(std::tuple(out.window, out.type, held, out.event.characters, out.event.deltaX,
+                             out.event.deltaY, out.width, out.quitKey),
+                  std::tuple(&window, type, number, std::string(characters),
+                             deltaY == 0 ? 0.0f : -1.0f, deltaY, type == Type::resized ? 800 : 0,
+                             false));
         if (type == Type::buttonUp || type == Type::motion) { // y counts up from the bottom
             EXPECT_TRUE(out.event.locationInWindow.x == 1 && out.event.locationInWindow.y == 477);
         }
-        EXPECT_EQ(out.width, type == Type::resized ? 800 : 0);
-        EXPECT_FALSE(out.quitKey);
     }
     PlatformEvent out;
     ASSERT_TRUE(translateSdlEvent(key(SDLK_q, KMOD_LCTRL), out));

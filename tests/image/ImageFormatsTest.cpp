@@ -75,25 +75,17 @@ TEST_P(ImageFormats, IsIdentifiedByContentAndDrawnTopRowFirstWithItsColours) {
         c |= withAlpha ? 0 : 0xff000000u;
     // A row too short for its kind throws at the missing word.
     if (k.how.at(0) == "ffmpeg") {
-        ASSERT_EQ(MediaWriteImageWithEncoder(k.file, k.how.at(1), k.how.at(2), kWidth, kHeight,
-                                             pixels.data()),
-                  0);
+        ASSERT_EQ(0, MediaWriteImageWithEncoder(k.file, k.how.at(1), k.how.at(2), kWidth, kHeight,
+                                                pixels.data()));
     } else if (k.how[0] == "ffmpeg-animation") { // the picture, then a black frame
         auto paint = [&](int32_t f, uint32_t* p) {
             for (size_t i = 0; i < pixels.size(); ++i)
                 p[i] = f == 0 ? pixels[i] : 0xff000000u;
         };
-        ASSERT_EQ(MediaWriteMovie({.path = k.file,
-                                   .container = k.how[1],
-                                   .encoder = k.how[2],
-                                   .pixelFormat = k.how.at(3),
-                                   .width = kWidth,
-                                   .height = kHeight,
-                                   .fps = 10,
-                                   .frameCount = 2,
-                                   .keyInterval = 1,
-                                   .paint = paint}),
-                  0);
+        MediaMovieDescription m{.path = k.file, .fps = 10, .paint = paint};
+        m.container = k.how[1], m.encoder = k.how[2], m.pixelFormat = k.how.at(3);
+        m.width = kWidth, m.height = kHeight, m.frameCount = 2, m.keyInterval = 1;
+        ASSERT_EQ(MediaWriteMovie(m), 0);
     } else {
         std::string command =
             std::string(DRAVIN_CONVERT) + (withAlpha ? " source-alpha.png" : " source.png");

@@ -65,13 +65,9 @@ inline bool writeCountingMovie(const std::string& name, int side, int frameCount
         uint32_t g = uint32_t(20 + 22 * f);
         std::fill_n(p, size_t(side) * side, ARGB(255, g, g, g));
     };
-    return host::MediaWriteMovie({.path = name,
-                                  .width = side,
-                                  .height = side,
-                                  .fps = 10,
-                                  .frameCount = frameCount,
-                                  .keyInterval = 4,
-                                  .paint = paint}) == 0;
+    host::MediaMovieDescription m{.path = name, .fps = 10, .paint = paint};
+    m.width = m.height = side, m.frameCount = frameCount, m.keyInterval = 4;
+    return host::MediaWriteMovie(m) == 0;
 }
 
 // The frame of a counting movie whose grey level is nearest to the word's red channel.

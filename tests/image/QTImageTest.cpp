@@ -68,12 +68,12 @@ TEST(QTImageFailure, EachStepGivesItsLogLineAndOnlyAFailedDrawGivesYes) {
 
 TEST(QTImageFailure, BufferThatCannotBeMadeLogsWhyAndGivesNo) {
     // Size, depth, log line, whether the block stays recorded. 1e9 x 1e9 overflows 32 bits.
+    // clang-format off
     const std::tuple<CGSize, uint8_t, std::string, bool> cases[] = {
-        {{1e9f, 1e9f}, 32, "buffer malloc failed\n", false},
-        {{-4, 4}, 32, "buffer malloc failed\n", false},
-        {{NAN, 4}, 32, "buffer malloc failed\n", false},
-        {{4, 4}, 8, "NewGWorld failed 8, 4 x 4\n", true},
+        {{1e9f, 1e9f}, 32, "buffer malloc failed\n", false}, {{-4, 4}, 32, "buffer malloc failed\n", false},
+        {{NAN, 4}, 32, "buffer malloc failed\n", false}, {{4, 4}, 8, "NewGWorld failed 8, 4 x 4\n", true},
         {{0, 0}, 32, "NewGWorld failed 32, 0 x 0\n", true}};
+    // clang-format on
     for (const auto& [size, depth, log, blockKept] : cases) {
         QTImage fresh;
         test::CapturedOutput output;

@@ -17,9 +17,10 @@ TEST_F(TextureGL, UploadsWidthByHeightButNoMoreThanTheBufferHoldsAndAChangeDelet
     // Changed to: image, requested and uploaded sides, output: an image smaller
     // than asked, no image (the process goes on), and a picture wider than tall.
     const std::tuple<const char*, int16_t, int16_t, GLint, GLint, std::string> cases[] = {
-        {"small.png", 512, 512, 128, 128, ""},
-        {"missing.png", 64, 64, 0, 0, "image create failed"},
+        // clang-format off
+        {"small.png", 512, 512, 128, 128, ""}, {"missing.png", 64, 64, 0, 0, "image create failed"},
         {"wide.png", 128, 32, 128, 32, ""}};
+    // clang-format on
     for (const auto& [name, w, h, uploadedW, uploadedH, out] : cases) {
         test::CapturedOutput output;
         const GLuint old = texture.texture();

@@ -46,12 +46,12 @@ TEST_F(VideoTextureGL, SamplesItsFramesShowsTheOneForEachTimeAndBlackForThoseItC
     // Movie, frame side, frame count, frame shown after creation, output. A zero-length movie,
     // no movie and no file give transparent black; no frames, or a block of 4 GiB that a
     // 32-bit product would wrap to 0, give no block and no upload.
+    // clang-format off
     const std::tuple<const char*, int16_t, int16_t, int32_t, std::string> failures[] = {
         {"empty.mov", 32, 4, 0, "video texture buffer size (KB): 16\n"},
         {"missing.mov", 32, 4, 0, "video texture buffer size (KB): 16\n\nERROR: url->fsRef\n"},
-        {"empty.mov", 32, 0, -1, ""},
-        {"empty.mov", 32, -2, -1, ""},
-        {"missing.mov", 256, 16384, -1, ""}};
+        {"empty.mov", 32, 0, -1, ""}, {"empty.mov", 32, -2, -1, ""}, {"missing.mov", 256, 16384, -1, ""}};
+    // clang-format on
     for (const auto& [name, side, frames, shown, out] : failures) {
         SCOPED_TRACE(name + (" x " + std::to_string(frames)));
         test::CapturedOutput said;

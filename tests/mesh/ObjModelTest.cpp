@@ -62,7 +62,7 @@ std::vector<float> xyz(const std::vector<Vector3D>& vectors) {
     return out;
 }
 
-constexpr const char* kFourVertices = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
+const std::string kFourVertices = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n";
 
 } // namespace
 
@@ -72,42 +72,34 @@ TEST(ObjModel, ReadsEachElementKindAsWrittenAndLeavesOutWhatNamesNothingWithOneL
         std::string elements; // as elements() writes them
         std::string warning;  // a line the load prints, or ""
     } cases[] = {
+        // clang-format off
         // Faces in every notation, mixed, negative (relative) and of any size.
-        {"f 1 2 3", "f 0 1 2\n", ""},
-        {"f 1/1 2/2 3/3", "f 0/0 1/1 2/2\n", ""},
-        {"f 1//2 2//2 3//1", "f 0//1 1//1 2//0\n", ""},
-        {"f 1/1/1 2/2/2 3/3/1 4/1/2", "f 0/0/0 1/1/1 2/2/0 3/0/1\n", ""},
-        {"f 1 2/1 3//1 4/2/", "f 0 1/0 2//0 3/1\n", ""},
-        {"f -4/-3/-2 -3 -2 -1", "f 0/0/0 1 2 3\n", ""},
-        {"v 5 5 5\nf -1 1 2 \\\n 3", "f 4 0 1 2\n", ""},
-        {"f 1 2 3 4 1 2 3", "f 0 1 2 3 0 1 2\n", ""},
+        {"f 1 2 3", "f 0 1 2\n", ""}, {"f 1/1 2/2 3/3", "f 0/0 1/1 2/2\n", ""},
+        {"f 1//2 2//2 3//1", "f 0//1 1//1 2//0\n", ""}, {"f 1/1/1 2/2/2 3/3/1 4/1/2", "f 0/0/0 1/1/1 2/2/0 3/0/1\n", ""},
+        {"f 1 2/1 3//1 4/2/", "f 0 1/0 2//0 3/1\n", ""}, {"f -4/-3/-2 -3 -2 -1", "f 0/0/0 1 2 3\n", ""},
+        {"v 5 5 5\nf -1 1 2 \\\n 3", "f 4 0 1 2\n", ""}, {"f 1 2 3 4 1 2 3", "f 0 1 2 3 0 1 2\n", ""},
         {"f 1 2 3 4\nf 4 3 2 1\nf 1 2 4", "f 0 1 2 3\nf 3 2 1 0\nf 0 1 3\n", ""},
         // What names nothing: the face goes, a bad texture or normal index only itself.
         {"f 1 2 5", "", "WARNING: 1 faces with a corner that names no vertex left out\n"},
-        {"f 0 1 2\nf -5 1 2\nf 1 x 2", "",
-         "WARNING: 3 faces with a corner that names no vertex left out\n"},
-        {"f 1 2 99999999999999999999999", "",
-         "WARNING: 1 faces with a corner that names no vertex left out\n"},
-        {"f 1/4 2/-4 3//3", "f 0 1 2\n",
-         "WARNING: 3 texture or normal indices that name none ignored\n"},
+        {"f 0 1 2\nf -5 1 2\nf 1 x 2", "", "WARNING: 3 faces with a corner that names no vertex left out\n"},
+        {"f 1 2 99999999999999999999999", "", "WARNING: 1 faces with a corner that names no vertex left out\n"},
+        {"f 1/4 2/-4 3//3", "f 0 1 2\n", "WARNING: 3 texture or normal indices that name none ignored\n"},
         {"f 1 2\nf", "", "WARNING: 2 faces with fewer than 3 corners left out\n"},
         // Lines and points.
-        {"l 1 2 3 4 1", "l 0 1 2 3 0\n", ""},
-        {"l 1/1 -1/2", "l 0/0 3/1\n", ""},
+        {"l 1 2 3 4 1", "l 0 1 2 3 0\n", ""}, {"l 1/1 -1/2", "l 0/0 3/1\n", ""},
         {"l 2", "", "WARNING: 1 line elements of fewer than 2 points left out\n"},
         {"l 1 2 7", "", "WARNING: 1 line elements with a point that names no vertex left out\n"},
-        {"p 1 -1\np 3", "p 0\np 3\np 2\n", ""},
-        {"p 1 5 0 q", "p 0\n", "WARNING: 3 point indices that name no vertex left out\n"},
+        {"p 1 -1\np 3", "p 0\np 3\np 2\n", ""}, {"p 1 5 0 q", "p 0\n", "WARNING: 3 point indices that name no vertex left out\n"},
         // Unknown kinds: one line for all; the ones a viewer has no use for are silent.
         {"g box\ns 1\n# note\n#note\nvp 1\nbogus 1\nmore", "",
          "WARNING: 2 lines of unknown kinds left out (the first: bogus)\n"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.obj);
         ObjModel m;
         const std::string out =
-            read(m, kFourVertices + std::string("vt 0 0\nvt 1 0\nvt 1 1\nvn 0 0 1\nvn 0 0 -1\n") +
-                        c.obj + "\n");
+            read(m, kFourVertices + "vt 0 0\nvt 1 0\nvt 1 1\nvn 0 0 1\nvn 0 0 -1\n" + c.obj + "\n");
         EXPECT_EQ(elements(m), c.elements);
         EXPECT_THAT(out, HasSubstr(c.warning));
         EXPECT_EQ(out.find("WARNING") == out.npos, c.warning.empty()) << out;
@@ -133,14 +125,13 @@ TEST(ObjModel, KeepsVerticesTextureCoordinatesNormalsColoursAndTheNameAsWritten)
 
 TEST(ObjModel, MaterialsComeFromEveryLibraryWithTheirTextureMapsAndAreMatchedByName) {
     ObjModel m;
-    const std::string out =
-        read(m,
-             std::string(kFourVertices) +
-                 "usemtl red\nf 1 2 3\nmtllib a.mtl b.mtl a.mtl\nusemtl  blue \nf 1 3 4\n"
-                 "usemtl ghost\nl 1 2\nf 2 3 4\n",
-             "Kd 9 9 9\nnewmtl red\nKd 1 0 0\nKa 0.5\nNs 40\n"
-             "map_Kd -s 2 2 1 -o 0.5 -clamp on -bm 0.2 my red map.png  \n"
-             "newmtl blue\nKd 0 0 1 junk\nmap_Ks other.png\nKs nan 0 0\n");
+    const std::string out = read(
+        m,
+        kFourVertices + "usemtl red\nf 1 2 3\nmtllib a.mtl b.mtl a.mtl\nusemtl  blue \nf 1 3 4\n"
+                        "usemtl ghost\nl 1 2\nf 2 3 4\n",
+        "Kd 9 9 9\nnewmtl red\nKd 1 0 0\nKa 0.5\nNs 40\n"
+        "map_Kd -s 2 2 1 -o 0.5 -clamp on -bm 0.2 my red map.png  \n"
+        "newmtl blue\nKd 0 0 1 junk\nmap_Ks other.png\nKs nan 0 0\n");
     // Both libraries read the same text here: each material twice, the first of a name used.
     ASSERT_EQ(m.materials.size(), 4u);
     const mesh::ObjMaterial &red = m.materials[0], &blue = m.materials[1];
@@ -172,15 +163,14 @@ TEST(ObjModel, PolygonsAreCutIntoTrianglesOfTheirOwnCornersAndAHugeOneStaysQuick
     // concave: corners - 2 triangles each, in the polygons' order.
     std::ostringstream ring;
     ring << kFourVertices << "v 0.5 0.5 0\nf 1 2 3 4\nf 1 2 5 3 4\n";
+    std::string face = "f";
     for (int i = 0; i < 100000; ++i) {
         const double a = 6.283185307179586 * i / 100000;
         ring << "v " << std::cos(a) << ' ' << std::sin(a) << " 1\n";
+        face += ' ' + std::to_string(i + 6);
     }
-    ring << 'f';
-    for (int i = 0; i < 100000; ++i)
-        ring << ' ' << i + 6;
     ObjModel m;
-    const std::string out = read(m, ring.str() + "\n");
+    const std::string out = read(m, ring.str() + face + "\n");
     // With three polygons read, the model check has counted their triangles.
     ASSERT_EQ(m.polygons.size(), 3u);
     EXPECT_TRUE(std::is_sorted(m.trianglePolygons.begin(), m.trianglePolygons.end()));

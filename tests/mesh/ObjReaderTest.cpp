@@ -8,17 +8,14 @@ TEST(ObjReader, PrintsEveryMessageExactly) {
         // clang-format off
         // The warning keeps the line's terminator, so ")" opens the next output line.
         {"g cube\n", unknown + "g cube\n)\n\n" + empty},
-        {"# comment\n#\n#comment\n", unknown + "#comment\n)\n\n" + empty},
-        {"\n\n   \n\t \r\n", empty},
+        {"# comment\n#\n#comment\n", unknown + "#comment\n)\n\n" + empty}, {"\n\n   \n\t \r\n", empty},
         {"#aaaaaaaaaaaaaaa x\n", unknown + "#aaaaaaaaaaaaaaa x\n)\n\n" + empty}, // 16-char keyword
         {std::string("g a\0b\nv 1 2 3\0v\n", 16), unknown + "g a)\n\n" + summary(1, 0, 0, 0)},
-        {"f\nf 1 2\nf 1 2 3 4 5\n",
-         badFace + "0 verts)\n" + badFace + "2 verts)\n" + badFace + "5 verts)\n" + empty},
+        {"f\nf 1 2\nf 1 2 3 4 5\n", badFace + "0 verts)\n" + badFace + "2 verts)\n" + badFace + "5 verts)\n" + empty},
         // The first piece is a 254-character comment; the rest is a line of its own.
         {"# " + std::string(252, 'x') + "v 9 8 7\n" + std::string(254, ' ') + "\n",
          summary(1, 0, 0, 0)},
-        {"o Cube\nv 0 0 0\nvt 0 0\nvn 0 0 1\nf 1 1 1\n",
-         "Object Loaded: Cube\nv: 1, vt: 1, vn: 1, f: 1\n\n"},
+        {"o Cube\nv 0 0 0\nvt 0 0\nvn 0 0 1\nf 1 1 1\n", "Object Loaded: Cube\nv: 1, vt: 1, vn: 1, f: 1\n\n"},
         {"  o Cube\n", "Object Loaded: o Cube\nv: 0, vt: 0, vn: 0, f: 0\n\n"}, // by position
         {"v 1 2 3\n", "Object Loaded: o Cube\nv: 1, vt: 0, vn: 0, f: 0\n\n"},
         {"o", empty},

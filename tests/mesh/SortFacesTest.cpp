@@ -34,8 +34,7 @@ TEST(Sorting, RegroupsFacesAndRebuildsTheChangeList) {
         {"EmptyGroupStartsAtNext", 3, 4, {{0, 0}, {2, 2}}, {1, 2, 3, 4}, {{0, 0}, {2, 1}, {2, 2}}},
         {"LastOfSeveralChangesAtOneFaceDecides", 2, 2, {{0, 1}, {0, 0}}, {1, 2}, {{0, 0}, {2, 1}}},
         // By index, in file order within a group, the unmatched first, before any change.
-        {"UnmatchedGoFirstBeforeAnyChange", 2, 5, {{1, 1}, {2, -1}, {3, 0}}, {1, 3, 4, 5, 2},
-         {{2, 0}, {4, 1}}},
+        {"UnmatchedGoFirstBeforeAnyChange", 2, 5, {{1, 1}, {2, -1}, {3, 0}}, {1, 3, 4, 5, 2}, {{2, 0}, {4, 1}}},
         {"IndexBeyondLoadedCountsAsNone", 2, 3, {{0, 5}, {1, 1}}, {1, 2, 3}, {{1, 0}, {1, 1}}},
         {"NoLoadedMaterialKeepsEveryFace", -1, 3, {{0, -1}, {1, 0}}, {1, 2, 3}, {}},
         {"NoChangesKeepsFileOrder", 2, 3, {}, {1, 2, 3}, {}},

@@ -65,32 +65,27 @@ TEST(Triangulate, CornersMinusTwoTrianglesCoverThePolygonExactlyInAnyPlaneEither
         // area is a number; else the cut may say either (no area to judge by).
         bool exact;
     } cases[] = {
-        {"convex hexagon", ring(6), true},
-        {"concave quad", {{0, 0}, {2, 1}, {0, 2}, {1, 1}}, true},
+        // clang-format off
+        {"convex hexagon", ring(6), true}, {"concave quad", {{0, 0}, {2, 1}, {0, 2}, {1, 1}}, true},
         {"U with a notch", {{0, 0}, {3, 0}, {3, 3}, {2, 3}, {2, 1}, {1, 1}, {1, 3}, {0, 3}}, true},
-        {"comb of 40 teeth", comb(40), true},
-        {"star of 12 points", ring(24, 1, 0.3), true},
-        {"square with corners on its edges",
-         {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {0, 2}},
-         true},
+        {"comb of 40 teeth", comb(40), true}, {"star of 12 points", ring(24, 1, 0.3), true},
+        {"square with corners on its edges", {{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {0, 2}}, true},
         {"repeated corner", {{0, 0}, {2, 0}, {2, 0}, {2, 2}, {1, 1}, {0, 2}}, true},
-        {"pentagram, crossing itself", ring(5, 2), false},
-        {"bow tie", {{0, 0}, {1, 1}, {1, 0}, {0, 1}}, false},
+        {"pentagram, crossing itself", ring(5, 2), false}, {"bow tie", {{0, 0}, {1, 1}, {1, 0}, {0, 1}}, false},
         {"all on one line", {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}}, true},
         {"one point", {{1, 1}, {1, 1}, {1, 1}, {1, 1}, {1, 1}}, true},
         {"not a number", {{0, 0}, {1, 0}, {NAN, 1}, {0, 1}, {0.5, 0.5}}, true},
         // Half their corners concave: quick however they are cut.
-        {"comb of 25,000 teeth", comb(25000), false},
-        {"star of 50,000 points", ring(100000, 1, 0.99), false},
+        {"comb of 25,000 teeth", comb(25000), false}, {"star of 50,000 points", ring(100000, 1, 0.99), false},
+        // clang-format on
     };
     for (const auto& c : cases)
         for (bool clockwise : {false, true})
             for (bool tilted : {false, true}) {
                 SCOPED_TRACE(std::string(c.name) + (clockwise ? ", clockwise" : "") +
                              (tilted ? ", tilted" : ""));
-                std::vector<P2> flat = c.polygon;
-                if (clockwise)
-                    flat.assign(c.polygon.rbegin(), c.polygon.rend());
+                const std::vector<P2> flat =
+                    clockwise ? std::vector(c.polygon.rbegin(), c.polygon.rend()) : c.polygon;
                 std::vector<Vector3D> corners;
                 for (P2 p : flat)
                     corners.push_back(place(p, tilted));

@@ -39,45 +39,37 @@ std::string parse(std::vector<std::string> words, ModelOperand operand = ModelOp
 TEST(CommandLine, EachOptionSetsWhatItNames) {
     ASSERT_EQ(chdir("/tmp"), 0);
     // Actions: 0 run, 1 help, 2 version.
+    // clang-format off
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "0 f1280x800 0 [] []"},
-        {{"-h"}, "1 f1280x800 0 [] []"},
-        {{"--help", "--bogus"}, "1 f1280x800 0 [] []"},
-        {{"--version"}, "2 f1280x800 0 [] []"},
-        {{"-w"}, "0 w1280x800 0 [] []"},
-        {{"--window=640x480"}, "0 w640x480 0 [] []"},
+        {{}, "0 f1280x800 0 [] []"}, {{"-h"}, "1 f1280x800 0 [] []"},
+        {{"--help", "--bogus"}, "1 f1280x800 0 [] []"}, {{"--version"}, "2 f1280x800 0 [] []"},
+        {{"-w"}, "0 w1280x800 0 [] []"}, {{"--window=640x480"}, "0 w640x480 0 [] []"},
         {{"-w320x200"}, "0 w320x200 0 [] []"},
         // An optional value only ever in the same word: the next word is the model.
         {{"--window", "640x480"}, "0 w1280x800 0 [] [/tmp/640x480]"},
-        {{"--frames", "3"}, "0 f1280x800 3 [] []"},
-        {{"--frames=2147483647"}, "0 f1280x800 2147483647 [] []"},
-        {{"--screenshot", "a.png"}, "0 f1280x800 1 [/tmp/a.png] []"},
-        {{"--screenshot=/x/y.png", "--frames", "5"}, "0 f1280x800 5 [/x/y.png] []"},
-        {{"m/k.obj", "-w"}, "0 w1280x800 0 [] [/tmp/m/k.obj]"},
-        {{"--", "-w"}, "0 f1280x800 0 [] [/tmp/-w]"},
+        {{"--frames", "3"}, "0 f1280x800 3 [] []"}, {{"--frames=2147483647"}, "0 f1280x800 2147483647 [] []"},
+        {{"--screenshot", "a.png"}, "0 f1280x800 1 [/tmp/a.png] []"}, {{"--screenshot=/x/y.png", "--frames", "5"}, "0 f1280x800 5 [/x/y.png] []"},
+        {{"m/k.obj", "-w"}, "0 w1280x800 0 [] [/tmp/m/k.obj]"}, {{"--", "-w"}, "0 f1280x800 0 [] [/tmp/-w]"},
         // A file manager fills in the paths: whatever they begin with, they are paths.
         {{"--thumbnail", "1024", "-h", "o.png"}, "0 f1280x800 0 [] [/tmp/-h] 1024 /tmp/o.png"},
         {{"--thumbnail=1", "/m", "--"}, "0 f1280x800 0 [] [/m] 1 /tmp/--"},
     };
+    // clang-format on
     for (const auto& [words, expected] : cases)
         EXPECT_EQ(parse(words), expected) << ::testing::PrintToString(words);
 }
 
 TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
+    // clang-format off
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{"--bogus"}, "unknown option '--bogus'"},
-        {{"--bogus", "--help"}, "unknown option '--bogus'"},
-        {{"-xh"}, "unknown option '-x'"},
-        {{"--help=1"}, "option '--help' takes no value"},
-        {{"--frames"}, "option '--frames' needs a value"},
-        {{"--screenshot="}, "option '--screenshot' needs a value"},
+        {{"--bogus"}, "unknown option '--bogus'"}, {{"--bogus", "--help"}, "unknown option '--bogus'"},
+        {{"-xh"}, "unknown option '-x'"}, {{"--help=1"}, "option '--help' takes no value"},
+        {{"--frames"}, "option '--frames' needs a value"}, {{"--screenshot="}, "option '--screenshot' needs a value"},
         {{"--frames", "0"}, "bad value '0' for --frames: a whole number from 1 expected"},
-        {{"--frames", " 3"}, "bad value ' 3' for --frames:"},
-        {{"--frames", "3x"}, "bad value '3x' for --frames:"},
+        {{"--frames", " 3"}, "bad value ' 3' for --frames:"}, {{"--frames", "3x"}, "bad value '3x' for --frames:"},
         {{"--frames", "2147483648"}, "bad value '2147483648' for --frames:"},
         {{"--window=0x480"}, "bad value '0x480' for --window: WIDTHxHEIGHT expected, each from 1"},
-        {{"--window=640"}, "bad value '640' for --window:"},
-        {{"-w16385x10"}, "bad value '16385x10' for -w:"},
+        {{"--window=640"}, "bad value '640' for --window:"}, {{"-w16385x10"}, "bad value '16385x10' for -w:"},
         {{"a.obj", "b.obj"}, "one model at most, but 'b.obj' follows another"},
         {{"--thumbnail", "0", "m", "o"}, "bad value '0' for --thumbnail: a size from 1 to 1024"},
         {{"--thumbnail=1025", "m", "o"}, "bad value '1025' for --thumbnail:"},
@@ -90,6 +82,7 @@ TEST(CommandLine, UsageErrorsAreOneLineNamingTheWordWithAHintToHelp) {
         {{"--record"}, "option '--record' needs a value"},
         {{"--turntable", "--thumbnail", "8", "m", "o"}, "option '--turntable' needs a model"},
     };
+    // clang-format on
     for (const auto& [words, named] : cases) {
         const std::string line = parse(words);
         EXPECT_TRUE(line.starts_with("dravin: " + named)) << line;

@@ -20,34 +20,27 @@ TEST(ProgramOptions, HelpVersionUsageErrorsAMissingModelAFailedCaptureAndNoGLExi
     };
     const std::string dir = temporaryFolder(), fifo = dir + "/fifo.obj";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // clang-format off
     const std::vector<Case> cases = {
-        {{"--help"},
-         0,
+        {{"--help"}, 0,
          "Usage: dravin \\[OPTIONS\\] \\[MODEL.obj\\]\n[^]*--help[^]*--version[^]*"
          "--window\\[=WIDTHxHEIGHT\\][^]*--frames N[^]*--screenshot FILE.png[^]*\n  --  [^]*"
-         "drag[^]*wheel[^]*R +reset[^]*Esc, Q quit[^]*Exit status[^]*2 for a usage error[^]*",
-         ""},
+         "drag[^]*wheel[^]*R +reset[^]*Esc, Q quit[^]*Exit status[^]*2 for a usage error[^]*", ""},
         {{"--version"}, 0, "dravin \\d+\\.\\d+\\.\\d+\n", ""},
         {{"--bogus"}, 2, "", "dravin: unknown option '--bogus' \\(try 'dravin --help'\\)\n"},
-        {{"/no/such.obj"},
-         1,
-         "",
+        {{"/no/such.obj"}, 1, "",
          "dravin: cannot read the model /no/such.obj: No such file or directory\n"},
         {{"/tmp"}, 1, "", "dravin: cannot read the model /tmp: Is a directory\n"},
         // A FIFO nobody writes to: refused at once, not waited on.
         {{fifo}, 1, "", "dravin: cannot read the model " + fifo + ": not a regular file\n"},
-        {{"--screenshot", "/no/such/x.png"},
-         1,
-         "initWithFrame\n[^]*",
+        {{"--screenshot", "/no/such/x.png"}, 1, "initWithFrame\n[^]*",
          "(reshape\n)*dravin: could not write the screenshot /no/such/x.png\n(reshape\n)*"},
         // SDL's dummy driver makes windows but offers no OpenGL: one line, before
         // the scene wakes (no model read, no loop started).
-        {{},
-         1,
-         "(?![^]*awakeFromNib)[^]*",
-         "error: no OpenGL context could be created: .*\n",
+        {{}, 1, "(?![^]*awakeFromNib)[^]*", "error: no OpenGL context could be created: .*\n",
          "dummy"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const auto run = runProgram(c.args, ".", c.driver);
         EXPECT_EQ(run.exitStatus, c.status) << testing::PrintToString(c.args);
@@ -68,8 +61,7 @@ TEST(ProgramOptions, WithoutADisplayFramesAndScreenshotWriteTheSameDemoPictureEa
     }
     std::filesystem::remove_all(dir);
     const Picture& p = pictures[0];
-    ASSERT_EQ(p.width, 1024); // the offscreen driver's screen
-    ASSERT_EQ(p.height, 768);
+    ASSERT_EQ(std::pair(p.width, p.height), std::pair(1024, 768)); // the offscreen driver's screen
     // The scroll moves per drawn frame, so frame 3 is always one picture.
     EXPECT_EQ(p.argb, pictures[1].argb);
     // The demo: the blue sky of its backdrop at the top, the model in the
@@ -105,13 +97,12 @@ TEST(ProgramOptions, UnderXvfbTheWindowHasItsSizeIsNotAboveOthersAndEachWayOfQui
         const char* model; // "" the demo
         const char* quit;
     } cases[] = {
-        {"", "xdotool key --window $w ctrl+q"},
-        {"", XREQUEST " close $w"},
+        // clang-format off
+        {"", "xdotool key --window $w ctrl+q"}, {"", XREQUEST " close $w"},
         {"Resources/1.obj", "xdotool key --window $w Escape"},
-        {"large.obj", "xdotool key --window $w q"},
-        {"large.obj", "xdotool key --window $w ctrl+q"},
-        {"large.obj", XREQUEST " close $w"},
-        {"large.obj", XREQUEST " unfocus; xdotool key --window $w Escape"},
+        {"large.obj", "xdotool key --window $w q"}, {"large.obj", "xdotool key --window $w ctrl+q"},
+        {"large.obj", XREQUEST " close $w"}, {"large.obj", XREQUEST " unfocus; xdotool key --window $w Escape"},
+        // clang-format on
     };
     std::string script = "exe='" + build +
                          "/dravin'; at() { import -window $w -crop 1x1+$1+$2 txt:- | "

@@ -55,9 +55,7 @@ TEST(Program, StartsInOrderLoadsTheModelPrintsARateLineEachSecondAndEndsOnSigint
     RateLine sum{0, 0, 0, 0};
     for (size_t i = 0; i < rates.size(); ++i) {
         EXPECT_GT(rates[i].seconds - started, double(i) + 0.5) << "rate line " << i;
-        sum.calc += rates[i].calc;
-        sum.draw += rates[i].draw;
-        sum.requests += rates[i].requests;
+        sum.calc += rates[i].calc, sum.draw += rates[i].draw, sum.requests += rates[i].requests;
     }
     const double since = rates.back().seconds - started + 0.5;
     EXPECT_TRUE(sum.calc > 0 && sum.calc <= 101 * since) << sum.calc << " in " << since << " s";

@@ -106,13 +106,14 @@ TEST(ThumbnailProgram, ReadsNothingOutsideTheModelsFolder) {
         std::string mtllib, inMtl; // the model's library, and "in.mtl" beside it
         const char* warning;       // "": the model is red
     } cases[] = {
-        {"..red.mtl", "", ""}, // a name with dots, not a folder above
-        {"in.mtl", mapped + "red.png", ""},
+        // clang-format off
+        {"in.mtl", mapped + "red.png", ""}, {"..red.mtl", "", ""}, // a name with dots, not a folder above
         {"../..red.mtl", "", "WARNING: 1 material libraries outside the model's folder left out"},
         {top + "/..red.mtl", "", "WARNING: 1 material libraries outside the model's folder left"},
         {"in.mtl", mapped + "../red.png", "WARNING: 1 texture maps outside the model's folder"},
         {"in.mtl", mapped + top + "/red.png", "WARNING: 1 texture maps outside the model's"},
         {"sub/../../..red.mtl", "", "WARNING: 1 material libraries outside the model's folder"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mtllib + " " + c.inMtl);
@@ -136,10 +137,8 @@ TEST(ThumbnailProgram, AModelOverALimitUnreadableOrUnwritableGetsOneLineAndNoPic
     fs::create_directories(dir + "/out/taken.png"); // a folder where a picture would go
     const ReadingLimits& l = kThumbnailLimits;
     // Made at test time; the ones of more bytes are sparse, taking no room.
-    for (const char* name : {"/big.obj", "/big.mtl", "/big.png"}) {
-        std::ofstream(dir + name).close();
-        fs::resize_file(dir + name, l.bytes + 1);
-    }
+    for (const char* name : {"/big.obj", "/big.mtl", "/big.png"})
+        std::ofstream(dir + name).close(), fs::resize_file(dir + name, l.bytes + 1);
     std::string corners = "v 0 0 0\nf"; // (vertices: ReadingBudgetTest)
     for (uint64_t i = 0; i <= l.corners; ++i)
         corners += " 1";
@@ -155,8 +154,8 @@ TEST(ThumbnailProgram, AModelOverALimitUnreadableOrUnwritableGetsOneLineAndNoPic
         int status;
         std::string says;
     } cases[] = {
-        {dir + "/big.obj", out, "256", 1,
-         "no thumbnail of " + dir + "/big.obj: larger than " + std::to_string(l.bytes >> 20)},
+        // clang-format off
+        {dir + "/big.obj", out, "256", 1, "no thumbnail of " + dir + "/big.obj: larger than " + std::to_string(l.bytes >> 20)},
         {dir + "/corners.obj", out, "256", 1, more + std::to_string(l.corners) + " corners"},
         {dir + "/library.obj", out, "256", 1, more + std::to_string(l.bytes) + " bytes"},
         {dir + "/texture.obj", out, "256", 1, more + std::to_string(l.bytes) + " bytes"},
@@ -165,6 +164,7 @@ TEST(ThumbnailProgram, AModelOverALimitUnreadableOrUnwritableGetsOneLineAndNoPic
         {shipped, dir + "/out/none/t.png", "256", 1, "cannot write " + dir + "/out/none/t.png"},
         {shipped, dir + "/out/taken.png", "256", 1, "cannot write " + dir + "/out/taken.png: "},
         {shipped, out, "0", 2, "bad value '0' for --thumbnail: a size from 1 to 1024"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.model + " " + c.out + " " + c.size);

@@ -53,11 +53,11 @@ struct SceneFrame : testing::Test {
 
 TEST_F(SceneFrame, FromAnyStateStencilIsTheSilhouetteWithLeavesAndLightInsideAndBackdropOutside) {
     // Orientation, scroll, no faces (last: it replaces the model).
-    const std::tuple<AxisRotation, float, bool> cases[] = {{{0, 0, 0, 1}, 0.0f, false},
-                                                           {{90, 0, 1, 0}, -1.5f, false},
-                                                           {{37, 1, 0.5f, 0.25f}, -5.0f, false},
-                                                           {{180, 1, 0, 0}, -3.0f, false},
-                                                           {{0, 0, 0, 1}, 0.0f, true}};
+    // clang-format off
+    const std::tuple<AxisRotation, float, bool> cases[] = {
+        {{0, 0, 0, 1}, 0.0f, false}, {{90, 0, 1, 0}, -1.5f, false}, {{37, 1, 0.5f, 0.25f}, -5.0f, false},
+        {{180, 1, 0, 0}, -3.0f, false}, {{0, 0, 0, 1}, 0.0f, true}};
+    // clang-format on
     size_t highlighted = 0;
     for (const auto& [orientation, scroll, noFaces] : cases) {
         SCOPED_TRACE(testing::Message() << orientation.angle << " " << scroll << " " << noFaces);

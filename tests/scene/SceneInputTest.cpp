@@ -31,8 +31,7 @@ ArcBall post(dravinView& view, int button, const std::vector<Step>& steps) {
             continue;
         }
         host::postMouseMotion(*view.window(), kind == 'd' ? 1u << button : 0u, px, py);
-        x = px / (kSize / 2.0f) - 1.0f;
-        y = py / (kSize / 2.0f) - 1.0f;
+        x = px / (kSize / 2.0f) - 1.0f, y = py / (kSize / 2.0f) - 1.0f;
         if (kind == 'd')
             a.DragWithX(x, y);
     }
@@ -53,12 +52,10 @@ const std::vector<Step> kTwoDrags = {{'m', 200, 100}, {'p', 200, 100},  {'d', 35
 TEST(SceneInput, PrimaryAndMiddleDragsTurnTheModelAsTheArcballDoesAndSecondaryNothing) {
     // Button (0 primary, 1 secondary, 2 middle) and steps; the last drag starts
     // before any movement.
-    const std::pair<int, std::vector<Step>> cases[] = {
-        {0, kTurn},
-        {2, kTurn},
-        {1, kTurn},
-        {2, kTwoDrags},
-        {0, {{'p', 80, 120}, {'d', 300, 200}, {'r', 300, 200}}}};
+    // clang-format off
+    const std::pair<int, std::vector<Step>> cases[] = {{0, kTurn}, {2, kTurn}, {1, kTurn},
+        {2, kTwoDrags}, {0, {{'p', 80, 120}, {'d', 300, 200}, {'r', 300, 200}}}};
+    // clang-format on
     // One window for all: a window each would load the GL driver anew.
     QuietScene* view = loadView<QuietScene>(kSize, kSize);
     ASSERT_NE(view, nullptr);

@@ -18,8 +18,6 @@ template <class Fill> void post(Window* window, Type type, Fill fill) {
     platform::current().postEvent(e);
 }
 
-void nothing(PlatformEvent&) {}
-
 } // namespace
 
 void postMouseButton(Window& window, int buttonNumber, bool pressed, float x, float y) {
@@ -49,7 +47,7 @@ void postWheel(Window& window, float deltaX, float deltaY) {
 }
 
 void postExpose(Window& window) {
-    post(&window, Type::exposed, nothing);
+    post(&window, Type::exposed, [](PlatformEvent&) {});
 }
 
 void postResize(Window& window, int width, int height) {
@@ -57,7 +55,7 @@ void postResize(Window& window, int width, int height) {
 }
 
 void postCloseRequest(Window& window) {
-    post(&window, Type::closeRequested, nothing);
+    post(&window, Type::closeRequested, [](PlatformEvent&) {});
 }
 
 void postFileDrop(Window& window, const std::string& path) {

@@ -15,6 +15,8 @@ namespace testing_support {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // Takes the whole lines that arrived, keeping a partial one until the end (n <= 0).
 void take(std::string& pending, std::vector<Line>& lines, const char* bytes, ssize_t n, double at) {
     pending.append(bytes, size_t(n > 0 ? n : 0));
@@ -35,10 +37,7 @@ std::string joinLines(const std::vector<Line>& lines) {
 
 std::string buildDirectory() {
     // Test executables live in <build>/tests/<folder>/.
-    return std::filesystem::read_symlink("/proc/self/exe")
-        .parent_path()
-        .parent_path()
-        .parent_path();
+    return fs::read_symlink("/proc/self/exe").parent_path().parent_path().parent_path();
 }
 
 ProcessRun runProcess(const ProcessOptions& options) {

@@ -17,16 +17,15 @@ TEST(ReadingBudget, CountsAtLeastWhatTheReaderMakesInAnyPiecesAndPastALimitHands
         std::string obj;
         const char* counted; // vertices and corners, as the reader makes them unless told
     } cases[] = {
-        {v4 + "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\nl 1 2\np 1 2 3\n", "6 8"},
-        {"v 0 0 0\r\nv 1 1 1\r\n\tf\t1 2 1\r\n", "2 3"},
+        // clang-format off
+        {v4 + "vt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\nl 1 2\np 1 2 3\n", "6 8"}, {"v 0 0 0\r\nv 1 1 1\r\n\tf\t1 2 1\r\n", "2 3"},
         // Lines joined by a backslash at their end (also before "\r\n").
         {v4 + "f 1 2 \\\n 3 4\n\\\nf 1 2 3\nf 1 2\\\n3 4\n", "4 11"},
         {"v 0 0 0\\\r\nv 1 1 1\nv 0 0 0\\\r\r\nv 1 1 1\nv 2 2 2\\\\\nv\n", "4 0"},
-        {v4 + "f 1 2 3\\", "4 3"},
-        {"v 1 2 3\nv", "2 0"}, // the last line without its end
-        {"# f 1 2 3\nf1 2 3\nfo 1 2\nvtx 1\n" + v4, "4 0"},
-        {v4 + "f 9 9 9\nl 7\np x\n", "4 5 (the reader 4 0)"},
+        {v4 + "f 1 2 3\\", "4 3"}, {"v 1 2 3\nv", "2 0"}, // the last line without its end
+        {"# f 1 2 3\nf1 2 3\nfo 1 2\nvtx 1\n" + v4, "4 0"}, {v4 + "f 9 9 9\nl 7\np x\n", "4 5 (the reader 4 0)"},
         {v4 + v4 + v4 + "f 1 2 3\n", "12 3 over 9 vertices (the reader 0 0)"},
+        // clang-format on
     };
     for (const auto& c : cases) {
         std::ofstream(file, std::ios::binary) << c.obj;
