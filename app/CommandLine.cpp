@@ -20,19 +20,6 @@ constexpr long kMaxWindowSide = 16384;
 // A recording's frame rate: at most a thousand frames a second.
 constexpr long kMaxFps = 1000;
 
-bool parseWhole(std::string_view text, long min, long max, long& value) {
-    if (text.empty() || text.front() < '0' || text.front() > '9')
-        return false;
-    std::string copy(text);
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(copy.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < min || v > max)
-        return false;
-    value = v;
-    return true;
-}
-
 bool parseSize(std::string_view text, int& width, int& height) {
     size_t x = text.find('x');
     long w = 0, h = 0;
@@ -207,6 +194,19 @@ class Parser {
 };
 
 } // namespace
+
+bool parseWhole(std::string_view text, long min, long max, long& value) {
+    if (text.empty() || text.front() < '0' || text.front() > '9')
+        return false;
+    std::string copy(text);
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(copy.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < min || v > max)
+        return false;
+    value = v;
+    return true;
+}
 
 void CommandLine::refuse(const std::string& what) {
     action = Action::usageError;

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dravin {
@@ -71,6 +72,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv, const Syntax& sy
 std::string usageText(const CommandLine& parsed, const Syntax& syntax = {});
 // "dravin X.Y.Z\n".
 std::string versionText();
+
+// Whether text is a whole number from min to max, written as digits alone;
+// then value is that number.
+bool parseWhole(std::string_view text, long min, long max, long& value);
 
 // The path made absolute against the current directory; unchanged when it is
 // absolute already or empty.

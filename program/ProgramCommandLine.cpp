@@ -1,28 +1,12 @@
 #include "program/ProgramCommandLine.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 namespace {
-
-// A whole number from 1 to kMaxThumbnailSize, written as digits alone.
-bool parseSide(const std::string& text, int& side) {
-    if (text.empty() || text.front() < '0' || text.front() > '9')
-        return false;
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < 1 || v > kMaxThumbnailSize)
-        return false;
-    side = int(v);
-    return true;
-}
 
 // SIZE, MODEL and OUT.png, checked in that order.
 std::string takeThumbnail(const std::vector<std::string>& words, dravin::CommandLine& parsed,
                           ProgramCommandLine& into) {
-    int side = 0;
-    if (!parseSide(words[0], side))
+    long side = 0;
+    if (!dravin::parseWhole(words[0], 1, kMaxThumbnailSize, side))
         return "bad value '" + words[0] + "' for --thumbnail: a size from 1 to " +
                std::to_string(kMaxThumbnailSize) + " expected";
     if (words[1].empty() || words[2].empty())
@@ -30,7 +14,7 @@ std::string takeThumbnail(const std::vector<std::string>& words, dravin::Command
     if (into.thumbnailSize > 0)
         return "one thumbnail at most";
     into.modelBeforeThumbnail = !parsed.operand.empty();
-    into.thumbnailSize = side;
+    into.thumbnailSize = int(side);
     parsed.operand = dravin::absolutePath(words[1]);
     into.thumbnail = dravin::absolutePath(words[2]);
     return "";
