@@ -73,7 +73,11 @@ bool QTImage::SetImageFromFSSpec(const std::string& fs_spec) {
 
 bool QTImage::SetImageInfo() {
     host::MediaImageDescription description;
-    if (host::MediaIdentifyImageFile(load_fs, description) != host::kMediaNoError)
+    const int identified = host::MediaIdentifyImageFile(load_fs, description);
+    if (identified == host::kMediaErrTooLarge)
+        diag::warning("%s is %s\n", load_fs.c_str(),
+                      host::MediaImageOverLimit(description).c_str());
+    if (identified != host::kMediaNoError)
         return false;
     image_size = CGSize{float(description.width), float(description.height)};
     image_bitdepth = uint32_t(description.depth);

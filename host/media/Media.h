@@ -40,9 +40,16 @@ inline constexpr uint32_t kMediaTypeDPX = FourCC('D', 'P', 'X', ' ');
 inline constexpr uint32_t kMediaTypePFM = FourCC('P', 'F', 'M', ' ');
 inline constexpr uint32_t kMediaTypeQOI = FourCC('q', 'o', 'i', 'f');
 
-// A picture larger than this many pixels is refused before anything is
-// allocated for it, so a small hostile file cannot ask for gigabytes.
+// A movie frame or a written picture larger than this many pixels is refused
+// before anything is allocated for it, so a small hostile file cannot ask for
+// gigabytes.
 inline constexpr int64_t kMediaMaxPixels = int64_t(1) << 25;
+// Still pictures may be larger, up to 2^28 pixels: they are decoded reduced
+// where the decoder can, and refused when decoding would need more than
+// kMediaMaxDecodeBytes. FFmpeg further wants (width + 128) x (height + 128)
+// under 2^28, which only matters within about 1.6 % of the limit.
+inline constexpr int64_t kMediaMaxImagePixels = int64_t(1) << 28;
+inline constexpr uint64_t kMediaMaxDecodeBytes = uint64_t(1) << 30;
 // Files above this size are not read at all.
 inline constexpr size_t kMediaMaxFileBytes = size_t(256) << 20;
 
@@ -66,13 +73,22 @@ struct MediaImageDescription {
     int32_t height{};
     int32_t depth{}; // stored bits per pixel
     uint32_t type{}; // one of the kMediaType codes
+    // The least memory decoding takes: the decoded picture at the decoder's
+    // largest reduction, and what the decoder holds at full size besides.
+    uint64_t decodeBytes{};
 };
 
 // Identifies an image by its content, not its name. kMediaErrUnknownFormat when
-// the bytes are no image the service decodes (text, a movie, garbage), or when
-// the picture is above kMediaMaxPixels.
+// the bytes are no image the service decodes (text, a movie, garbage).
+// kMediaErrTooLarge, with the description filled in, when the picture is over
+// a limit (MediaImageOverLimit says which).
 int MediaIdentifyImage(const uint8_t* data, size_t size, MediaImageDescription& description);
 int MediaIdentifyImageFile(const std::string& path, MediaImageDescription& description);
+
+// Empty when a picture so described is within the limits; else the size and
+// the limit it is over, e.g. "20000 x 20000 pixels, more than the limit of
+// 268435456 (2^28)".
+std::string MediaImageOverLimit(const MediaImageDescription& description);
 
 // Pixel formats of a port: 32 is one native-order word a pixel, alpha, red,
 // green, blue from the most significant byte; 16 is a big-endian 5-5-5 RGB word.
@@ -119,6 +135,9 @@ class MediaImageImporter {
     // Decodes the bytes and draws the whole image, clipped to the port. Where
     // the scaled picture does not cover the port (the bytes hold a smaller
     // picture than the description said), the rest of the port is cleared.
+    // A picture scaled down is decoded at a reduced size where its decoder
+    // can (a JPEG at a half, a quarter or an eighth), never below the scaled
+    // size unless memory demands it. kMediaErrTooLarge over the limits.
     int draw();
 
   private:

@@ -26,7 +26,7 @@ AVPixelFormat pixelFormatFor(int32_t depth) {
     return depth == 16 ? AV_PIX_FMT_RGB555BE : AV_PIX_FMT_RGB32;
 }
 
-int openDecoder(const AVCodecParameters* parameters, CodecPtr& codec, bool headerOnly) {
+int openDecoder(const AVCodecParameters* parameters, CodecPtr& codec, const DecoderSetup& setup) {
     const AVCodec* decoder = avcodec_find_decoder(parameters->codec_id);
     if (!decoder)
         return kMediaErrDecode;
@@ -35,12 +35,13 @@ int openDecoder(const AVCodecParameters* parameters, CodecPtr& codec, bool heade
         return kMediaErrNoMemory;
     if (avcodec_parameters_to_context(codec.get(), parameters) < 0)
         return kMediaErrDecode;
-    codec->max_pixels = kMediaMaxPixels;
+    codec->max_pixels = setup.maxPixels;
     codec->thread_count = 1;
-    if (headerOnly)
+    codec->lowres = std::min(setup.lowres, int(decoder->max_lowres));
+    if (setup.headerOnly)
         codec->skip_frame = AVDISCARD_ALL;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "max_pixels", std::to_string(kMediaMaxPixels).c_str(), 0);
+    av_dict_set(&options, "max_pixels", std::to_string(setup.maxPixels).c_str(), 0);
     int r = avcodec_open2(codec.get(), decoder, &options);
     av_dict_free(&options);
     return r < 0 ? kMediaErrDecode : kMediaNoError;

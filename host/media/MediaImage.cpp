@@ -1,4 +1,6 @@
 #include "host/media/Media.h"
+#include "host/media/ImageHeaders.h"
+#include "host/media/ImageLimits.h"
 #include "host/media/MediaInternal.h"
 
 extern "C" {
@@ -152,12 +154,12 @@ class MemoryDemuxer {
         return kMediaNoError;
     }
 
-    // Decodes the first picture; with headerOnly the decoder may stop after
-    // the picture's description, leaving only the codec's size and format.
-    int decode(CodecPtr& codec, AVFrame* frame, bool headerOnly) {
+    // Decodes the first picture; with setup.headerOnly the decoder may stop
+    // after the picture's description, leaving only the codec's size and format.
+    int decode(CodecPtr& codec, AVFrame* frame, const DecoderSetup& setup) {
         AVFormatContext* format = input_.format(); // null for a kind without a demuxer
         int r = openDecoder(format ? format->streams[0]->codecpar : parameters_.get(), codec,
-                            headerOnly);
+                            setup);
         if (r != kMediaNoError)
             return r;
         PacketPtr packet(av_packet_alloc());
@@ -169,7 +171,7 @@ class MemoryDemuxer {
             return kMediaErrDecode;
         avcodec_send_packet(codec.get(), nullptr);
         int got = avcodec_receive_frame(codec.get(), frame);
-        if (headerOnly)
+        if (setup.headerOnly)
             return kMediaNoError;
         return got < 0 ? kMediaErrDecode : kMediaNoError;
     }
@@ -191,50 +193,6 @@ class MemoryDemuxer {
     CustomInput input_;
     std::unique_ptr<AVCodecParameters, ParametersFreer> parameters_;
 };
-
-uint32_t readBigEndian32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
-}
-
-// The PNG header chunk describes the picture without decoding any of it, so a
-// damaged picture after a sound header is still identified.
-bool describePng(const uint8_t* data, size_t size, MediaImageDescription& d) {
-    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (size < 33 || std::memcmp(data, kSignature, 8) != 0 || readBigEndian32(data + 8) != 13 ||
-        std::memcmp(data + 12, "IHDR", 4) != 0)
-        return false;
-    uint32_t width = readBigEndian32(data + 16);
-    uint32_t height = readBigEndian32(data + 20);
-    int bits = data[24];
-    int channels = 0;
-    switch (data[25]) {
-    case 0:
-        channels = 1;
-        break;
-    case 2:
-        channels = 3;
-        break;
-    case 3:
-        channels = 1;
-        break;
-    case 4:
-        channels = 2;
-        break;
-    case 6:
-        channels = 4;
-        break;
-    default:
-        return false;
-    }
-    if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX)
-        return false;
-    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16)
-        return false;
-    d.width = int32_t(width);
-    d.height = int32_t(height);
-    d.depth = bits * channels;
-    return true;
-}
 
 // The row of the kind table that reads these bytes, by content alone; -1 for none.
 int probeKind(const uint8_t* data, size_t size) {
@@ -259,6 +217,88 @@ int probeKind(const uint8_t* data, size_t size) {
     return -1;
 }
 
+// A decoder that does not stop at the header is described by decoding the
+// whole picture, which it may do only this large: at the widest pixels FFmpeg
+// decodes to (16 bytes), within the memory limit.
+constexpr int64_t kFullDecodePixels = int64_t(kMediaMaxDecodeBytes / 16);
+
+// FFmpeg's JPEG decoder decodes at down to an eighth a side.
+constexpr int kJpegMaxLowres = 3;
+
+// The picture's description and what decoding it costs. Taken from the
+// header where the decoder stops there; a decoder that does not (some refuse
+// a packet they are told to skip) is described by a full decode when
+// fullDecode allows, else its cost is left unknown (width 0; a JPEG's comes
+// from its frame header). kMediaNoError,
+// kMediaErrTooLarge with d filled in, or kMediaErrUnknownFormat.
+int describe(const uint8_t* data, size_t size, const Kind& kind, bool fullDecode,
+             MediaImageDescription& d, DecodeCost& cost) {
+    d = MediaImageDescription{};
+    d.type = kind.type;
+    cost = DecodeCost{};
+    if (kind.type == kMediaTypePNG) {
+        if (!readPngHeader(data, size, d, cost.bitsPerPixel))
+            return kMediaErrUnknownFormat;
+        cost.width = d.width;
+        cost.height = d.height;
+        // An animation's decoder keeps the frame before beside the frame.
+        if (kind.demuxer && std::strcmp(kind.demuxer, "apng") == 0)
+            cost.fullSizeBytes = cost.pictureBytes(0);
+    } else {
+        // The decoder refuses to describe a JPEG over its limits; its own header names it.
+        JpegFrame jpeg;
+        if (kind.type == kMediaTypeJPEG && readJpegFrame(data, size, jpeg)) {
+            d.width = cost.width = jpeg.width;
+            d.height = cost.height = jpeg.height;
+            d.depth = cost.bitsPerPixel = jpeg.bitsPerPixel;
+            cost.maxLowres = kJpegMaxLowres;
+            if (jpeg.progressive)
+                cost.addProgressiveCoefficients();
+            d.decodeBytes = cost.leastBytes();
+            if (!MediaImageOverLimit(d).empty())
+                return kMediaErrTooLarge;
+        }
+        MemoryDemuxer demuxer;
+        if (demuxer.open(data, size, kind) != kMediaNoError)
+            return kMediaErrUnknownFormat;
+        CodecPtr codec;
+        FramePtr frame(av_frame_alloc());
+        if (!frame)
+            return kMediaErrNoMemory;
+        const bool described =
+            demuxer.decode(codec, frame.get(), {kMediaMaxImagePixels, true, 0}) == kMediaNoError;
+        int width = described ? codec->width : 0, height = described ? codec->height : 0;
+        AVPixelFormat format = described ? codec->pix_fmt : AV_PIX_FMT_NONE;
+        bool progressive = described && codec->codec_id == AV_CODEC_ID_MJPEG &&
+                           codec->profile == FF_PROFILE_MJPEG_HUFFMAN_PROGRESSIVE_DCT;
+        int maxLowres = described ? codec->codec->max_lowres : 0;
+        if (width < 1 || height < 1 || format == AV_PIX_FMT_NONE) {
+            if (!fullDecode)
+                return kMediaNoError;
+            MemoryDemuxer again;
+            if (again.open(data, size, kind) != kMediaNoError ||
+                again.decode(codec, frame.get(), {kFullDecodePixels, false, 0}) != kMediaNoError)
+                return kMediaErrUnknownFormat;
+            width = frame->width;
+            height = frame->height;
+            format = AVPixelFormat(frame->format);
+            progressive = false;
+            maxLowres = 0;
+        }
+        const AVPixFmtDescriptor* pixel = av_pix_fmt_desc_get(format);
+        if (width < 1 || height < 1 || !pixel)
+            return kMediaErrUnknownFormat;
+        d.width = width;
+        d.height = height;
+        d.depth = av_get_bits_per_pixel(pixel);
+        cost = DecodeCost{width, height, av_get_padded_bits_per_pixel(pixel), maxLowres};
+        if (progressive)
+            cost.addProgressiveCoefficients();
+    }
+    d.decodeBytes = cost.leastBytes();
+    return MediaImageOverLimit(d).empty() ? kMediaNoError : kMediaErrTooLarge;
+}
+
 void clearPort(const MediaPixMap& pm) {
     const size_t rowBytes = size_t(pm.width) * size_t(pm.pixelFormat / 8);
     for (int32_t y = 0; y < pm.height; ++y)
@@ -274,45 +314,12 @@ int MediaIdentifyImage(const uint8_t* data, size_t size, MediaImageDescription& 
     const int row = probeKind(data, size);
     if (row < 0)
         return kMediaErrUnknownFormat;
-    const Kind& kind = kKinds[row];
-    MediaImageDescription d{};
-    d.type = kind.type;
-    if (kind.type == kMediaTypePNG) {
-        if (!describePng(data, size, d))
-            return kMediaErrUnknownFormat;
-    } else {
-        MemoryDemuxer demuxer;
-        if (demuxer.open(data, size, kind) != kMediaNoError)
-            return kMediaErrUnknownFormat;
-        CodecPtr codec;
-        FramePtr frame(av_frame_alloc());
-        if (!frame)
-            return kMediaErrNoMemory;
-        bool described = demuxer.decode(codec, frame.get(), /*headerOnly=*/true) == kMediaNoError;
-        int width = described ? codec->width : 0, height = described ? codec->height : 0;
-        AVPixelFormat format = described ? codec->pix_fmt : AV_PIX_FMT_NONE;
-        if (width < 1 || height < 1 || format == AV_PIX_FMT_NONE) {
-            // This decoder does not stop at the header (some refuse a packet they
-            // are told to skip): take the size from a full decode.
-            MemoryDemuxer again;
-            if (again.open(data, size, kind) != kMediaNoError ||
-                again.decode(codec, frame.get(), /*headerOnly=*/false) != kMediaNoError)
-                return kMediaErrUnknownFormat;
-            width = frame->width;
-            height = frame->height;
-            format = AVPixelFormat(frame->format);
-        }
-        const AVPixFmtDescriptor* pixel = av_pix_fmt_desc_get(format);
-        if (width < 1 || height < 1 || !pixel)
-            return kMediaErrUnknownFormat;
-        d.width = width;
-        d.height = height;
-        d.depth = av_get_bits_per_pixel(pixel);
-    }
-    if (int64_t(d.width) * d.height > kMediaMaxPixels)
-        return kMediaErrUnknownFormat;
-    description = d;
-    return kMediaNoError;
+    MediaImageDescription d;
+    DecodeCost cost;
+    const int r = describe(data, size, kKinds[row], /*fullDecode=*/true, d, cost);
+    if (r == kMediaNoError || r == kMediaErrTooLarge)
+        description = d;
+    return r;
 }
 
 int MediaIdentifyImageFile(const std::string& path, MediaImageDescription& description) {
@@ -326,10 +333,10 @@ int MediaIdentifyImageFile(const std::string& path, MediaImageDescription& descr
         size_t got = std::fread(head, 1, sizeof head, file);
         std::fclose(file);
         MediaImageDescription d;
-        if (got > 0 && MediaIdentifyImage(head, got, d) == kMediaNoError &&
-            d.type == kMediaTypePNG) {
+        const int r = got > 0 ? MediaIdentifyImage(head, got, d) : kMediaErrUnknownFormat;
+        if ((r == kMediaNoError || r == kMediaErrTooLarge) && d.type == kMediaTypePNG) {
             description = d;
-            return kMediaNoError;
+            return r;
         }
     }
     std::vector<uint8_t> bytes;
@@ -381,21 +388,50 @@ int MediaImageImporter::draw() {
         return kMediaErrBadDestination;
     if (!std::isfinite(sx_) || !std::isfinite(sy_) || sx_ <= 0.0f || sy_ <= 0.0f)
         return kMediaErrBadDestination;
-    MemoryDemuxer demuxer;
-    int r = demuxer.open(data_, size_, kKinds[kindRow_]);
-    if (r != kMediaNoError)
+    const Kind& kind = kKinds[kindRow_];
+    // Described again: the bytes are the caller's and may not be those identified.
+    MediaImageDescription d;
+    DecodeCost cost;
+    int r = describe(data_, size_, kind, /*fullDecode=*/false, d, cost);
+    if (r == kMediaErrTooLarge)
         return r;
+    int lowres = 0;
+    if (r == kMediaNoError && cost.width > 0) {
+        const double wantedWidth = std::round(double(cost.width) * sx_);
+        const double wantedHeight = std::round(double(cost.height) * sy_);
+        if (wantedWidth < double(INT32_MAX) && wantedHeight < double(INT32_MAX))
+            lowres = cost.lowresFor(int32_t(wantedWidth), int32_t(wantedHeight));
+    }
+    // A decoder of unknown cost decodes within the bound its full decode had
+    // when the picture was identified.
+    const int64_t maxPixels = cost.width > 0 ? kMediaMaxImagePixels : kFullDecodePixels;
     CodecPtr codec;
     FramePtr frame(av_frame_alloc());
     if (!frame)
         return kMediaErrNoMemory;
-    r = demuxer.decode(codec, frame.get(), /*headerOnly=*/false);
+    auto decodeAt = [&](int reduction) {
+        MemoryDemuxer demuxer;
+        int opened = demuxer.open(data_, size_, kind);
+        if (opened != kMediaNoError)
+            return opened;
+        av_frame_unref(frame.get());
+        return demuxer.decode(codec, frame.get(), {maxPixels, false, reduction});
+    };
+    r = decodeAt(lowres);
+    // A picture the decoder cannot reduce (some kinds of JPEG) is decoded whole
+    // when that fits in memory.
+    if (r != kMediaNoError && lowres > 0 && cost.bytesAt(0) <= kMediaMaxDecodeBytes) {
+        lowres = 0;
+        r = decodeAt(0);
+    }
     if (r != kMediaNoError)
         return r;
     if (frame->decode_error_flags || (frame->flags & AV_FRAME_FLAG_CORRUPT))
         return kMediaErrDecode;
-    double width = std::round(double(frame->width) * sx_);
-    double height = std::round(double(frame->height) * sy_);
+    // Scaled from the picture's own size, whatever size it was decoded at.
+    const bool reduced = codec->lowres > 0;
+    double width = std::round(double(reduced ? cost.width : frame->width) * sx_);
+    double height = std::round(double(reduced ? cost.height : frame->height) * sy_);
     if (width < 1.0 || height < 1.0 || width * height > double(kMediaMaxPixels))
         return kMediaErrTooLarge;
     const MediaPixMap& pm = *port_->pixMap();

@@ -74,8 +74,16 @@ void silenceLibraryLog();
 // The native-order ARGB word of the 32-bit layout, and the 16-bit layout.
 AVPixelFormat pixelFormatFor(int32_t depth);
 
-// Opens a decoder for a stream with the pixel limit applied.
-int openDecoder(const AVCodecParameters* parameters, CodecPtr& codec, bool headerOnly);
+// How a decoder is opened: the largest picture it may allocate, whether it may
+// stop at the picture's description, and the reduction it decodes at (each
+// side 1/2^lowres, for decoders whose max_lowres allows it).
+struct DecoderSetup {
+    int64_t maxPixels{};
+    bool headerOnly{};
+    int lowres{};
+};
+
+int openDecoder(const AVCodecParameters* parameters, CodecPtr& codec, const DecoderSetup& setup);
 
 // Scales a decoded picture to dstWidth x dstHeight into pixels of the given
 // layout. Clips to clipWidth x clipHeight from the top-left.

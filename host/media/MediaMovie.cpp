@@ -122,7 +122,7 @@ std::unique_ptr<MediaMovie> MediaMovie::open(const std::string& path) {
     AVStream* st = format->streams[stream];
     if (int64_t(st->codecpar->width) * st->codecpar->height > kMediaMaxPixels)
         return nullptr;
-    if (openDecoder(st->codecpar, state->codec, false) != kMediaNoError)
+    if (openDecoder(st->codecpar, state->codec, {kMediaMaxPixels, false, 0}) != kMediaNoError)
         return nullptr;
     state->stream = stream;
     state->timeBase = st->time_base;

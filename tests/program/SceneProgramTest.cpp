@@ -4,6 +4,7 @@
 #include "tests/support/Picture.h"
 #include "tests/support/SceneHarness.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -72,4 +73,46 @@ TEST(SceneProgram, UnderXvfbFillsTheScreenScrollsInsideTheSilhouetteTurnsOnADrag
     EXPECT_GT(changedInside, inside / 4);
     // The turned model covers pixels the unturned one left to the backdrop.
     EXPECT_GT(turnedOutside, size_t(2000));
+}
+
+TEST(SceneProgram, APhoneSizedPhotoAsTheBackdropIsShownWithinBoundedMemory) {
+    // A copy of the program beside a Resources folder of its own, whose
+    // backdrop is an 8000 x 6000 JPEG made here: blue above, orange below,
+    // with grain enough to weigh what a phone's photo weighs (about 20 MB).
+    namespace fs = std::filesystem;
+    const std::string dir = temporaryFolder(), build = buildDirectory();
+    fs::copy(build + "/Resources", dir + "/Resources", fs::copy_options::recursive);
+    fs::copy_file(build + "/dravin", dir + "/dravin");
+    const ProcessRun made = runProcess(
+        {.argv = {"/usr/bin/ffmpeg", "-v", "error", "-f", "lavfi", "-i",
+                  "color=c=0x2060c0:s=8000x3000", "-f", "lavfi", "-i", "color=c=0xc06020:s=8000x3000",
+                  "-filter_complex", "vstack,noise=alls=12:allf=t", "-frames:v", "1", "-q:v", "2",
+                  "-y", "-f", "image2", "-c:v", "mjpeg", dir + "/Resources/dravinBirds.png"},
+         .env = {}});
+    ASSERT_EQ(made.exitStatus, 0) << made.errText();
+
+    auto demo = [&](const std::string& program, const std::string& shot) {
+        return runProcess({.argv = {program, "--window=320x200", "--frames", "1", "--screenshot",
+                                    dir + "/" + shot},
+                           .env = {"SDL_VIDEODRIVER=offscreen"}});
+    };
+    const ProcessRun shipped = demo(build + "/dravin", "shipped.png");
+    const ProcessRun photo = demo(dir + "/dravin", "photo.png");
+    const Picture shot = readPicture(dir + "/photo.png");
+    fs::remove_all(dir);
+    ASSERT_EQ(std::pair(shipped.exitStatus, photo.exitStatus), std::pair(0, 0)) << photo.outText();
+    EXPECT_EQ(photo.outText().find("image"), std::string::npos) << photo.outText();
+    ASSERT_EQ(std::pair(shot.width, shot.height), std::pair(320, 200));
+    // The corners, away from the model, show the photo's two halves.
+    auto near = [](uint32_t rgb, uint32_t want) {
+        for (int shift : {0, 8, 16})
+            if (std::abs(int((rgb >> shift) & 0xff) - int((want >> shift) & 0xff)) > 24)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(near(shot.at(3, 3), 0x2060c0)) << std::hex << shot.at(3, 3);
+    EXPECT_TRUE(near(shot.at(3, 196), 0xc06020)) << std::hex << shot.at(3, 196);
+    // Decoded whole, the picture alone would take 192 MB at four bytes a pixel.
+    EXPECT_LT(photo.peakKilobytes - shipped.peakKilobytes, 64 * 1024)
+        << photo.peakKilobytes << " kB against " << shipped.peakKilobytes << " kB";
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -102,7 +103,9 @@ ProcessRun runProcess(const ProcessOptions& options) {
         }
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    run.peakKilobytes = usage.ru_maxrss;
     if (WIFEXITED(status))
         run.exitStatus = WEXITSTATUS(status);
     if (WIFSIGNALED(status))

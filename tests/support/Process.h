@@ -21,6 +21,7 @@ struct ProcessRun {
     int exitStatus = -1; // exit code when it exited
     int termSignal = 0;  // the signal that ended it, if one did
     bool signalled{};    // SIGINT was sent (the options' condition held)
+    long peakKilobytes{}; // the child's largest resident size
 
     std::string outText() const { return joinLines(out); }
     std::string errText() const { return joinLines(err); }

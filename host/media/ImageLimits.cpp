@@ -1,0 +1,61 @@
+#include "host/media/ImageLimits.h"
+#include "host/media/Media.h"
+
+extern "C" {
+#include <libavutil/imgutils.h>
+}
+
+#include <cinttypes>
+#include <cstdio>
+
+namespace host {
+namespace media {
+
+int32_t reducedSide(int32_t side, int lowres) {
+    return int32_t((int64_t(side) + (int64_t(1) << lowres) - 1) >> lowres);
+}
+
+uint64_t DecodeCost::pictureBytes(int lowres) const {
+    const uint64_t pixels = uint64_t(reducedSide(width, lowres)) * uint64_t(reducedSide(height, lowres));
+    // At most 128 bits a pixel: below 2^48 pixels nothing overflows, and
+    // beyond them any answer above the limit will do. A palette or a row of
+    // alignment is small beside the limit; 4 KiB covers them.
+    if (pixels > uint64_t(1) << 48)
+        return UINT64_MAX;
+    return (pixels * uint64_t(bitsPerPixel) + 7) / 8 + 4096;
+}
+
+int DecodeCost::lowresFor(int32_t wantedWidth, int32_t wantedHeight) const {
+    int lowres = 0;
+    while (lowres < maxLowres && reducedSide(width, lowres + 1) >= wantedWidth &&
+           reducedSide(height, lowres + 1) >= wantedHeight)
+        ++lowres;
+    while (lowres < maxLowres && bytesAt(lowres) > kMediaMaxDecodeBytes)
+        ++lowres;
+    return lowres;
+}
+
+} // namespace media
+
+std::string MediaImageOverLimit(const MediaImageDescription& d) {
+    char line[160];
+    if (int64_t(d.width) * d.height > kMediaMaxImagePixels)
+        std::snprintf(line, sizeof line, "%d x %d pixels, more than the limit of %" PRId64 " (2^28)",
+                      d.width, d.height, kMediaMaxImagePixels);
+    else if (av_image_check_size(unsigned(d.width), unsigned(d.height), 0, nullptr) < 0)
+        std::snprintf(line, sizeof line,
+                      "%d x %d pixels, more than the decoder's limit: (width + 128) x "
+                      "(height + 128) under 2^28",
+                      d.width, d.height);
+    else if (d.decodeBytes > kMediaMaxDecodeBytes)
+        std::snprintf(line, sizeof line,
+                      "%d x %d pixels, needing %" PRIu64 " MiB to decode, more than the limit of "
+                      "%" PRIu64 " MiB",
+                      d.width, d.height, (d.decodeBytes + (1 << 20) - 1) >> 20,
+                      kMediaMaxDecodeBytes >> 20);
+    else
+        return {};
+    return line;
+}
+
+} // namespace host
