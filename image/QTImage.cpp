@@ -1,7 +1,7 @@
 #include "image/QTImage.h"
 
-#include "host/Files.h"
 #include "diag/Diagnostics.h"
+#include "host/Files.h"
 
 #include <bit>
 #include <climits>

@@ -80,8 +80,8 @@ bool readJpegFrame(const uint8_t* data, size_t size, JpegFrame& frame) {
             return false;
         // C0 to CF are frame headers, but for C4 (Huffman tables), C8 (reserved)
         // and CC (arithmetic coding conditions).
-        const bool isFrame = marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 &&
-                             marker != 0xc8 && marker != 0xcc;
+        const bool isFrame =
+            marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
         if (!isFrame) {
             at += 2 + length;
             continue;

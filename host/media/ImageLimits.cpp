@@ -16,7 +16,8 @@ int32_t reducedSide(int32_t side, int lowres) {
 }
 
 uint64_t DecodeCost::pictureBytes(int lowres) const {
-    const uint64_t pixels = uint64_t(reducedSide(width, lowres)) * uint64_t(reducedSide(height, lowres));
+    const uint64_t pixels =
+        uint64_t(reducedSide(width, lowres)) * uint64_t(reducedSide(height, lowres));
     // At most 128 bits a pixel: below 2^48 pixels nothing overflows, and
     // beyond them any answer above the limit will do. A palette or a row of
     // alignment is small beside the limit; 4 KiB covers them.
@@ -40,8 +41,9 @@ int DecodeCost::lowresFor(int32_t wantedWidth, int32_t wantedHeight) const {
 std::string MediaImageOverLimit(const MediaImageDescription& d) {
     char line[160];
     if (int64_t(d.width) * d.height > kMediaMaxImagePixels)
-        std::snprintf(line, sizeof line, "%d x %d pixels, more than the limit of %" PRId64 " (2^28)",
-                      d.width, d.height, kMediaMaxImagePixels);
+        std::snprintf(line, sizeof line,
+                      "%d x %d pixels, more than the limit of %" PRId64 " (2^28)", d.width,
+                      d.height, kMediaMaxImagePixels);
     else if (av_image_check_size(unsigned(d.width), unsigned(d.height), 0, nullptr) < 0)
         std::snprintf(line, sizeof line,
                       "%d x %d pixels, more than the decoder's limit: (width + 128) x "

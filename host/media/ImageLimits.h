@@ -9,8 +9,8 @@ namespace host::media {
 struct DecodeCost {
     int32_t width{}; // the picture's full size
     int32_t height{};
-    int bitsPerPixel{}; // of the decoded picture, padding included
-    int maxLowres{};    // the decoder's deepest reduction (1/2^n a side), 0 for none
+    int bitsPerPixel{};       // of the decoded picture, padding included
+    int maxLowres{};          // the decoder's deepest reduction (1/2^n a side), 0 for none
     uint64_t fullSizeBytes{}; // what the decoder holds at full size whatever the reduction
 
     // The decoded picture alone at 1/2^lowres a side.

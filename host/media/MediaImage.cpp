@@ -1,6 +1,6 @@
-#include "host/media/Media.h"
 #include "host/media/ImageHeaders.h"
 #include "host/media/ImageLimits.h"
+#include "host/media/Media.h"
 #include "host/media/MediaInternal.h"
 
 extern "C" {
@@ -158,8 +158,8 @@ class MemoryDemuxer {
     // after the picture's description, leaving only the codec's size and format.
     int decode(CodecPtr& codec, AVFrame* frame, const DecoderSetup& setup) {
         AVFormatContext* format = input_.format(); // null for a kind without a demuxer
-        int r = openDecoder(format ? format->streams[0]->codecpar : parameters_.get(), codec,
-                            setup);
+        int r =
+            openDecoder(format ? format->streams[0]->codecpar : parameters_.get(), codec, setup);
         if (r != kMediaNoError)
             return r;
         PacketPtr packet(av_packet_alloc());

@@ -27,8 +27,8 @@ std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive) {
 
 // A PNG signature and header chunk alone.
 std::vector<uint8_t> pngClaiming(uint32_t width, uint32_t height, uint8_t bits, uint8_t colour) {
-    std::vector<uint8_t> b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13,
-                              'I',  'H', 'D', 'R'};
+    std::vector<uint8_t> b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n',
+                              0,    0,   0,   13,  'I',  'H',  'D',  'R'};
     for (uint32_t v : {width, height})
         for (int shift : {24, 16, 8, 0})
             b.push_back(uint8_t(v >> shift));
@@ -92,7 +92,8 @@ TEST(LargePicture, AJpegDecodedReducedFillsEachBufferAsTheSamePictureDecodedWhol
         ASSERT_TRUE(whole && whole->LoadImageData() && whole->CreateImageWithBitdepth(32, w, h) &&
                     whole->image_loaded);
         for (const char* name : {"four.jpg", "four-p.jpg"}) {
-            SCOPED_TRACE(std::string(name) + " into " + std::to_string(w) + " x " + std::to_string(h));
+            SCOPED_TRACE(std::string(name) + " into " + std::to_string(w) + " x " +
+                         std::to_string(h));
             auto image = QTImage::imageFromPath(std::string("../Resources/") + name);
             ASSERT_TRUE(image && image->LoadImageData() &&
                         image->CreateImageWithBitdepth(32, w, h) && image->image_loaded);

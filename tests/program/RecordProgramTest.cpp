@@ -1,5 +1,6 @@
 // Recordings as a user makes them, without a display: each kind read back with
 // ffprobe and the media layer, against the program's own screenshot.
+#include "app/Recording.h"
 #include "tests/support/Picture.h"
 
 #include <cstdlib>
@@ -225,5 +226,38 @@ TEST(RecordProgram, ARecordingOfKnownLengthShowsItsProgressOnATerminalOnly) {
     const auto piped = runProgram({"--window=64x48", "--frames", "5", "--record", "p.mp4"}, dir);
     EXPECT_EQ(piped.exitStatus, 0);
     EXPECT_THAT(piped.errText(), ::testing::Not(HasSubstr("recording")));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(RecordProgram, OnADisplayFramesTheEncoderCannotTakeAreDroppedAndCountedTheRestKeptInOrder) {
+    // Frames handed over as fast as a loop can, each a grey level of its
+    // own: without waiting (as on a display) the movie holds exactly the
+    // frames not counted as dropped, in the order drawn; waiting (as
+    // offscreen), every frame. How many drop depends on the machine; the
+    // count and the movie agree whatever it is.
+    const std::string dir = temporaryFolder();
+    constexpr int kFrames = 40, kW = 320, kH = 240;
+    for (bool wait : {false, true}) {
+        SCOPED_TRACE(wait ? "waiting" : "dropping");
+        const std::string path = dir + (wait ? "/wait.webm" : "/drop.webm");
+        dravin::Recorder recorder;
+        ASSERT_EQ(recorder.start(path, 25, 0), "");
+        for (int i = 0; i < kFrames; ++i)
+            recorder.add(
+                std::vector<uint32_t>(size_t(kW) * kH, 0xff0a0a0au + 0x00050505u * uint32_t(i)), kW,
+                kH, wait);
+        ASSERT_EQ(recorder.finish(), "");
+        const int kept = std::atoi(probe(path)["nb_read_frames"].c_str());
+        EXPECT_EQ(kept, kFrames - recorder.dropped());
+        EXPECT_TRUE(!wait || recorder.dropped() == 0);
+        int level = -1;
+        for (int k = 0; k < kept; ++k) {
+            const Picture frame = movieFrame(path, k, 25, kW, kH);
+            ASSERT_FALSE(frame.argb.empty()) << k;
+            const int now = int(frame.at(kW / 2, kH / 2) & 0xff);
+            EXPECT_GT(now, level + 2) << "frame " << k; // each later than the one before
+            level = now;
+        }
+    }
     std::filesystem::remove_all(dir);
 }

@@ -83,12 +83,30 @@ TEST(SceneProgram, APhoneSizedPhotoAsTheBackdropIsShownWithinBoundedMemory) {
     const std::string dir = temporaryFolder(), build = buildDirectory();
     fs::copy(build + "/Resources", dir + "/Resources", fs::copy_options::recursive);
     fs::copy_file(build + "/dravin", dir + "/dravin");
-    const ProcessRun made = runProcess(
-        {.argv = {"/usr/bin/ffmpeg", "-v", "error", "-f", "lavfi", "-i",
-                  "color=c=0x2060c0:s=8000x3000", "-f", "lavfi", "-i", "color=c=0xc06020:s=8000x3000",
-                  "-filter_complex", "vstack,noise=alls=12:allf=t", "-frames:v", "1", "-q:v", "2",
-                  "-y", "-f", "image2", "-c:v", "mjpeg", dir + "/Resources/dravinBirds.png"},
-         .env = {}});
+    const ProcessRun made = runProcess({.argv = {"/usr/bin/ffmpeg",
+                                                 "-v",
+                                                 "error",
+                                                 "-f",
+                                                 "lavfi",
+                                                 "-i",
+                                                 "color=c=0x2060c0:s=8000x3000",
+                                                 "-f",
+                                                 "lavfi",
+                                                 "-i",
+                                                 "color=c=0xc06020:s=8000x3000",
+                                                 "-filter_complex",
+                                                 "vstack,noise=alls=12:allf=t",
+                                                 "-frames:v",
+                                                 "1",
+                                                 "-q:v",
+                                                 "2",
+                                                 "-y",
+                                                 "-f",
+                                                 "image2",
+                                                 "-c:v",
+                                                 "mjpeg",
+                                                 dir + "/Resources/dravinBirds.png"},
+                                        .env = {}});
     ASSERT_EQ(made.exitStatus, 0) << made.errText();
 
     auto demo = [&](const std::string& program, const std::string& shot) {

@@ -18,9 +18,9 @@ std::string joinLines(const std::vector<Line>& lines); // each with its newline
 struct ProcessRun {
     std::vector<Line> out;
     std::vector<Line> err;
-    int exitStatus = -1; // exit code when it exited
-    int termSignal = 0;  // the signal that ended it, if one did
-    bool signalled{};    // SIGINT was sent (the options' condition held)
+    int exitStatus = -1;  // exit code when it exited
+    int termSignal = 0;   // the signal that ended it, if one did
+    bool signalled{};     // SIGINT was sent (the options' condition held)
     long peakKilobytes{}; // the child's largest resident size
 
     std::string outText() const { return joinLines(out); }
