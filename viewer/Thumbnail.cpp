@@ -86,6 +86,7 @@ int drawThumbnail(const std::string& program, const std::string& model, const st
     if (chdir(ModelViewer::folderOf(model).c_str()) != 0)
         return fail(std::string("cannot change to its folder: ") + std::strerror(errno));
 
+    host::MediaSetDecodeLimit(kThumbnailDecodeBytes);
     auto read = std::make_unique<mesh::ObjModel>();
     BudgetedFiles files(kThumbnailLimits);
     mesh::ObjReadOptions options;

@@ -17,6 +17,9 @@
 // two, 1.5 GB with eight), and aborts when refused.
 inline constexpr ReadingLimits kThumbnailLimits{
     .bytes = uint64_t{128} << 20, .vertices = uint64_t{2} << 20, .corners = uint64_t{3} << 20};
+// A texture map's picture may take this much to decode (a small file can
+// hold a large picture): the thumbnail is drawn without a texture over it.
+inline constexpr uint64_t kThumbnailDecodeBytes = uint64_t{128} << 20;
 // Wall time from the start to the picture drawn; past it the process ends
 // with one line, leaving no picture.
 inline constexpr double kThumbnailSeconds = 30;

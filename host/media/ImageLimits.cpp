@@ -5,10 +5,26 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include <algorithm>
+#include <atomic>
 #include <cinttypes>
 #include <cstdio>
 
 namespace host {
+namespace {
+
+std::atomic<uint64_t> decodeLimit{kMediaMaxDecodeBytes};
+
+} // namespace
+
+void MediaSetDecodeLimit(uint64_t bytes) {
+    decodeLimit = std::min(bytes, kMediaMaxDecodeBytes);
+}
+
+uint64_t MediaDecodeLimit() {
+    return decodeLimit;
+}
+
 namespace media {
 
 int32_t reducedSide(int32_t side, int lowres) {
@@ -31,7 +47,7 @@ int DecodeCost::lowresFor(int32_t wantedWidth, int32_t wantedHeight) const {
     while (lowres < maxLowres && reducedSide(width, lowres + 1) >= wantedWidth &&
            reducedSide(height, lowres + 1) >= wantedHeight)
         ++lowres;
-    while (lowres < maxLowres && bytesAt(lowres) > kMediaMaxDecodeBytes)
+    while (lowres < maxLowres && bytesAt(lowres) > MediaDecodeLimit())
         ++lowres;
     return lowres;
 }
@@ -49,12 +65,11 @@ std::string MediaImageOverLimit(const MediaImageDescription& d) {
                       "%d x %d pixels, more than the decoder's limit: (width + 128) x "
                       "(height + 128) under 2^28",
                       d.width, d.height);
-    else if (d.decodeBytes > kMediaMaxDecodeBytes)
+    else if (const uint64_t limit = MediaDecodeLimit(); d.decodeBytes > limit)
         std::snprintf(line, sizeof line,
                       "%d x %d pixels, needing %" PRIu64 " MiB to decode, more than the limit of "
                       "%" PRIu64 " MiB",
-                      d.width, d.height, (d.decodeBytes + (1 << 20) - 1) >> 20,
-                      kMediaMaxDecodeBytes >> 20);
+                      d.width, d.height, (d.decodeBytes + (1 << 20) - 1) >> 20, limit >> 20);
     else
         return {};
     return line;

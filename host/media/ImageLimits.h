@@ -23,7 +23,7 @@ struct DecodeCost {
     uint64_t leastBytes() const { return bytesAt(maxLowres); }
     // The deepest reduction that still leaves at least wantedWidth x
     // wantedHeight, so nothing is lost to it; deeper only where decoding
-    // would otherwise need more than kMediaMaxDecodeBytes.
+    // would otherwise need more than MediaDecodeLimit().
     int lowresFor(int32_t wantedWidth, int32_t wantedHeight) const;
 };
 

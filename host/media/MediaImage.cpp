@@ -220,7 +220,9 @@ int probeKind(const uint8_t* data, size_t size) {
 // A decoder that does not stop at the header is described by decoding the
 // whole picture, which it may do only this large: at the widest pixels FFmpeg
 // decodes to (16 bytes), within the memory limit.
-constexpr int64_t kFullDecodePixels = int64_t(kMediaMaxDecodeBytes / 16);
+int64_t fullDecodePixels() {
+    return int64_t(MediaDecodeLimit() / 16);
+}
 
 // FFmpeg's JPEG decoder decodes at down to an eighth a side.
 constexpr int kJpegMaxLowres = 3;
@@ -277,7 +279,7 @@ int describe(const uint8_t* data, size_t size, const Kind& kind, bool fullDecode
                 return kMediaNoError;
             MemoryDemuxer again;
             if (again.open(data, size, kind) != kMediaNoError ||
-                again.decode(codec, frame.get(), {kFullDecodePixels, false, 0}) != kMediaNoError)
+                again.decode(codec, frame.get(), {fullDecodePixels(), false, 0}) != kMediaNoError)
                 return kMediaErrUnknownFormat;
             width = frame->width;
             height = frame->height;
@@ -404,7 +406,7 @@ int MediaImageImporter::draw() {
     }
     // A decoder of unknown cost decodes within the bound its full decode had
     // when the picture was identified.
-    const int64_t maxPixels = cost.width > 0 ? kMediaMaxImagePixels : kFullDecodePixels;
+    const int64_t maxPixels = cost.width > 0 ? kMediaMaxImagePixels : fullDecodePixels();
     CodecPtr codec;
     FramePtr frame(av_frame_alloc());
     if (!frame)
@@ -420,7 +422,7 @@ int MediaImageImporter::draw() {
     r = decodeAt(lowres);
     // A picture the decoder cannot reduce (some kinds of JPEG) is decoded whole
     // when that fits in memory.
-    if (r != kMediaNoError && lowres > 0 && cost.bytesAt(0) <= kMediaMaxDecodeBytes) {
+    if (r != kMediaNoError && lowres > 0 && cost.bytesAt(0) <= MediaDecodeLimit()) {
         lowres = 0;
         r = decodeAt(0);
     }

@@ -8,9 +8,10 @@
 namespace {
 
 // A 16 x 16 JPEG whose frame header says width x height; progressive turns
-// its baseline header into a progressive one. Only the header is read before
-// the limits are applied.
-std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive) {
+// its baseline header into a progressive one, exifBytes puts a segment of
+// camera data that long first, as a phone does. Only the header is read
+// before the limits are applied.
+std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive, int exifBytes = 0) {
     if (!writeSolid("header.jpg", 16, ARGB(255, 9, 9, 9), host::kMediaTypeJPEG))
         return {};
     std::vector<uint8_t> bytes;
@@ -20,6 +21,11 @@ std::vector<uint8_t> jpegClaiming(int width, int height, bool progressive) {
             bytes[i + 1] = progressive ? 0xc2 : 0xc0;
             bytes[i + 5] = uint8_t(height >> 8), bytes[i + 6] = uint8_t(height);
             bytes[i + 7] = uint8_t(width >> 8), bytes[i + 8] = uint8_t(width);
+            std::vector<uint8_t> exif = {0xff, 0xe1, uint8_t((exifBytes + 2) >> 8),
+                                         uint8_t(exifBytes + 2)};
+            exif.resize(exif.size() + size_t(exifBytes), 0xff); // markers' look, inside a segment
+            if (exifBytes > 0)
+                bytes.insert(bytes.begin() + 2, exif.begin(), exif.end());
             return bytes;
         }
     return {};
@@ -48,6 +54,9 @@ TEST(LargePicture, UpTo2To28PixelsIsIdentifiedAndOverALimitIsRefusedNamingSizeAn
     const std::tuple<const char*, std::vector<uint8_t>, std::string> cases[] = {
         {"JPEG 20000 x 20000", jpegClaiming(20000, 20000, false),
          "20000 x 20000 pixels, more than the limit of 268435456 (2^28)"},
+        {"JPEG 30000 x 20000 after 65533 bytes of camera data",
+         jpegClaiming(30000, 20000, false, 65533),
+         "30000 x 20000 pixels, more than the limit of 268435456 (2^28)"},
         {"progressive JPEG 14000 x 14000", jpegClaiming(14000, 14000, true),
          "14000 x 14000 pixels, needing 1131" + memory},
         {"PNG 16384 x 16384 RGB", pngClaiming(16384, 16384, 8, 2),
@@ -63,7 +72,7 @@ TEST(LargePicture, UpTo2To28PixelsIsIdentifiedAndOverALimitIsRefusedNamingSizeAn
         EXPECT_EQ(host::MediaIdentifyImage(bytes.data(), bytes.size(), d),
                   refusal.empty() ? host::kMediaNoError : host::kMediaErrTooLarge);
         EXPECT_EQ(host::MediaImageOverLimit(d), refusal);
-        EXPECT_TRUE(d.width >= 12000 && d.height == d.width); // described even when refused
+        EXPECT_TRUE(d.width >= 12000 && d.height >= 12000); // described even when refused
     }
     // Through QTImage, the one line names the file; nothing is made of it.
     const auto bytes = std::get<1>(cases[0]);

@@ -178,3 +178,24 @@ TEST(ThumbnailProgram, AModelOverALimitUnreadableOrUnwritableGetsOneLineAndNoPic
     }
     fs::remove_all(dir);
 }
+
+TEST(ThumbnailProgram, ATextureTooLargeToDecodeWithinTheThumbnailersLimitIsLeftOutWithItsLine) {
+    // A 57-byte PNG that says it is 8000 x 8000 RGBA: 245 MiB to decode.
+    const std::string dir = temporaryFolder(), out = dir + "/t.png";
+    std::string png = "\x89PNG\r\n\x1a\n";
+    png += std::string("\0\0\0\x0dIHDR\0\0\x1f\x40\0\0\x1f\x40\x08\x06\0\0\0", 21);
+    png += std::string(4, '\0') + std::string("\0\0\0\0IEND\xae\x42\x60\x82", 12);
+    std::ofstream(dir + "/big.png", std::ios::binary) << png;
+    std::ofstream(dir + "/m.mtl") << "newmtl t\nmap_Kd big.png\n";
+    std::ofstream(dir + "/m.obj") << "mtllib m.mtl\nusemtl t\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+    const ProcessRun run = thumbnail("64", dir + "/m.obj", out);
+    EXPECT_EQ(run.exitStatus, 0) << run.errText();
+    EXPECT_TRUE(fs::exists(out));
+    EXPECT_THAT(run.outText(),
+                ::testing::HasSubstr("\nWARNING: " + dir +
+                                     "/big.png is 8000 x 8000 pixels, needing "
+                                     "245 MiB to decode, more than the limit of " +
+                                     std::to_string(kThumbnailDecodeBytes >> 20) + " MiB\n"));
+    EXPECT_THAT(run.errText(), ::testing::HasSubstr("cannot read the texture"));
+    fs::remove_all(dir);
+}
