@@ -276,7 +276,11 @@ int MovieWriter::open(const MediaMovieDescription& movie) {
     silenceLibraryLog();
     state_.reset();
     int32_t width = movie.width, height = movie.height;
-    const int32_t fps = movie.fps, keyInterval = movie.keyInterval;
+    // A GIF counts time in hundredths of a second, and its players (browsers,
+    // FFmpeg's own reader) show a frame of less than two as a tenth: past 50
+    // a second, each frame lasts two hundredths and the movie plays slower.
+    const int32_t fps = movie.container == "gif" ? std::min(movie.fps, 50) : movie.fps;
+    const int32_t keyInterval = movie.keyInterval;
     if (width < 2 || height < 2 || fps < 1 || keyInterval < 1 ||
         int64_t(width) * height > kMediaMaxPixels)
         return kMediaErrBadDestination;

@@ -35,7 +35,7 @@ struct MediaMovieDescription {
     std::string encoder{"mpeg4"};
     std::string pixelFormat{"yuv420p"};
     int32_t width{}, height{}; // at least 2 each
-    int32_t fps{};
+    int32_t fps{};             // a GIF plays at most 50: its frames last at least 1/50 s
     // With frameCount 0 the movie has a video track and no frames.
     int32_t frameCount{};
     int32_t keyInterval{}; // a key frame every keyInterval frames, at least 1
