@@ -227,13 +227,14 @@ int64_t fullDecodePixels() {
 // FFmpeg's JPEG decoder decodes at down to an eighth a side.
 constexpr int kJpegMaxLowres = 3;
 
-// The picture's description and what decoding it costs. Taken from the
-// header where the decoder stops there; a decoder that does not (some refuse
-// a packet they are told to skip) is described by a full decode when
-// fullDecode allows, else its cost is left unknown (width 0; a JPEG's comes
-// from its frame header). kMediaNoError,
-// kMediaErrTooLarge with d filled in, or kMediaErrUnknownFormat.
-int describe(const uint8_t* data, size_t size, const Kind& kind, bool fullDecode,
+// The picture's description and what decoding it costs, for identifying it
+// or, with identifying false, just before it is drawn. Taken from the header
+// where the decoder stops there; a decoder that does not (some refuse a
+// packet they are told to skip) is described by a full decode when
+// identifying, else its cost is left unknown (width 0). A JPEG's comes from
+// its own frame header. kMediaNoError, kMediaErrTooLarge with d filled in, or
+// kMediaErrUnknownFormat.
+int describe(const uint8_t* data, size_t size, const Kind& kind, bool identifying,
              MediaImageDescription& d, DecodeCost& cost) {
     d = MediaImageDescription{};
     d.type = kind.type;
@@ -259,6 +260,10 @@ int describe(const uint8_t* data, size_t size, const Kind& kind, bool fullDecode
             d.decodeBytes = cost.leastBytes();
             if (!MediaImageOverLimit(d).empty())
                 return kMediaErrTooLarge;
+            // Before a draw, the frame header is all there is to know: the
+            // decode that follows checks the rest.
+            if (!identifying)
+                return kMediaNoError;
         }
         MemoryDemuxer demuxer;
         if (demuxer.open(data, size, kind) != kMediaNoError)
@@ -275,7 +280,7 @@ int describe(const uint8_t* data, size_t size, const Kind& kind, bool fullDecode
                            codec->profile == FF_PROFILE_MJPEG_HUFFMAN_PROGRESSIVE_DCT;
         int maxLowres = described ? codec->codec->max_lowres : 0;
         if (width < 1 || height < 1 || format == AV_PIX_FMT_NONE) {
-            if (!fullDecode)
+            if (!identifying)
                 return kMediaNoError;
             MemoryDemuxer again;
             if (again.open(data, size, kind) != kMediaNoError ||
@@ -318,7 +323,7 @@ int MediaIdentifyImage(const uint8_t* data, size_t size, MediaImageDescription& 
         return kMediaErrUnknownFormat;
     MediaImageDescription d;
     DecodeCost cost;
-    const int r = describe(data, size, kKinds[row], /*fullDecode=*/true, d, cost);
+    const int r = describe(data, size, kKinds[row], /*identifying=*/true, d, cost);
     if (r == kMediaNoError || r == kMediaErrTooLarge)
         description = d;
     return r;
@@ -394,7 +399,7 @@ int MediaImageImporter::draw() {
     // Described again: the bytes are the caller's and may not be those identified.
     MediaImageDescription d;
     DecodeCost cost;
-    int r = describe(data_, size_, kind, /*fullDecode=*/false, d, cost);
+    int r = describe(data_, size_, kind, /*identifying=*/false, d, cost);
     if (r == kMediaErrTooLarge)
         return r;
     int lowres = 0;
