@@ -26,10 +26,14 @@ uint64_t MediaDecodeLimit() {
 }
 
 namespace media {
+namespace {
 
+// A side of the picture at 1/2^lowres, rounded up as the decoders round it.
 int32_t reducedSide(int32_t side, int lowres) {
     return int32_t((int64_t(side) + (int64_t(1) << lowres) - 1) >> lowres);
 }
+
+} // namespace
 
 uint64_t DecodeCost::pictureBytes(int lowres) const {
     const uint64_t pixels =

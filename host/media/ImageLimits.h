@@ -27,7 +27,4 @@ struct DecodeCost {
     int lowresFor(int32_t wantedWidth, int32_t wantedHeight) const;
 };
 
-// A side of the picture at 1/2^lowres, rounded up as the decoders round it.
-int32_t reducedSide(int32_t side, int lowres);
-
 } // namespace host::media

@@ -50,14 +50,14 @@ inline constexpr int64_t kMediaMaxPixels = int64_t(1) << 25;
 // under 2^28, which only matters within about 1.6 % of the limit.
 inline constexpr int64_t kMediaMaxImagePixels = int64_t(1) << 28;
 inline constexpr uint64_t kMediaMaxDecodeBytes = uint64_t(1) << 30;
+// Files above this size are not read at all.
+inline constexpr size_t kMediaMaxFileBytes = size_t(256) << 20;
 
 // The memory one picture's decoding may take in this process:
 // kMediaMaxDecodeBytes unless lowered (a thumbnailer, which reads whatever
 // is downloaded, lowers it). Values above kMediaMaxDecodeBytes are taken as it.
 void MediaSetDecodeLimit(uint64_t bytes);
 uint64_t MediaDecodeLimit();
-// Files above this size are not read at all.
-inline constexpr size_t kMediaMaxFileBytes = size_t(256) << 20;
 
 // Service error codes (the service's own; 0 is success).
 enum MediaError : int {
@@ -92,8 +92,8 @@ int MediaIdentifyImage(const uint8_t* data, size_t size, MediaImageDescription& 
 int MediaIdentifyImageFile(const std::string& path, MediaImageDescription& description);
 
 // Empty when a picture so described is within the limits (the memory limit
-// as it stands); else the size and the limit it is over, e.g. "20000 x 20000 pixels, more than the
-// limit of 268435456 (2^28)".
+// as it stands); else the size and the limit it is over, e.g. "20000 x 20000
+// pixels, more than the limit of 268435456 (2^28)".
 std::string MediaImageOverLimit(const MediaImageDescription& description);
 
 // Pixel formats of a port: 32 is one native-order word a pixel, alpha, red,

@@ -224,8 +224,11 @@ int64_t fullDecodePixels() {
     return int64_t(MediaDecodeLimit() / 16);
 }
 
-// FFmpeg's JPEG decoder decodes at down to an eighth a side.
-constexpr int kJpegMaxLowres = 3;
+// How far FFmpeg's JPEG decoder reduces while decoding (an eighth a side).
+int jpegMaxLowres() {
+    const AVCodec* decoder = avcodec_find_decoder(AV_CODEC_ID_MJPEG);
+    return decoder ? decoder->max_lowres : 0;
+}
 
 // The picture's description and what decoding it costs, for identifying it
 // or, with identifying false, just before it is drawn. Taken from the header
@@ -254,7 +257,7 @@ int describe(const uint8_t* data, size_t size, const Kind& kind, bool identifyin
             d.width = cost.width = jpeg.width;
             d.height = cost.height = jpeg.height;
             d.depth = cost.bitsPerPixel = jpeg.bitsPerPixel;
-            cost.maxLowres = kJpegMaxLowres;
+            cost.maxLowres = jpegMaxLowres();
             if (jpeg.progressive)
                 cost.addProgressiveCoefficients();
             d.decodeBytes = cost.leastBytes();
